@@ -1,0 +1,40 @@
+// velmora-cli: the join engine from the terminal.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+
+#include "BuildConfig.h"
+#include "cli/Commands.h"
+#include "foundation/Diagnostics.h"
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    // Under the CLI, diagnostics never mix with the JSON on standard output.
+    velmora::setDiagnosticTarget(velmora::DiagnosticTarget::standardError);
+
+    if (argc < 2)
+        return velmora::cli::usageError("missing command");
+    const std::string command = argv[1];
+    std::vector<std::string> arguments(argv + 2, argv + argc);
+    if (command == "--help" || command == "-h" || command == "help") {
+        velmora::cli::printUsage(stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("velmora-cli %s\n", VELMORA_VERSION);
+        return 0;
+    }
+    if (command == "probe")
+        return velmora::cli::probeCommand(arguments);
+    if (command == "list")
+        return velmora::cli::listCommand(arguments);
+    if (command == "join")
+        return velmora::cli::joinCommand(arguments);
+    return velmora::cli::usageError("unknown command '" + command + "'");
+}

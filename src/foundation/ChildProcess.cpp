@@ -1,0 +1,186 @@
+#include "foundation/ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace velmora {
+namespace {
+
+void closeFd(int& fd)
+{
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+bool makePipe(int fds[2])
+{
+    return ::pipe2(fds, O_CLOEXEC) == 0;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(std::string program, std::vector<std::string> arguments)
+    : program_(std::move(program)), arguments_(std::move(arguments))
+{
+}
+
+ChildProcess::~ChildProcess()
+{
+    closeFd(stdoutFd_);
+    closeFd(stderrFd_);
+    if (started() && !reaped_.load()) {
+        terminate();
+        waitForExit();
+    }
+}
+
+bool ChildProcess::start(std::string* failure)
+{
+    int outPipe[2] = {-1, -1};
+    int errPipe[2] = {-1, -1};
+    int execPipe[2] = {-1, -1};  // reports a failed exec back to us
+    auto fail = [&](int error) {
+        for (int* fd : {&outPipe[0], &outPipe[1], &errPipe[0], &errPipe[1], &execPipe[0], &execPipe[1]})
+            closeFd(*fd);
+        if (failure)
+            *failure = "The operation couldn't be completed. (" + program_ + ": " + std::strerror(error) + ")";
+        return false;
+    };
+    if ((stdoutMode_ == Output::pipe && !makePipe(outPipe)) || (stderrMode_ == Output::pipe && !makePipe(errPipe)) ||
+        !makePipe(execPipe))
+        return fail(errno);
+
+    // Everything the child needs is prepared before fork: after it, only
+    // async-signal-safe calls are allowed.
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program_.c_str()));
+    for (std::string& argument : arguments_)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
+
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return fail(errno);
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(127);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+        const int devNull = ::open("/dev/null", O_RDWR);
+        if (devNull >= 0)
+            ::dup2(devNull, STDIN_FILENO);
+        if (stdoutMode_ == Output::pipe)
+            ::dup2(outPipe[1], STDOUT_FILENO);
+        else if (stdoutMode_ == Output::discard && devNull >= 0)
+            ::dup2(devNull, STDOUT_FILENO);
+        if (stderrMode_ == Output::pipe)
+            ::dup2(errPipe[1], STDERR_FILENO);
+        else if (stderrMode_ == Output::discard && devNull >= 0)
+            ::dup2(devNull, STDERR_FILENO);
+        ::execv(program_.c_str(), argv.data());
+        const int error = errno;
+        [[maybe_unused]] auto written = ::write(execPipe[1], &error, sizeof error);
+        ::_exit(127);
+    }
+
+    closeFd(outPipe[1]);
+    closeFd(errPipe[1]);
+    closeFd(execPipe[1]);
+    int execError = 0;
+    ssize_t got;
+    do {
+        got = ::read(execPipe[0], &execError, sizeof execError);
+    } while (got < 0 && errno == EINTR);
+    closeFd(execPipe[0]);
+    pid_ = pid;
+    if (got == static_cast<ssize_t>(sizeof execError)) {
+        waitForExit();
+        closeFd(outPipe[0]);
+        closeFd(errPipe[0]);
+        pid_ = -1;
+        return fail(execError);
+    }
+    stdoutFd_ = outPipe[0];
+    stderrFd_ = errPipe[0];
+    return true;
+}
+
+void ChildProcess::readFd(int& fd, const std::function<void(const char*, size_t)>& onChunk)
+{
+    if (fd < 0)
+        return;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            onChunk(buffer, static_cast<size_t>(got));
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    closeFd(fd);
+}
+
+void ChildProcess::readStandardOutput(const std::function<void(const char*, size_t)>& onChunk)
+{
+    readFd(stdoutFd_, onChunk);
+}
+
+void ChildProcess::readStandardError(const std::function<void(const char*, size_t)>& onChunk)
+{
+    readFd(stderrFd_, onChunk);
+}
+
+std::string ChildProcess::readAllStandardOutput()
+{
+    std::string all;
+    readStandardOutput([&](const char* data, size_t size) { all.append(data, size); });
+    return all;
+}
+
+int ChildProcess::waitForExit()
+{
+    if (pid_ <= 0)
+        return -1;
+    if (reaped_.load())
+        return status_;
+    // Wait for the exit without reaping, so terminate() can still signal safely.
+    siginfo_t info;
+    while (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+    }
+    std::lock_guard lock(reapMutex_);
+    if (!reaped_.load()) {
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        status_ = status;
+        reaped_.store(true);
+    }
+    return status_;
+}
+
+void ChildProcess::terminate()
+{
+    std::lock_guard lock(reapMutex_);
+    if (pid_ > 0 && !reaped_.load())
+        ::kill(pid_, SIGTERM);
+}
+
+}  // namespace velmora

@@ -1,0 +1,22 @@
+#include "foundation/Numbers.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace velmora {
+
+std::string shortestDouble(double value, bool alwaysFraction)
+{
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value > 0 ? "inf" : "-inf";
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, ec == std::errc() ? end : buffer);
+    if (alwaysFraction && text.find_first_of(".e") == std::string::npos)
+        text += ".0";
+    return text;
+}
+
+}  // namespace velmora

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "join/FileRow.h"
+#include "join/JoinControl.h"
+#include "join/JoinHost.h"
+
+namespace velmora {
+
+// The join job, run on a background worker: shows the joining sheet, builds
+// and runs the plan, then on the main thread hides the sheet and, unless the
+// user cancelled, reports the result.
+void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host);
+
+}  // namespace velmora

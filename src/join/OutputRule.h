@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "join/FileRow.h"
+
+namespace velmora {
+
+// ".mp3" for all-audio lists, ".mp4" for all-video or all-"Audio & Video"
+// lists and for an empty list, ".ext" for anything that cannot be joined.
+std::string outputExtension(const std::vector<FileRow>& rows);
+
+}  // namespace velmora
