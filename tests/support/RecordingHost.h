@@ -50,11 +50,11 @@ public:
     // --- main-thread queue -------------------------------------------------
     void postToMain(std::function<void()> task) override
     {
-        {
-            std::lock_guard lock(mutex_);
-            queue_.push_back(std::move(task));
-            ++posted_;
-        }
+        // Notified under the lock: once the test thread sees the task, the
+        // posting thread no longer touches this object.
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(task));
+        ++posted_;
         cv_.notify_all();
     }
 
