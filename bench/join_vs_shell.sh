@@ -7,6 +7,8 @@
 #   bench/join_vs_shell.sh [ROUNDS] [BUILD_DIR]
 #
 # ROUNDS (default 2) is the number of runs of each; BUILD_DIR defaults to ./build.
+# velmora-cli also probes every input before it joins (and the result after);
+# the intake alone is timed with `velmora-cli list` and shown apart.
 set -euo pipefail
 
 rounds=${1:-2}
@@ -51,17 +53,23 @@ chmod +x "$work/join.sh"
 now() { date +%s.%N; }
 cli_total=0
 shell_total=0
+list_total=0
 for round in $(seq 1 "$rounds"); do
     t0=$(now)
     "$cli" join -o "$out_cli" "${inputs[@]}" > /dev/null
     t1=$(now)
     "$work/join.sh"
     t2=$(now)
+    "$cli" list "${inputs[@]}" > /dev/null
+    t3=$(now)
     c=$(echo "$t1 - $t0" | bc -l)
     s=$(echo "$t2 - $t1" | bc -l)
+    l=$(echo "$t3 - $t2" | bc -l)
     cli_total=$(echo "$cli_total + $c" | bc -l)
     shell_total=$(echo "$shell_total + $s" | bc -l)
-    printf 'round %d: velmora-cli %.2f s, shell %.2f s\n' "$round" "$c" "$s"
+    list_total=$(echo "$list_total + $l" | bc -l)
+    printf 'round %d: velmora-cli %.2f s, shell %.2f s (of which the intake, as velmora-cli list: %.2f s)\n' \
+        "$round" "$c" "$s" "$l"
 done
 
 joined=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$out_cli")
@@ -70,4 +78,5 @@ cmp -s <(ffmpeg -v error -i "$out_cli" -f md5 -) <(ffmpeg -v error -i "$out_shel
     && same="same audio" || same="audio differs"
 printf 'joined: %.2f s (shell: %.2f s, %s)\n' "$joined" "$shell_joined" "$same"
 printf 'ratio velmora-cli / shell: %.3f (target <= 1.03)\n' "$(echo "$cli_total / $shell_total" | bc -l)"
+printf 'ratio without the intake: %.3f\n' "$(echo "($cli_total - $list_total) / $shell_total" | bc -l)"
 printf 'velmora-cli: %.2f s per minute of joined audio\n' "$(echo "$cli_total / $rounds / ($joined / 60)" | bc -l)"
