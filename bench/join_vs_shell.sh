@@ -54,21 +54,22 @@ now() { date +%s.%N; }
 cli_total=0
 shell_total=0
 list_total=0
+run_cli() { "$cli" join -o "$out_cli" "${inputs[@]}" > /dev/null; }
+run_shell() { "$work/join.sh"; }
+run_list() { "$cli" list "${inputs[@]}" > /dev/null; }
+timed() { local t0 t1; t0=$(now); "$@"; t1=$(now); echo "$t1 - $t0" | bc -l; }
 for round in $(seq 1 "$rounds"); do
-    t0=$(now)
-    "$cli" join -o "$out_cli" "${inputs[@]}" > /dev/null
-    t1=$(now)
-    "$work/join.sh"
-    t2=$(now)
-    "$cli" list "${inputs[@]}" > /dev/null
-    t3=$(now)
-    c=$(echo "$t1 - $t0" | bc -l)
-    s=$(echo "$t2 - $t1" | bc -l)
-    l=$(echo "$t3 - $t2" | bc -l)
+    # Each round swaps which of the two goes first.
+    if [ $((round % 2)) -eq 1 ]; then
+        c=$(timed run_cli); s=$(timed run_shell)
+    else
+        s=$(timed run_shell); c=$(timed run_cli)
+    fi
+    l=$(timed run_list)
     cli_total=$(echo "$cli_total + $c" | bc -l)
     shell_total=$(echo "$shell_total + $s" | bc -l)
     list_total=$(echo "$list_total + $l" | bc -l)
-    printf 'round %d: velmora-cli %.2f s, shell %.2f s (of which the intake, as velmora-cli list: %.2f s)\n' \
+    printf 'round %d: velmora-cli %.2f s, shell %.2f s (the intake alone, as velmora-cli list: %.2f s)\n' \
         "$round" "$c" "$s" "$l"
 done
 
