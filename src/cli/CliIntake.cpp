@@ -11,14 +11,18 @@ namespace velmora::cli {
 std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, const std::atomic<bool>* stop)
 {
     // The probes run side by side (each is mostly the tool's start-up); the
-    // rows and the messages still come in the order of the arguments.
-    std::vector<std::optional<IntakeResult>> results(files.size());
+    // rule, with its media-type line, then takes the files in argument order.
+    std::vector<std::string> paths;
+    for (const std::string& file : files)
+        paths.push_back(absolutePath(file));
+    std::vector<std::optional<FileProbe>> probes(files.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
-        for (size_t i = next++; i < files.size(); i = next++) {
+        for (size_t i = next++; i < paths.size(); i = next++) {
             if (stop && stop->load())
                 return;
-            results[i] = analyzeFile(absolutePath(files[i]));
+            if (!isSkippedExtension(paths[i]))
+                probes[i].emplace(paths[i]);
         }
     };
     const size_t workers = std::min<size_t>(files.size(), std::max(1u, std::thread::hardware_concurrency()));
@@ -31,13 +35,16 @@ std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, const st
 
     std::vector<FileRow> rows;
     for (size_t i = 0; i < files.size(); ++i) {
-        if (!results[i])
-            break;  // stopped
-        if (results[i]->row)
-            rows.push_back(std::move(*results[i]->row));
+        if (stop && stop->load())
+            break;
+        IntakeResult result{IntakeVerdict::skippedExtension, std::nullopt};
+        if (probes[i])
+            result = intakeFromProbe(paths[i], *probes[i]);
+        if (result.row)
+            rows.push_back(std::move(*result.row));
         else
             std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[i].c_str(),
-                         intakeVerdictText(results[i]->verdict).c_str());
+                         intakeVerdictText(result.verdict).c_str());
     }
     return rows;
 }
