@@ -88,8 +88,14 @@ public:
             drain();
             if (predicate())
                 return true;
+            const auto remaining = deadline - std::chrono::steady_clock::now();
+            if (remaining <= std::chrono::steady_clock::duration::zero())
+                break;
             std::unique_lock lock(mutex_);
-            if (!cv_.wait_until(lock, deadline, [this] { return !queue_.empty(); }))
+            // A wait on the system clock: thread checkers follow it, not
+            // always the steady-clock wait.
+            if (!cv_.wait_until(lock, std::chrono::system_clock::now() + remaining,
+                                [this] { return !queue_.empty(); }))
                 break;
         }
         drain();
