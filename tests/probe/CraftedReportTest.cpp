@@ -217,6 +217,21 @@ TEST(CraftedReport, BinaryAndBrokenPropertyLists)
     expandMovieProperties(binary, labels);
     EXPECT_EQ(labels["title.tags"], "From binary");
 
+    // Keys holding a NUL byte, which only a binary list can carry, are read
+    // up to that byte instead of stopping the program.
+    const std::string nulKeys(
+        "\x62\x70\x6c\x69\x73\x74\x30\x30\xd4\x01\x02\x03\x04\x05\x06\x0a\x0d\x53\x61\x00\x62\x54\x63\x61"
+        "\x73\x74\x54\x6e\x65\x73\x74\x55\x74\x69\x74\x6c\x65\x51\x76\xa1\x07\xd1\x08\x09\x55\x6e\x61\x6d"
+        "\x65\x00\x51\x41\xd1\x0b\x0c\x52\x6b\x00\x51\x78\x51\x54\x08\x11\x15\x1a\x1f\x25\x27\x29\x2c\x32"
+        "\x34\x37\x3a\x3c\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x0e\x00\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x3e",
+        108);
+    labels.clear();
+    expandMovieProperties(nulKeys, labels);
+    EXPECT_EQ(labels["a.tags"], "v");
+    EXPECT_EQ(labels["k.nest.tags"], "x");
+    EXPECT_EQ(labels["title.tags"], "T");
+
     probetest::DiagnosticRecorder recorder;
     const FileProbe probe = probeWithReport(
         "broken-plist", report(json::array(), {{"tags", {{"iTunMOVI", "<plist><dict><key>a"}, {"media_type", 5}}}}));
@@ -224,6 +239,73 @@ TEST(CraftedReport, BinaryAndBrokenPropertyLists)
     EXPECT_EQ(recorder.lines.size(), 1u);
     ASSERT_TRUE(probe.iTunesMetadata.has_value());
     EXPECT_FALSE(probe.iTunesMetadata->title.has_value());
+}
+
+namespace {
+
+// A binary list {"a": [[[...]]]} of `levels` arrays, each referring to the
+// next `fanOut` times (a fan-out of 2 doubles the expanded tree per level).
+std::string nestedBinaryList(int levels, int fanOut)
+{
+    std::vector<std::string> objects;
+    auto ref = [](std::uint32_t r) {
+        return std::string{char(r >> 24), char(r >> 16), char(r >> 8), char(r)};
+    };
+    objects.push_back("\xd1" + ref(1) + ref(2));
+    objects.push_back("\x51" "a");
+    for (int i = 0; i < levels; ++i) {
+        if (i == levels - 1) {
+            objects.push_back("\xa0");
+        } else {
+            std::string array(1, char(0xa0 | fanOut));
+            for (int k = 0; k < fanOut; ++k)
+                array += ref(static_cast<std::uint32_t>(3 + i));
+            objects.push_back(array);
+        }
+    }
+    std::string bytes = "bplist00";
+    std::vector<std::uint64_t> offsets;
+    for (const auto& object : objects) {
+        offsets.push_back(bytes.size());
+        bytes += object;
+    }
+    const std::uint64_t table = bytes.size();
+    auto be64 = [](std::uint64_t v) {
+        std::string out;
+        for (int i = 7; i >= 0; --i)
+            out += char(v >> (8 * i));
+        return out;
+    };
+    for (auto offset : offsets)
+        bytes += be64(offset);
+    bytes += std::string(6, '\0') + char(8) + char(4) + be64(objects.size()) + be64(0) + be64(table);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(CraftedReport, HostilePropertyListsAreRefused)
+{
+    probetest::DiagnosticRecorder recorder;
+    std::map<std::string, std::string> labels;
+    // Shallow lists of both kinds still read.
+    expandMovieProperties(nestedBinaryList(10, 1), labels);
+    expandMovieProperties(xmlPlist("<key>b</key><array><array/></array><key>s</key><string>x</string>"), labels);
+    EXPECT_EQ(labels["s.tags"], "x");
+    EXPECT_TRUE(recorder.lines.empty());
+    // Too deep to free without exhausting the stack, or exponentially large
+    // once shared objects are expanded: refused like any unreadable list.
+    const int depth = 200000;
+    std::string deepXml = "<key>a</key>";
+    for (int i = 0; i < depth; ++i)
+        deepXml += "<array>";
+    for (int i = 0; i < depth; ++i)
+        deepXml += "</array>";
+    expandMovieProperties(xmlPlist(deepXml), labels);
+    expandMovieProperties(nestedBinaryList(20000, 1), labels);
+    expandMovieProperties(nestedBinaryList(60, 2), labels);
+    EXPECT_EQ(recorder.lines.size(), 3u);
+    EXPECT_EQ(labels.size(), 1u);
 }
 
 TEST(CraftedReport, ChaptersByTitleInTimeOrder)
