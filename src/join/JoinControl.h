@@ -3,6 +3,7 @@
 // cancel flag and the encoder process started last.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -20,6 +21,14 @@ public:
     void terminateCurrentProcess();
     // The Cancel button: terminate the current process, then set the flag.
     void cancel();
+
+    // Starts the process and records it as the current one, unless the join
+    // has been cancelled. The flag test, `beforeStart`, the start and the
+    // record happen under the lock cancel() takes, so a cancel either stops
+    // the process that was just started or keeps it from starting. The
+    // process is recorded even when it fails to start. Returns whether it runs.
+    bool startUnlessCancelled(const std::shared_ptr<ChildProcess>& process,
+                              const std::function<void()>& beforeStart = {});
 
 private:
     mutable std::mutex mutex_;

@@ -1,1 +1,21 @@
 #include "join/OutputRule.h"
+
+namespace velmora {
+
+std::string outputExtension(const std::vector<FileRow>& rows)
+{
+    if (rows.empty())
+        return ".mp4";
+    const std::string& first = rows.front().mediaType;
+    for (const FileRow& row : rows) {
+        if (row.mediaType != first)
+            return ".ext";
+    }
+    if (first == "Audio")
+        return ".mp3";
+    if (first == "Video" || first == "Audio & Video")
+        return ".mp4";
+    return ".ext";
+}
+
+}  // namespace velmora

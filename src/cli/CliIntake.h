@@ -1,0 +1,18 @@
+#pragma once
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "join/FileRow.h"
+
+namespace velmora::cli {
+
+// The intake of the file arguments, in order: each accepted file becomes a
+// row; each skipped one gets a line on standard error naming it and why.
+// Stops early (with the rows so far) once `stop` becomes true.
+std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, const std::atomic<bool>* stop = nullptr);
+
+// JSON text for standard output; bytes that are not UTF-8 are replaced.
+std::string jsonText(const nlohmann::json& value);
+
+}  // namespace velmora::cli

@@ -1,0 +1,215 @@
+#pragma once
+// A JoinHost for tests: records every call in order, answers the save dialog
+// and alerts from a script, and queues main-thread tasks until the test thread
+// runs them with drain() or one of the waitFor... helpers.
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "join/JoinHost.h"
+
+namespace testsupport {
+
+class RecordingHost : public velmora::JoinHost {
+public:
+    struct SheetEvent {
+        bool shown = false;  // false: hidden
+        std::string title;
+        bool indeterminate = false;
+    };
+    struct DesktopAction {
+        std::string kind;  // "open", "reveal", "web"
+        std::string target;
+        std::string application;
+    };
+
+    // --- scripted answers -------------------------------------------------
+    // Each save panel takes the next answer; when none is left it is cancelled.
+    std::deque<std::optional<std::string>> savePanelAnswers;
+    // Each alert takes the next response; when none is left it answers the first button.
+    std::deque<int> alertResponses;
+    std::optional<std::string> desktop;  // what desktopDirectory() returns
+
+    // --- records (read on the test thread, after draining) -----------------
+    std::vector<std::string> calls;  // one entry per call, in order: "showProgressSheet", ...
+    std::vector<SheetEvent> sheets;
+    std::vector<double> progress;
+    std::vector<velmora::SavePanelSpec> savePanels;
+    std::vector<velmora::AlertSpec> alerts;
+    std::vector<int> alertAnswers;  // the response given to each alert
+    std::vector<DesktopAction> desktopActions;
+    int reviewRequests = 0;
+    int desktopQueries = 0;
+
+    // --- main-thread queue -------------------------------------------------
+    void postToMain(std::function<void()> task) override
+    {
+        // Notified under the lock: once the test thread sees the task, the
+        // posting thread no longer touches this object.
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(task));
+        ++posted_;
+        cv_.notify_all();
+    }
+
+    // Runs every queued task (and tasks they post) on the calling thread.
+    // Returns how many ran.
+    int drain()
+    {
+        int ran = 0;
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::lock_guard lock(mutex_);
+                if (queue_.empty())
+                    return ran;
+                task = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            task();
+            ++ran;
+        }
+    }
+
+    // Runs queued tasks as they arrive until the predicate holds (checked on
+    // the test thread after each task) or the timeout passes. Returns the
+    // predicate's last value.
+    bool waitFor(const std::function<bool()>& predicate,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(60))
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            drain();
+            if (predicate())
+                return true;
+            std::unique_lock lock(mutex_);
+            if (!cv_.wait_until(lock, deadline, [this] { return !queue_.empty(); }))
+                break;
+        }
+        drain();
+        return predicate();
+    }
+
+    // Waits until the progress sheet has been hidden `count` times in all.
+    bool waitForSheetHidden(int count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
+    {
+        return waitFor([&] { return hiddenCount() >= count; }, timeout);
+    }
+    bool waitForAlert(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
+    {
+        return waitFor([&] { return alerts.size() >= count; }, timeout);
+    }
+    bool waitForProgress(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
+    {
+        return waitFor([&] { return progress.size() >= count; }, timeout);
+    }
+    // Drains for a while without waiting on anything in particular (to check
+    // that nothing more arrives).
+    void settle(std::chrono::milliseconds period = std::chrono::milliseconds(200))
+    {
+        waitFor([] { return false; }, period);
+    }
+
+    int shownCount() const
+    {
+        int n = 0;
+        for (const auto& s : sheets)
+            n += s.shown ? 1 : 0;
+        return n;
+    }
+    int hiddenCount() const
+    {
+        int n = 0;
+        for (const auto& s : sheets)
+            n += s.shown ? 0 : 1;
+        return n;
+    }
+    size_t postedCount() const
+    {
+        std::lock_guard lock(mutex_);
+        return posted_;
+    }
+
+    // --- JoinHost ----------------------------------------------------------
+    void showProgressSheet(const std::string& title, bool indeterminate) override
+    {
+        calls.push_back("showProgressSheet");
+        sheets.push_back({true, title, indeterminate});
+    }
+    void hideProgressSheet() override
+    {
+        calls.push_back("hideProgressSheet");
+        sheets.push_back({false, {}, false});
+    }
+    void updateJoinProgress(double percent) override
+    {
+        calls.push_back("updateJoinProgress");
+        progress.push_back(percent);
+    }
+    void runSavePanel(const velmora::SavePanelSpec& spec,
+                      std::function<void(std::optional<std::string>)> completion) override
+    {
+        calls.push_back("runSavePanel");
+        savePanels.push_back(spec);
+        std::optional<std::string> answer;
+        if (!savePanelAnswers.empty()) {
+            answer = savePanelAnswers.front();
+            savePanelAnswers.pop_front();
+        }
+        if (completion)
+            completion(answer);
+    }
+    void showAlert(const velmora::AlertSpec& spec, std::function<void(int)> completion) override
+    {
+        calls.push_back("showAlert");
+        alerts.push_back(spec);
+        int response = velmora::kAlertFirstButtonReturn;
+        if (!alertResponses.empty()) {
+            response = alertResponses.front();
+            alertResponses.pop_front();
+        }
+        alertAnswers.push_back(response);
+        if (completion)
+            completion(response);
+    }
+    void openFileWithApplication(const std::string& path, const std::string& application) override
+    {
+        calls.push_back("openFileWithApplication");
+        desktopActions.push_back({"open", path, application});
+    }
+    void revealInFileManager(const std::string& path) override
+    {
+        calls.push_back("revealInFileManager");
+        desktopActions.push_back({"reveal", path, {}});
+    }
+    void openWebAddress(const std::string& address) override
+    {
+        calls.push_back("openWebAddress");
+        desktopActions.push_back({"web", address, {}});
+    }
+    void requestReview() override
+    {
+        calls.push_back("requestReview");
+        ++reviewRequests;
+    }
+    std::optional<std::string> desktopDirectory() override
+    {
+        calls.push_back("desktopDirectory");
+        ++desktopQueries;
+        return desktop;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable cv_;
+    std::deque<std::function<void()>> queue_;
+    size_t posted_ = 0;
+};
+
+}  // namespace testsupport
