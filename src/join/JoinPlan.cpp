@@ -157,7 +157,13 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
     JoinPlan plan;
     const std::string workDir = workDirectory();
     const QString workDirText = QString::fromStdString(workDir);
-    QDir(workDirText).removeRecursively();
+    struct stat st {};
+    if (::lstat(workDir.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            QDir(workDirText).removeRecursively();
+        else
+            ::unlink(workDir.c_str());
+    }
     QDir().mkdir(workDirText);
     diagnostic(workDir);
 
