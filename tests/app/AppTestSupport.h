@@ -13,12 +13,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include "app/AppDelegate.h"
+#include "app/ArrayController.h"
+#include "foundation/Resources.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/Settings.h"
 #include "join/FileRow.h"
@@ -87,6 +92,13 @@ T* visibleChild(QWidget* parent)
             return child;
     }
     return nullptr;
+}
+
+// Confirms a file dialog as its accept button would (with the file's checks).
+inline void acceptDialog(QFileDialog* dialog, const QString& path)
+{
+    dialog->selectFile(path);
+    static_cast<QDialog*>(dialog)->accept();
 }
 
 inline QMessageBox* waitForAlert(velmora::app::AppDelegate& d, int timeoutMs = 30000)

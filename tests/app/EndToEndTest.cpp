@@ -38,8 +38,7 @@ protected:
         spinUntil([&] { return (dialog = visibleChild<QFileDialog>(delegate->window)) != nullptr; }, 5000);
         if (!dialog)
             return nullptr;
-        dialog->selectFile(QString::fromStdString(path));
-        dialog->accept();
+        acceptDialog(dialog, QString::fromStdString(path));
         return dialog;
     }
     // A tools folder whose encoder is the real one, reading its input at its

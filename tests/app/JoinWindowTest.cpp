@@ -151,8 +151,7 @@ TEST_F(JoinWindow, MixedListAlert)
     QFileDialog* dialog = waitForSaveDialog();
     ASSERT_NE(dialog, nullptr);
     const QString out = QString::fromStdString(testsupport::freshDir("window-mixed") + "/joined.ext");
-    dialog->selectFile(out);
-    dialog->accept();
+    acceptDialog(dialog, out);
     QMessageBox* box = waitForAlert(*delegate, 5000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QStringLiteral("Mix & Match - Can't join!"));
