@@ -105,21 +105,29 @@ TEST(DragAndDropView, PostsLocalFilesOnlyInOrder)
         &observer, QStringLiteral("FilesAddedByDragAndDrop"),
         [&](const velmora::app::Notification& n) { received.push_back(n.userInfo); });
 
-    velmora::app::DragAndDropView view;
+    // Qt delivers drop events only during a real drag: hand them over directly.
+    struct View : velmora::app::DragAndDropView {
+        using DragAndDropView::dragEnterEvent;
+        using DragAndDropView::dropEvent;
+    } view;
     auto* mime = new QMimeData;
     mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(dir + "/b.wav")),
                    QUrl::fromLocalFile(QString::fromStdString(dir + "/folder")), QUrl("https://example.com/x.wav"),
                    QUrl::fromLocalFile(QString::fromStdString(dir + "/missing.wav")),
                    QUrl::fromLocalFile(QString::fromStdString(dir + "/a.wav"))});
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &drop);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    view.dragEnterEvent(&enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    view.dropEvent(&drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
 
     auto* folderOnly = new QMimeData;
     folderOnly->setUrls({QUrl::fromLocalFile(QString::fromStdString(dir + "/folder"))});
     QDropEvent drop2(QPointF(5, 5), Qt::CopyAction, folderOnly, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &drop2);
+    view.dropEvent(&drop2);
 
     ASSERT_EQ(received.size(), 2u);
     const auto urls = received[0].value(QStringLiteral("key")).value<QList<QUrl>>();

@@ -1,0 +1,93 @@
+// A look at the window as a user sees it. Not part of the suite: run it by
+// hand on a display, e.g.
+//   VELMORA_TOUR_DIR=/tmp/tour xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb \
+//     build/bin/velmora_app_tests --gtest_also_run_disabled_tests --gtest_filter='*Tour*'
+// It fills the list, joins it, and takes screenshots of the whole screen at
+// each step (main window, save dialog, progress sheet, success alert, help).
+
+#include "AppTestSupport.h"
+
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <QScreen>
+
+using namespace apptest;
+
+namespace {
+
+void settle(int ms)
+{
+    spinUntil([] { return false; }, ms);
+}
+
+void screenshot(const std::string& name)
+{
+    const QByteArray dir = qgetenv("VELMORA_TOUR_DIR").isEmpty() ? QByteArray("/tmp/velmora-tour")
+                                                                 : qgetenv("VELMORA_TOUR_DIR");
+    QDir().mkpath(QString::fromUtf8(dir));
+    settle(400);
+    const auto result = testsupport::runCommand("import", {"-window", "root", dir.toStdString() + "/" + name});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+}
+
+TEST_F(AppTest, DISABLED_Tour)
+{
+    const std::string media = testsupport::freshDir("tour");
+    auto make = [&](const std::string& name, std::vector<std::string> args) {
+        args.push_back(media + "/" + name);
+        args.insert(args.begin(), {"-y", "-v", "error", "-nostdin"});
+        EXPECT_EQ(testsupport::runCommand("ffmpeg", args).exitCode, 0);
+        return media + "/" + name;
+    };
+    const std::vector<std::string> files{
+        make("01 Morning Intro.wav", {"-f", "lavfi", "-i", "sine=frequency=440:duration=2"}),
+        make("02 Interview with the Lighthouse Keeper (Part One).flac",
+             {"-f", "lavfi", "-i", "sine=frequency=330:sample_rate=48000:duration=3"}),
+        make("03 Harbour Sounds.m4a", {"-f", "lavfi", "-i", "sine=frequency=550:duration=2", "-c:a", "aac"}),
+        make("04 Closing Theme.mp3",
+             {"-f", "lavfi", "-i", "sine=frequency=660:duration=2", "-ac", "2", "-c:a", "libmp3lame"}),
+    };
+    // The encoder reads at the media's pace so the progress sheet can be seen.
+    const std::string tools = testsupport::fakeToolsWithScript("tour", "creator", "exec ffmpeg -re \"$@\"");
+    ::symlink((testsupport::resourcesDir() + "/sniffer").c_str(), (tools + "/sniffer").c_str());
+    velmora::setToolsDirectory(tools);
+
+    auto& d = *delegate;
+    d.applicationDidFinishLaunching();
+    d.window->show();
+    screenshot("empty.png");
+
+    QList<QUrl> urls;
+    for (const auto& f : files)
+        urls << QUrl::fromLocalFile(QString::fromStdString(f));
+    d.addFiles(urls);
+    ASSERT_TRUE(d.waitForBackgroundWork(60000));
+    ASSERT_EQ(d.mainArrayController->count(), 4);
+    d.mainArrayController->setSelectionIndexes({1});
+    screenshot("screenshot.png");
+
+    const std::string out = testsupport::freshDir("tour-out") + "/joined.mp3";
+    d.ui.joinBTN->click();
+    QFileDialog* dialog = nullptr;
+    ASSERT_TRUE(spinUntil([&] { return (dialog = visibleChild<QFileDialog>(d.window)) != nullptr; }, 5000));
+    screenshot("save.png");
+    acceptDialog(dialog, QString::fromStdString(out));
+    ASSERT_TRUE(spinUntil([&] { return d.progressBar->value() > d.progressBar->maximum() / 3; }, 30000));
+    screenshot("progress.png");
+    QMessageBox* box = waitForAlert(d, 60000);
+    ASSERT_NE(box, nullptr);
+    screenshot("success.png");
+    press(box, QStringLiteral("OK"));
+    EXPECT_EQ(testsupport::runCommand("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).err, "");
+    EXPECT_NEAR(testsupport::mediaDuration(out), 9.0, 0.3);
+
+    d.ui.helpBTN->click();
+    box = waitForAlert(d, 5000);
+    ASSERT_NE(box, nullptr);
+    screenshot("help.png");
+    press(box, QStringLiteral("OK"));
+    settle(200);
+}
+
+}  // namespace
