@@ -91,3 +91,48 @@ TEST_F(AppTest, DISABLED_Tour)
 }
 
 }  // namespace
+
+namespace {
+
+// The sheets and alerts over a list of made-up rows (no tools needed).
+TEST_F(AppTest, DISABLED_TourOfSheets)
+{
+    auto& d = *delegate;
+    velmora::FileRow long1 = row("A Very Long Recording Name That Goes On And On - Session 12 (Remastered).flac");
+    long1.codec = "flac";
+    long1.durationHuman = "01:02:03.456";
+    velmora::FileRow video = row("Holiday clip.mp4", "Audio & Video");
+    video.codec = "h264, aac, mov_text";
+    video.fileSizeHuman = "123.46 MB";
+    d.mainArrayController->addObject(long1);
+    d.mainArrayController->addObject(row("short.wav"));
+    d.mainArrayController->addObject(video);
+    d.window->show();
+    screenshot("rows.png");
+    d.showProgressSheet("Joining Audio...", false);
+    d.updateJoinProgress(42.0);
+    screenshot("sheet-joining.png");
+    d.hideProgressSheet();
+    d.showProgressSheet("Analyzing Files...", true);
+    screenshot("sheet-analysing.png");
+    d.hideProgressSheet();
+    d.helpBTNClicked();
+    QMessageBox* box = waitForAlert(d, 5000);
+    ASSERT_NE(box, nullptr);
+    screenshot("help.png");
+    press(box, QStringLiteral("OK"));
+    d.showAlert({"Audio Joined Successfully!", "/home/user/Desktop/joined.mp3",
+                 {"Launch in QuickTime Player", "Show in Finder", "OK"}, velmora::AlertStyle::informational},
+                nullptr);
+    box = waitForAlert(d, 5000);
+    ASSERT_NE(box, nullptr);
+    screenshot("success-alert.png");
+    press(box, QStringLiteral("OK"));
+    d.showAlert({"Something went wrong!", "Contact: support@velmora.app", {}, velmora::AlertStyle::critical}, nullptr);
+    box = waitForAlert(d, 5000);
+    ASSERT_NE(box, nullptr);
+    screenshot("failure-alert.png");
+    press(box, QStringLiteral("OK"));
+}
+
+}  // namespace
