@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QMainWindow>
-#include <QStyle>
 #include <QTimer>
 
 #include "BuildConfig.h"
@@ -14,9 +13,6 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("app.velmora.Velmora"));
-    // Without a desktop style of its own, the plain fallback looks dated.
-    if (QApplication::style()->name().compare(QStringLiteral("windows"), Qt::CaseInsensitive) == 0)
-        QApplication::setStyle(QStringLiteral("Fusion"));
     velmora::setDiagnosticTarget(velmora::DiagnosticTarget::standardOutput);
 
     velmora::app::AppDelegate delegate;
