@@ -153,6 +153,36 @@ std::string numberText(const nlohmann::json& value)
     }
 }
 
+// Deepest nesting of arrays and objects that parse accepts. Writing, copying
+// and comparing a tree recurse once per level, so an unbounded depth from a
+// hostile report could exhaust the stack.
+constexpr int kMaxNesting = 512;
+
+bool nestingWithinLimit(std::string_view bytes)
+{
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : bytes) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting)
+                return false;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 JSON::JSON() = default;
@@ -173,6 +203,11 @@ JSON JSON::failed(JSONError error)
 
 std::optional<JSON> JSON::parse(std::string_view bytes, std::string* failure)
 {
+    if (!nestingWithinLimit(bytes)) {
+        if (failure)
+            *failure = "The data couldn't be read because it is nested too deeply.";
+        return std::nullopt;
+    }
     auto doc = std::make_shared<nlohmann::json>(nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false));
     if (doc->is_discarded()) {
         if (failure)

@@ -4,6 +4,7 @@
 // the record from its JSON report. It never fails; the flags tell what went wrong.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,5 +74,13 @@ KeyValueList readFormatMetadata(FileProbe& probe, const JSON& report);
 KeyValueList readChapters(const FileProbe& probe);
 // One stream's sorted property listing (chapter tracks: chapters first).
 KeyValueList readStreamProperties(const FileProbe& probe, const JSON& stream);
+// The same with the file's chapters already read (the walk reads them once).
+KeyValueList readStreamProperties(const KeyValueList& chapters, const JSON& stream);
+
+// Media kind codes of the container's "media_type" tag and their names.
+const std::map<std::int64_t, std::string>& mediaTypeNames();
+// Expands an embedded movie property list (XML or binary) into labelled texts,
+// setting map[label] for each; prints one line and adds nothing when it does not parse.
+void expandMovieProperties(std::string_view bytes, std::map<std::string, std::string>& labels);
 
 }  // namespace velmora

@@ -1,4 +1,5 @@
 #pragma once
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,7 @@ struct IsoLocaleInfo {
 // The row of the language table for a two- or three-letter code (any case);
 // a row of empty strings when nothing matches.
 IsoLocaleInfo languageInfo(const std::string& code);
+// The whole table, in its fixed order.
+std::span<const IsoLocaleInfo> languageTable();
 
 }  // namespace velmora

@@ -96,6 +96,35 @@ std::string h264Clip(int width, int height, int fps, double seconds)
                       "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
 }
 
+std::string rotatedClip(int width, int height, double seconds)
+{
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    const std::string plain = makeMedia("plain-" + size + "-" + secondsText(seconds) + ".mp4",
+                                        {"-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=25:duration=" + secondsText(seconds),
+                                         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+    return makeMedia("rotated-" + size + "-" + secondsText(seconds) + ".mp4",
+                     {"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90"});
+}
+
+std::string chapteredM4a()
+{
+    const std::string metadata = scratchDir() + "/chapters.ffmeta";
+    writeFile(metadata, ";FFMETADATA1\ntitle=Chaptered\n"
+                        "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=Intro\n"
+                        "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1500\ntitle=Main\n");
+    return makeMedia("chaptered.m4a", {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=1.5", "-i",
+                                       metadata, "-map", "0", "-map_metadata", "1", "-map_chapters", "1", "-c:a", "aac"});
+}
+
+std::string subtitledMp4()
+{
+    const std::string subtitles = scratchDir() + "/subtitles.srt";
+    writeFile(subtitles, "1\n00:00:00,000 --> 00:00:00,800\nHello\n");
+    return makeMedia("subtitled.mp4", {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=1", "-i",
+                                       subtitles, "-map", "0", "-map", "1", "-c:a", "aac", "-c:s", "mov_text",
+                                       "-metadata:s:s:0", "language=fre"});
+}
+
 void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

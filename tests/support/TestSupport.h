@@ -23,6 +23,12 @@ std::string sineFlac(double seconds = 1.0);
 std::string sineM4a(double seconds = 1.0);
 std::string mp3WithCover(double seconds = 1.0);
 std::string h264Clip(int width, int height, int fps, double seconds = 1.0);  // H.264 + AAC in MP4
+// An H.264 clip (no audio) marked as shown turned by 90 degrees.
+std::string rotatedClip(int width, int height, double seconds = 1.0);
+// AAC in M4A with two chapters, "Intro" (0-0.5 s) and "Main" (0.5-1.5 s), and the title "Chaptered".
+std::string chapteredM4a();
+// AAC plus a mov_text subtitle track in French, in MP4.
+std::string subtitledMp4();
 
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
