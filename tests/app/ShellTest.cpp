@@ -27,7 +27,12 @@ namespace {
 
 class LaunchBookkeeping : public AppTest {
 protected:
-    std::unique_ptr<QSettings> defaults = velmora::userDefaults();
+    void SetUp() override
+    {
+        AppTest::SetUp();  // the scratch home first
+        defaults = velmora::userDefaults();
+    }
+    std::unique_ptr<QSettings> defaults;
     std::string installed() { return defaults->value("installedVersion").toString().toStdString(); }
     qint64 count() { return velmora::app::launchCount(*defaults); }
 };

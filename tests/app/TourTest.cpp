@@ -1,6 +1,6 @@
 // A look at the window as a user sees it. Not part of the suite: run it by
 // hand on a display, e.g.
-//   VELMORA_TOUR_DIR=/tmp/tour xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb \
+//   VELMORA_TOUR_DIR=/tmp/tour xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb
 //     build/bin/velmora_app_tests --gtest_also_run_disabled_tests --gtest_filter='*Tour*'
 // It fills the list, joins it, and takes screenshots of the whole screen at
 // each step (main window, save dialog, progress sheet, success alert, help).
