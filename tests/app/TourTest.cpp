@@ -21,14 +21,22 @@ void settle(int ms)
     spinUntil([] { return false; }, ms);
 }
 
-void screenshot(const std::string& name)
+// The whole screen, cut down to the main window (and what lies on it).
+void screenshot(const std::string& name, QWidget* window = nullptr)
 {
     const QByteArray dir = qgetenv("VELMORA_TOUR_DIR").isEmpty() ? QByteArray("/tmp/velmora-tour")
                                                                  : qgetenv("VELMORA_TOUR_DIR");
     QDir().mkpath(QString::fromUtf8(dir));
     settle(400);
-    const auto result = testsupport::runCommand("import", {"-window", "root", dir.toStdString() + "/" + name});
+    const std::string path = dir.toStdString() + "/" + name;
+    const auto result = testsupport::runCommand("import", {"-window", "root", path});
     EXPECT_EQ(result.exitCode, 0) << result.err;
+    if (window) {
+        const QRect r = window->frameGeometry();
+        const std::string crop = std::to_string(r.width()) + "x" + std::to_string(r.height()) + "+" +
+                                 std::to_string(r.x()) + "+" + std::to_string(r.y());
+        testsupport::runCommand("convert", {path, "-crop", crop, "+repage", path});
+    }
 }
 
 TEST_F(AppTest, DISABLED_Tour)
@@ -65,19 +73,19 @@ TEST_F(AppTest, DISABLED_Tour)
     ASSERT_TRUE(d.waitForBackgroundWork(60000));
     ASSERT_EQ(d.mainArrayController->count(), 4);
     d.mainArrayController->setSelectionIndexes({1});
-    screenshot("screenshot.png");
+    screenshot("screenshot.png", d.window);
 
     const std::string out = testsupport::freshDir("tour-out") + "/joined.mp3";
     d.ui.joinBTN->click();
     QFileDialog* dialog = nullptr;
     ASSERT_TRUE(spinUntil([&] { return (dialog = visibleChild<QFileDialog>(d.window)) != nullptr; }, 5000));
-    screenshot("save.png");
+    screenshot("save.png", d.window);
     acceptDialog(dialog, QString::fromStdString(out));
     ASSERT_TRUE(spinUntil([&] { return d.progressBar->value() > d.progressBar->maximum() / 3; }, 30000));
-    screenshot("progress.png");
+    screenshot("progress.png", d.window);
     QMessageBox* box = waitForAlert(d, 60000);
     ASSERT_NE(box, nullptr);
-    screenshot("success.png");
+    screenshot("success.png", d.window);
     press(box, QStringLiteral("OK"));
     EXPECT_EQ(testsupport::runCommand("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).err, "");
     EXPECT_NEAR(testsupport::mediaDuration(out), 9.0, 0.3);
@@ -85,7 +93,7 @@ TEST_F(AppTest, DISABLED_Tour)
     d.ui.helpBTN->click();
     box = waitForAlert(d, 5000);
     ASSERT_NE(box, nullptr);
-    screenshot("help.png");
+    screenshot("help.png", d.window);
     press(box, QStringLiteral("OK"));
     settle(200);
 }
@@ -108,30 +116,30 @@ TEST_F(AppTest, DISABLED_TourOfSheets)
     d.mainArrayController->addObject(row("short.wav"));
     d.mainArrayController->addObject(video);
     d.window->show();
-    screenshot("rows.png");
+    screenshot("rows.png", d.window);
     d.showProgressSheet("Joining Audio...", false);
     d.updateJoinProgress(42.0);
-    screenshot("sheet-joining.png");
+    screenshot("sheet-joining.png", d.window);
     d.hideProgressSheet();
     d.showProgressSheet("Analyzing Files...", true);
-    screenshot("sheet-analysing.png");
+    screenshot("sheet-analysing.png", d.window);
     d.hideProgressSheet();
     d.helpBTNClicked();
     QMessageBox* box = waitForAlert(d, 5000);
     ASSERT_NE(box, nullptr);
-    screenshot("help.png");
+    screenshot("help.png", d.window);
     press(box, QStringLiteral("OK"));
     d.showAlert({"Audio Joined Successfully!", "/home/user/Desktop/joined.mp3",
                  {"Launch in QuickTime Player", "Show in Finder", "OK"}, velmora::AlertStyle::informational},
                 nullptr);
     box = waitForAlert(d, 5000);
     ASSERT_NE(box, nullptr);
-    screenshot("success-alert.png");
+    screenshot("success-alert.png", d.window);
     press(box, QStringLiteral("OK"));
     d.showAlert({"Something went wrong!", "Contact: support@velmora.app", {}, velmora::AlertStyle::critical}, nullptr);
     box = waitForAlert(d, 5000);
     ASSERT_NE(box, nullptr);
-    screenshot("failure-alert.png");
+    screenshot("failure-alert.png", d.window);
     press(box, QStringLiteral("OK"));
 }
 
