@@ -271,6 +271,10 @@ void AppDelegate::showAlert(const AlertSpec& spec, std::function<void(int respon
     case AlertStyle::critical: box->setIcon(QMessageBox::Critical); break;
     case AlertStyle::warning: box->setIcon(QMessageBox::Warning); break;
     }
+    // Short informative texts ("Contact: " and an address) read better on one line.
+    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        informative && spec.informativeText.size() <= 80)
+        informative->setWordWrap(false);
     QList<QAbstractButton*> buttons;
     if (spec.buttons.empty()) {
         buttons << box->addButton(QMessageBox::Ok);
