@@ -253,7 +253,7 @@ void AppDelegate::runSavePanel(const SavePanelSpec& spec, std::function<void(std
             completion(std::nullopt);
             return;
         }
-        completion(QDir::cleanPath(QFileInfo(files.front()).absoluteFilePath()).toStdString());
+        completion(files.front().toStdString());  // absolute, as the user confirmed it
     });
     dialog->open();
 }

@@ -120,7 +120,7 @@ TEST_F(EndToEnd, CancelStopsTheJoinWithoutAnAlert)
     timer.start();
     delegate->progressBarCancelBTN->click();
     ASSERT_TRUE(spinUntil([&] { return !delegate->progressWindow->isVisible(); }, 10000));
-    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_LT(timer.elapsed(), 3000);  // well before the join (about 8 s) would end
     ASSERT_TRUE(delegate->waitForBackgroundWork(10000));
     spinUntil([] { return false; }, 300);
     EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);
@@ -142,7 +142,7 @@ TEST_F(EndToEnd, QuittingStopsARunningJoin)
     timer.start();
     delegate->applicationWillTerminate();
     ASSERT_TRUE(delegate->waitForBackgroundWork(10000));
-    EXPECT_LT(timer.elapsed(), 1500);  // the rest of the join (about 6 s) never ran
+    EXPECT_LT(timer.elapsed(), 3000);  // the rest of the join (about 6 s) never ran
     EXPECT_TRUE(delegate->control.currentProcess()->hasExited());
     EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));

@@ -145,6 +145,39 @@ TEST(DragAndDropView, PostsLocalFilesOnlyInOrder)
     delete folderOnly;
 }
 
+TEST(DragAndDropView, RefusesDropsWhileASheetCoversTheWindow)
+{
+    testApp();
+    velmora::app::AppDelegate d;
+    d.window->show();
+    const std::string file = testsupport::freshDir("drop-sheet") + "/a.wav";
+    testsupport::writeFile(file, "x");
+    int posted = 0;
+    QObject observer;
+    velmora::app::NotificationCenter::defaultCenter().addObserver(
+        &observer, QStringLiteral("FilesAddedByDragAndDrop"), [&](const velmora::app::Notification&) { ++posted; });
+    struct View : velmora::app::DragAndDropView {
+        using DragAndDropView::dropEvent;
+    } view;  // any drop area of the application
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+
+    // A join's sheet is up: a drop must not start an intake that would take
+    // the sheet (and its Cancel button) away.
+    d.showProgressSheet("Joining Audio...", false);
+    EXPECT_FALSE(velmora::app::DragAndDropView::acceptsDropsNow());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    view.dropEvent(&drop);
+    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(posted, 0);
+
+    d.hideProgressSheet();
+    EXPECT_TRUE(velmora::app::DragAndDropView::acceptsDropsNow());
+    QDropEvent again(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    view.dropEvent(&again);
+    EXPECT_EQ(posted, 1);
+}
+
 // --- the progress sheet ---------------------------------------------------------
 
 class ProgressSheet : public AppTest {};
