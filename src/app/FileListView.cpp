@@ -1,5 +1,6 @@
 #include "app/FileListView.h"
 
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -13,6 +14,13 @@ namespace velmora::app {
 namespace {
 
 const QString kRowsMimeType = QStringLiteral("application/x-velmora-row-indexes");
+const QString kRowsSourceMimeType = QStringLiteral("application/x-velmora-row-source");
+
+QByteArray sourceTag(const FileListView* view)
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(view));
+}
 
 }  // namespace
 
@@ -41,41 +49,48 @@ FileListView::FileListView(ArrayController* controller, QWidget* parent) : QTabl
     horizontalHeader()->setSectionsClickable(false);
 }
 
-void FileListView::startDrag(Qt::DropActions)
+QMimeData* FileListView::selectedRowsMimeData() const
 {
-    const auto rows = controller_->selectionIndexes();
-    if (rows.empty())
-        return;
     QStringList texts;
-    for (int r : rows)
+    for (int r : controller_->selectionIndexes())
         texts << QString::number(r);
     auto* mime = new QMimeData;
     mime->setData(kRowsMimeType, texts.join(QLatin1Char(',')).toLatin1());
+    mime->setData(kRowsSourceMimeType, sourceTag(this));
+    return mime;
+}
+
+void FileListView::startDrag(Qt::DropActions)
+{
+    if (controller_->selectionIndexes().empty())
+        return;
+    QMimeData* mime = selectedRowsMimeData();
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     // The drop handler moves the rows itself; nothing is removed here afterwards.
     drag->exec(Qt::MoveAction, Qt::MoveAction);
 }
 
-bool FileListView::isRowDrag(const QDropEvent* event) const
+bool FileListView::isRowDrag(const QMimeData* mime) const
 {
-    return event->source() == this && event->mimeData()->hasFormat(kRowsMimeType);
+    // Rows dragged out of this very list (and nowhere else).
+    return mime && mime->hasFormat(kRowsMimeType) && mime->data(kRowsSourceMimeType) == sourceTag(this);
 }
 
 void FileListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!isRowDrag(event) && !DragAndDropView::acceptsDropsNow()) {
+    if (!isRowDrag(event->mimeData()) && !DragAndDropView::acceptsDropsNow()) {
         event->ignore();
         return;
     }
     setState(QAbstractItemView::DraggingState);
-    event->setDropAction(isRowDrag(event) ? Qt::MoveAction : Qt::CopyAction);
+    event->setDropAction(isRowDrag(event->mimeData()) ? Qt::MoveAction : Qt::CopyAction);
     event->accept();
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (isRowDrag(event)) {
+    if (isRowDrag(event->mimeData())) {
         // Let the view draw its drop indicator and scroll, but keep the move ours.
         QTableView::dragMoveEvent(event);
         event->setDropAction(Qt::MoveAction);
@@ -99,30 +114,36 @@ int FileListView::dropDestination(const QPoint& pos) const
     return pos.y() < rect.center().y() ? index.row() : index.row() + 1;
 }
 
-void FileListView::dropEvent(QDropEvent* event)
+Qt::DropAction FileListView::takeDrop(const QMimeData* mime, const QPoint& pos)
 {
-    setState(QAbstractItemView::NoState);
-    if (isRowDrag(event)) {
+    if (isRowDrag(mime)) {
         std::vector<int> rows;
-        for (const QByteArray& part : event->mimeData()->data(kRowsMimeType).split(',')) {
+        for (const QByteArray& part : mime->data(kRowsMimeType).split(',')) {
             bool ok = false;
             const int r = part.toInt(&ok);
             if (ok)
                 rows.push_back(r);
         }
-        controller_->moveRows(rows, dropDestination(event->position().toPoint()));
-        event->setDropAction(Qt::MoveAction);
-        event->accept();
+        controller_->moveRows(rows, dropDestination(pos));
         viewport()->update();
-        return;
+        return Qt::MoveAction;
     }
-    if (!DragAndDropView::acceptsDropsNow()) {
+    if (!DragAndDropView::acceptsDropsNow())
+        return Qt::IgnoreAction;
+    DragAndDropView::performDrop(mime);
+    return Qt::CopyAction;
+}
+
+void FileListView::dropEvent(QDropEvent* event)
+{
+    setState(QAbstractItemView::NoState);
+    const Qt::DropAction action = takeDrop(event->mimeData(), event->position().toPoint());
+    if (action == Qt::IgnoreAction) {
         event->ignore();
         return;
     }
-    event->setDropAction(Qt::CopyAction);
+    event->setDropAction(action);
     event->accept();
-    DragAndDropView::performDrop(event->mimeData());
 }
 
 void FileListView::paintEvent(QPaintEvent* event)
