@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QDesktopServices>
+#include <QTextBrowser>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -353,3 +354,28 @@ TEST(DesktopActions, FindsNamedApplicationsAndBuildsTheirCommand)
 
 }  // namespace
 
+
+namespace {
+
+// Where no application named "QuickTime Player" exists, the output opens with
+// the user's default application; revealing falls back to opening its folder
+// when no file manager answers on the session bus.
+TEST(DesktopActions, ResultActionsFallBackToTheDesktopDefaults)
+{
+    testApp();
+    QTextBrowser catcher;  // any object with a slot taking a URL
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "setSource");
+    const std::string dir = testsupport::freshDir("result-actions");
+    const std::string file = dir + "/joined.mp3";
+    testsupport::writeFile(file, "x");
+
+    velmora::app::AppDelegate d;
+    d.openFileWithApplication(file, "QuickTime Player");
+    EXPECT_EQ(catcher.source(), QUrl::fromLocalFile(QString::fromStdString(file)));
+    d.revealInFileManager(file);
+    EXPECT_TRUE(spinUntil([&] { return catcher.source() == QUrl::fromLocalFile(QString::fromStdString(dir)); }, 10000))
+        << catcher.source().toString().toStdString();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+}  // namespace
