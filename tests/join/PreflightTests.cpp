@@ -162,8 +162,9 @@ TEST(Completion, SuccessAlertAndItsButtons)
             ASSERT_EQ(host.desktopActions.size(), 1u);
             EXPECT_EQ(host.desktopActions[0].kind, c.action);
             EXPECT_EQ(host.desktopActions[0].target, out);
-            if (c.action == "open")
+            if (c.action == "open") {
                 EXPECT_EQ(host.desktopActions[0].application, "QuickTime Player");
+            }
         }
         EXPECT_EQ(host.reviewRequests, 0);
     }
