@@ -1,7 +1,10 @@
 // Feeds arbitrary bytes to the record fill as if the probe tool had printed
-// them, then renders the record the way velmora-cli prints it.
+// them, then renders the record the way velmora-cli prints it; the bytes are
+// also read as an embedded movie property list.
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "foundation/Diagnostics.h"
@@ -22,5 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = velmora::fileProbesText({probe}, true);
     if (text.empty())
         __builtin_trap();
+    // The same bytes as an embedded movie property list (a media file's own
+    // tags carry it, so it is as untrusted as the report).
+    std::map<std::string, std::string> labels;
+    velmora::expandMovieProperties(bytes, labels);
     return 0;
 }

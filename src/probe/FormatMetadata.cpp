@@ -165,6 +165,34 @@ std::optional<std::string> namesOf(plist_t array)
     return joined;
 }
 
+// Parses XML and binary property lists. A binary list is read through its XML
+// form: libplist (2.2) aborts on an assertion when a dictionary key holding a
+// NUL byte is read back, which a binary list can carry and its XML form cannot.
+plist_t parsePropertyList(std::string_view bytes)
+{
+    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max())
+        return nullptr;
+    const auto length = static_cast<uint32_t>(bytes.size());
+    plist_t parsed = nullptr;
+    if (!plist_is_binary(bytes.data(), length)) {
+        plist_from_xml(bytes.data(), length, &parsed);
+        return parsed;
+    }
+    plist_t binary = nullptr;
+    plist_from_bin(bytes.data(), length, &binary);
+    if (!binary)
+        return nullptr;
+    char* xml = nullptr;
+    uint32_t xmlLength = 0;
+    plist_to_xml(binary, &xml, &xmlLength);
+    plist_free(binary);
+    if (!xml)
+        return nullptr;
+    plist_from_xml(xml, xmlLength, &parsed);
+    plist_to_xml_free(xml);
+    return parsed;
+}
+
 }  // namespace
 
 const std::map<std::int64_t, std::string>& mediaTypeNames()
@@ -178,10 +206,7 @@ const std::map<std::int64_t, std::string>& mediaTypeNames()
 
 void expandMovieProperties(std::string_view bytes, std::map<std::string, std::string>& labels)
 {
-    plist_t parsed = nullptr;
-    if (!bytes.empty() && bytes.size() <= std::numeric_limits<uint32_t>::max())
-        plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
-    PlistHandle root(parsed);
+    PlistHandle root(parsePropertyList(bytes));
     if (!root) {
         diagnostic("The data couldn't be read because it isn't in the correct format.");
         return;

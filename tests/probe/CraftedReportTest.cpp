@@ -217,6 +217,21 @@ TEST(CraftedReport, BinaryAndBrokenPropertyLists)
     expandMovieProperties(binary, labels);
     EXPECT_EQ(labels["title.tags"], "From binary");
 
+    // Keys holding a NUL byte, which only a binary list can carry, are read
+    // up to that byte instead of stopping the program.
+    const std::string nulKeys(
+        "\x62\x70\x6c\x69\x73\x74\x30\x30\xd4\x01\x02\x03\x04\x05\x06\x0a\x0d\x53\x61\x00\x62\x54\x63\x61"
+        "\x73\x74\x54\x6e\x65\x73\x74\x55\x74\x69\x74\x6c\x65\x51\x76\xa1\x07\xd1\x08\x09\x55\x6e\x61\x6d"
+        "\x65\x00\x51\x41\xd1\x0b\x0c\x52\x6b\x00\x51\x78\x51\x54\x08\x11\x15\x1a\x1f\x25\x27\x29\x2c\x32"
+        "\x34\x37\x3a\x3c\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x0e\x00\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x3e",
+        108);
+    labels.clear();
+    expandMovieProperties(nulKeys, labels);
+    EXPECT_EQ(labels["a.tags"], "v");
+    EXPECT_EQ(labels["k.nest.tags"], "x");
+    EXPECT_EQ(labels["title.tags"], "T");
+
     probetest::DiagnosticRecorder recorder;
     const FileProbe probe = probeWithReport(
         "broken-plist", report(json::array(), {{"tags", {{"iTunMOVI", "<plist><dict><key>a"}, {"media_type", 5}}}}));

@@ -1,6 +1,4 @@
-// A large report through the real tool path, and a fill that grows linearly.
-#include <chrono>
-
+// A large report through the real tool path, and lookups that copy nothing.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -50,24 +48,22 @@ TEST(LargeReport, TenMegabytesThroughThePipe)
     EXPECT_EQ(probe.tracksInfo[1999].trackLanguage, "English");
 }
 
-TEST(LargeReport, FillGrowsLinearly)
+TEST(LargeReport, LookupsShareTheParsedDocument)
 {
-    const std::string small = syntheticReport(250, 16);
-    const std::string large = syntheticReport(2000, 16);
-    const std::string path = probetest::placeholderFile("linear.mp4");
-    auto bestOf = [&](const std::string& report) {
-        double best = 1e9;
-        for (int round = 0; round < 3; ++round) {
-            const auto start = std::chrono::steady_clock::now();
-            const FileProbe probe = FileProbe::fromReport(path, 100, report);
-            EXPECT_FALSE(probe.tracksInfo.empty());
-            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-        return best;
-    };
-    const double smallTime = bestOf(small);
-    const double largeTime = bestOf(large);
-    // Eight times the streams: linear work takes about eight times as long,
-    // quadratic copying sixty-four. Generous bounds for a shared machine.
-    EXPECT_LT(largeTime / smallTime, 24.0) << smallTime << " " << largeTime;
+    // Handing out members, elements and entries copies nothing: every value
+    // points into the one parsed document, so a walk over N streams stays
+    // linear. (How the fill grows is measured in the probe benchmark.)
+    const std::string path = probetest::placeholderFile("shared.mp4");
+    const FileProbe probe = FileProbe::fromReport(path, 100, syntheticReport(50, 16));
+    ASSERT_TRUE(probe.json.has_value());
+    const nlohmann::json& document = *probe.json->node();
+    EXPECT_EQ((*probe.json)["streams"].node(), &document["streams"]);
+    EXPECT_EQ(probe.json->at({"streams", 49, "tags"}).node(), &document["streams"][49]["tags"]);
+    const auto entries = (*probe.json)["streams"].entries();
+    ASSERT_EQ(entries.size(), 50u);
+    for (size_t i = 0; i < entries.size(); ++i)
+        EXPECT_EQ(entries[i].second.node(), &document["streams"][i]);
+    // Copies of a value are handles on the same document too.
+    const JSON copy = *probe.json;
+    EXPECT_EQ(copy.node(), &document);
 }

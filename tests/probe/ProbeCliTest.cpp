@@ -1,5 +1,6 @@
 // velmora-cli probe, run as a program.
-#include <QDir>
+#include <algorithm>
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -23,8 +24,6 @@ TEST(ProbeCli, OneRecordPerFileInOrder)
 {
     const std::string dir = testsupport::freshDir("cli");
     const std::string missing = dir + "/missing.mp3";
-    const std::string optionLike = dir + "/--with-report";
-    testsupport::writeFile(optionLike, "");
     const std::string wav = testsupport::sineWav();
     const auto result = runCommand(testsupport::cliPath(), {"probe", wav, missing, testsupport::mp3WithCover()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
