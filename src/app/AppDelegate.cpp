@@ -234,19 +234,19 @@ void AppDelegate::updateJoinProgress(double percent)
     progressBar->setValue(static_cast<int>(std::lround(scaled)));
 }
 
-void AppDelegate::runSavePanel(const SavePanelSpec& spec, std::function<void(std::optional<std::string>)> completion)
+void AppDelegate::runSavePanel(const SavePanelSpec& panel, std::function<void(std::optional<std::string>)> completion)
 {
     auto* dialog = new QFileDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setWindowTitle(QString::fromStdString(spec.message));
-    dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(spec.nameFieldLabel));
-    dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(spec.prompt));
-    if (spec.directory)
-        dialog->setDirectory(QString::fromStdString(*spec.directory));
-    dialog->selectFile(QString::fromStdString(spec.nameFieldText));
+    dialog->setWindowTitle(QString::fromStdString(panel.message));
+    dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(panel.nameFieldLabel));
+    dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(panel.prompt));
+    if (panel.directory)
+        dialog->setDirectory(QString::fromStdString(*panel.directory));
+    dialog->selectFile(QString::fromStdString(panel.nameFieldText));
     connect(dialog, &QFileDialog::finished, this, [dialog, completion = std::move(completion)](int result) {
         const QStringList files = dialog->selectedFiles();
         if (result != QDialog::Accepted || files.isEmpty() || files.front().isEmpty()) {
@@ -258,28 +258,28 @@ void AppDelegate::runSavePanel(const SavePanelSpec& spec, std::function<void(std
     dialog->open();
 }
 
-void AppDelegate::showAlert(const AlertSpec& spec, std::function<void(int response)> completion)
+void AppDelegate::showAlert(const AlertSpec& alert, std::function<void(int response)> completion)
 {
     auto* box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(QApplication::applicationDisplayName());
-    box->setText(QString::fromStdString(spec.messageText));
-    box->setInformativeText(QString::fromStdString(spec.informativeText));
+    box->setText(QString::fromStdString(alert.messageText));
+    box->setInformativeText(QString::fromStdString(alert.informativeText));
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    switch (spec.style) {
+    switch (alert.style) {
     case AlertStyle::informational: box->setIcon(QMessageBox::Information); break;
     case AlertStyle::critical: box->setIcon(QMessageBox::Critical); break;
     case AlertStyle::warning: box->setIcon(QMessageBox::Warning); break;
     }
     // Short informative texts ("Contact: " and an address) read better on one line.
     if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
-        informative && spec.informativeText.size() <= 80)
+        informative && alert.informativeText.size() <= 80)
         informative->setWordWrap(false);
     QList<QAbstractButton*> buttons;
-    if (spec.buttons.empty()) {
+    if (alert.buttons.empty()) {
         buttons << box->addButton(QMessageBox::Ok);
     } else {
-        for (const std::string& title : spec.buttons)
+        for (const std::string& title : alert.buttons)
             buttons << box->addButton(QString::fromStdString(title), QMessageBox::AcceptRole);
     }
     box->setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));

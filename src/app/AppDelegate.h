@@ -89,9 +89,9 @@ public:
     void showProgressSheet(const std::string& title, bool indeterminate) override;
     void hideProgressSheet() override;
     void updateJoinProgress(double percent) override;
-    void runSavePanel(const SavePanelSpec& spec,
+    void runSavePanel(const SavePanelSpec& panel,
                       std::function<void(std::optional<std::string>)> completion) override;
-    void showAlert(const AlertSpec& spec, std::function<void(int response)> completion) override;
+    void showAlert(const AlertSpec& alert, std::function<void(int response)> completion) override;
     void openFileWithApplication(const std::string& path, const std::string& application) override;
     void revealInFileManager(const std::string& path) override;
     void openWebAddress(const std::string& address) override;
