@@ -28,14 +28,13 @@ inline std::string tmpDir() { return scratchDir() + "/tmp"; }
 // settings store: both point into this program's scratch folder.
 inline const bool kEnvironmentReady = [] {
     QDir().mkpath(QString::fromStdString(tmpDir()));
-    QDir().mkpath(QString::fromStdString(scratchDir() + "/config"));
     ::setenv("TMPDIR", tmpDir().c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (scratchDir() + "/config").c_str(), 1);
     setDiagnosticTarget(DiagnosticTarget::discard);
     return true;
 }();
 
-// The diagnostic lines written on this thread while `body` runs.
+// The diagnostic lines written while `body` runs on this thread.
 template <typename F>
 std::vector<std::string> diagnosticsOf(F body)
 {
@@ -72,14 +71,11 @@ inline std::vector<std::string> logLines(const std::string& path)
     return lines;
 }
 
-inline pid_t loggedPid(const std::string& log, size_t index) { return std::stoi(logLines(log).at(index)); }
-
-// Running and not a zombie waiting to be reaped.
-inline bool processAlive(pid_t pid)
+// Whether the process whose pid starts the line is running (a zombie has ended).
+inline bool processAlive(const std::string& pidLine)
 {
-    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = stat.rfind(')');
-    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+    const std::string stat = readFile("/proc/" + std::to_string(std::stoi(pidLine)) + "/stat");
+    return stat.rfind(')') != std::string::npos && stat.rfind(')') + 2 < stat.size() && stat[stat.rfind(')') + 2] != 'Z';
 }
 
 // Whether a process still works on files in this program's scratch folder.
@@ -87,8 +83,7 @@ inline bool encoderLeft() { return runCommand("pgrep", {"-f", scratchDir()}).exi
 
 inline FileRow row(const std::string& path, double duration, const std::string& type = "Audio", bool proRes = false)
 {
-    const std::string name = path.substr(path.rfind('/') + 1);
-    return FileRow{fileUrlText(path), path, name, "", duration, "", type, "", proRes};
+    return FileRow{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", type, "", proRes};
 }
 
 using AlertFields = std::tuple<std::string, std::string, std::vector<std::string>, AlertStyle>;
@@ -99,11 +94,17 @@ inline const AlertFields kFailure{"Something went wrong!", "Contact: support@vel
 // (after every started join has ended) when the test is over.
 class JoinTest : public testing::Test {
 protected:
-    void useTools(const std::string& dir) { setToolsDirectory(dir); }
     void TearDown() override
     {
         QThreadPool::globalInstance()->waitForDone();
         setToolsDirectory(resourcesDir());
+    }
+    // Uses a scripted creator (see above) and returns its log.
+    std::string useScriptedCreator(const std::string& name, const std::string& sleepOn = "-")
+    {
+        const std::string log = freshDir(name) + "/log";
+        setToolsDirectory(scriptedCreator(name, log, sleepOn));
+        return log;
     }
     RecordingHost host;
     JoinControl control;

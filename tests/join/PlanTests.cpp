@@ -20,15 +20,14 @@ Args normalisation(const std::string& input, const std::string& intermediate)
             "-r", "24", "-ac", "2", "-c:a", "aac", "-ar", "48000", "-y", intermediate};
 }
 
-Args concat(const std::string& list, const Args& middle, const std::string& out)
+Args concat(const std::string& list, Args middle, const std::string& out)
 {
-    Args args{"-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", list};
-    args.insert(args.end(), middle.begin(), middle.end());
-    args.insert(args.end(), {"-y", out});
-    return args;
+    middle.insert(middle.begin(), {"-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", list});
+    middle.insert(middle.end(), {"-y", out});
+    return middle;
 }
 
-const Args kMp3{"-vn", "-c:a", "libmp3lame", "-q:a", "2"};
+const Args kMp3{"-vn", "-c:a", "libmp3lame", "-q:a", "2"}, kCopy{"-c", "copy"};
 
 }  // namespace
 
@@ -43,9 +42,8 @@ TEST(JoinPlan, OutputExtensionAndConcatArguments)
             rows.push_back(row("/a", 1, type));
         EXPECT_EQ(outputExtension(rows), extension) << testing::PrintToString(types);
     }
-    const Args copy{"-c", "copy"};
     for (const auto& [out, middle] : std::vector<std::pair<std::string, Args>>{
-             {"/o/a.mp4", copy}, {"/o/a.M4A", copy}, {"/o/a.m4v", copy}, {"/o/a.MOV", copy}, {"/o/a.mp3", kMp3},
+             {"/o/a.mp4", kCopy}, {"/o/a.M4A", kCopy}, {"/o/a.m4v", kCopy}, {"/o/a.MOV", kCopy}, {"/o/a.mp3", kMp3},
              {"/o/a.Mp3", kMp3}, {"/o/a.wav", {}}, {"/o.mp4/noext", {}}})
         EXPECT_EQ(concatCommand("/w/delete.txt", out), concat("/w/delete.txt", middle, out));
 }
@@ -57,57 +55,46 @@ TEST(JoinPlan, ProResRowAndAwkwardPaths)
                     "-vf", "scale=640:480,setsar=1:1", "-r", "24", "-ac", "2", "-c:a", "aac", "-ar", "48000", "-y",
                     "/w/temp3.mp4"}));
     const std::string out = "/some where/it's ünïcode/out put.mp3";
-    JoinPlan plan;
-    const auto lines = diagnosticsOf([&] { plan = buildJoinPlan({row("/in put/l'été.wav", 10.5, "Video")}, out); });
+    const JoinPlan plan = buildJoinPlan({row("/in put/l'été.wav", 10.5, "Video")}, out);
     const std::string w = workDirectory();
     EXPECT_EQ(plan.commands, (std::vector<Args>{normalisation("/in put/l'été.wav", w + "/temp0.mp4"),
                                                 concat(w + "/delete.txt", kMp3, out)}));
     EXPECT_EQ(plan.durations, (std::vector<double>{10.5, 10.5}));
     EXPECT_EQ(readFile(w + "/delete.txt"), "file '" + w + "/temp0.mp4'\n");
-    EXPECT_EQ(lines.at(0), w);  // then the plan
 }
 
 TEST(JoinPlan, ElevenRowsThenAnEmptyList)
 {
+    const std::string w = tmpDir() + "/velmora-" + std::to_string(::getuid()) + "/delete";
     std::vector<FileRow> rows;
     std::vector<Args> commands;
-    std::vector<double> durations;
+    std::vector<double> durations{10.5, 20.25, 1, 1, 1, 1, 1, 1, 1, 1, 1, 10.5 + 20.25 + 9};
     std::string list;
-    for (int i = 0; i < 11; ++i) {
-        const std::string temp = tmpDir() + "/velmora-" + std::to_string(::getuid()) + "/delete/temp" +
-                                 std::to_string(i) + ".mp4";
-        durations.push_back(i == 0 ? 10.5 : i == 1 ? 20.25 : 1.0);
-        rows.push_back(row("/in/" + std::to_string(i) + ".wav", durations.back()));
-        commands.push_back(normalisation(rows.back().filePath, temp));
-        list += "file '" + temp + "'\n";
+    for (size_t i = 0; i < 11; ++i) {
+        rows.push_back(row("/in/" + std::to_string(i) + ".wav", durations[i]));
+        commands.push_back(normalisation(rows[i].filePath, w + "/temp" + std::to_string(i) + ".mp4"));
+        list += "file '" + commands[i].back() + "'\n";
     }
-    durations.push_back(10.5 + 20.25 + 9.0);
-    commands.push_back(concat(workDirectory() + "/delete.txt", {"-c", "copy"}, "/out.mp4"));
+    commands.push_back(concat(w + "/delete.txt", kCopy, "/out.mp4"));
     const JoinPlan plan = buildJoinPlan(rows, "/out.mp4");
     EXPECT_EQ(plan.commands, commands);
     EXPECT_EQ(plan.durations, durations);
-    EXPECT_EQ(readFile(workDirectory() + "/delete.txt"), list);
+    EXPECT_EQ(readFile(w + "/delete.txt"), list);
 
     const JoinPlan empty = buildJoinPlan({}, "/out.mp4");
     EXPECT_EQ(empty.commands, std::vector<Args>{commands.back()});
     EXPECT_EQ(empty.durations, std::vector<double>{0.0});
-    EXPECT_EQ(QFileInfo(QString::fromStdString(workDirectory() + "/delete.txt")).size(), 0);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(w + "/delete.txt")).size(), 0);
 }
 
 TEST(JoinPlan, SecondJoinRemovesTheFirstOnesWork)
 {
     buildJoinPlan({row("/a", 1), row("/b", 1), row("/c", 1)}, "/out.mp3");
     const std::string w = workDirectory();
-    writeFile(w + "/temp2.mp4", "old");
     QDir().mkpath(QString::fromStdString(w + "/sub"));
     buildJoinPlan({row("/d", 1)}, "/out.mp3");
     EXPECT_EQ(QDir(QString::fromStdString(w)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("delete.txt")});
-    // A file standing where the work folder belongs is replaced too.
-    QDir(QString::fromStdString(w)).removeRecursively();
-    writeFile(w, "a file");
-    buildJoinPlan({row("/a", 1)}, "/out.mp3");
-    EXPECT_EQ(readFile(w + "/delete.txt"), "file '" + w + "/temp0.mp4'\n");
 }
 
 TEST(JoinPlan, TemporaryFolderWithAnApostropheOrAPlantedLink)
@@ -124,10 +111,8 @@ TEST(JoinPlan, TemporaryFolderWithAnApostropheOrAPlantedLink)
         struct stat st {};
         ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
         EXPECT_TRUE(S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700) << dir;
-        if (tmp == odd) {
-            const std::string quoted = scratchDir() + "/it'\\''s tmp ü/velmora-" + uid + "/delete";
-            EXPECT_EQ(readFile(dir + "delete/delete.txt"), "file '" + quoted + "/temp0.mp4'\nfile '" + quoted + "/temp1.mp4'\n");
-        }
+        const std::string quoted = tmp == odd ? scratchDir() + "/it'\\''s tmp ü/velmora-" + uid + "/delete" : dir + "delete";
+        EXPECT_EQ(readFile(dir + "delete/delete.txt"), "file '" + quoted + "/temp0.mp4'\nfile '" + quoted + "/temp1.mp4'\n");
     }
     EXPECT_TRUE(QDir(QString::fromStdString(target)).isEmpty());
 }
@@ -140,20 +125,15 @@ TEST(Progress, PercentFromAChunk)
         {"frame=1 size=1kB time=00:00:30.00 bitrate=1", 1, 31.25},
         {"time=01:10:00.00", 3, 75.0 + 4200.0 / 210.0 * 25.0},  // past the expected end: passed on
         // The first timestamp of a chunk with "time=" counts, wherever it stands.
-        {"Duration: 00:05:00.00, start\ntime=00:00:01.00", 3, 75.0 + 300.0 / 210.0 * 25.0},
+        {"Duration: 00:05:00.00, start\ntime=00:00:01.00", 3, 75.0 + 300.0 / 210.0 * 100.0 / 4.0},
         {"Duration: 00:00:05.00", 0, std::nullopt},
         {"time=N/A bitrate=N/A", 0, std::nullopt},
         {"time=00:00:05,00", 0, std::nullopt},
         {"time=00:00:30.00 \xff\xfe", 0, std::nullopt},  // not UTF-8
         {"time=00:00:30.00 \xc3", 0, std::nullopt},      // a cut sequence
         {"time=00:00:30.00 \xc3\xa9", 0, 12.5}};
-    for (const auto& [chunk, index, percent] : cases) {
-        const auto value = progressFromChunk(chunk, index, 4, durations);
-        ASSERT_EQ(value.has_value(), percent.has_value()) << chunk;
-        if (percent)
-            EXPECT_DOUBLE_EQ(*value, *percent) << chunk;
-    }
-    EXPECT_TRUE(std::isnan(progressFromChunk("time=00:00:00.00", 0, 2, {0.0, 0.0}).value()));
+    for (const auto& [chunk, index, percent] : cases)
+        EXPECT_EQ(progressFromChunk(chunk, index, 4, durations), percent) << chunk;
 
     // Values reach the host through the main-thread queue; a row without
     // duration gives infinity.
