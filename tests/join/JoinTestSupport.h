@@ -34,17 +34,6 @@ inline const bool kEnvironmentReady = [] {
     return true;
 }();
 
-// The diagnostic lines written while `body` runs on this thread.
-template <typename F>
-std::vector<std::string> diagnosticsOf(F body)
-{
-    std::vector<std::string> lines;
-    setDiagnosticCapture([&](const std::string& line) { lines.push_back(line); });
-    body();
-    setDiagnosticCapture(nullptr);
-    return lines;
-}
-
 // A tools folder with the real probe as "sniffer" and, when a body is given,
 // a shell script as "creator".
 inline std::string creatorTools(const std::string& name, const std::string& body)
