@@ -6,7 +6,6 @@
 
 #include "JoinTestSupport.h"
 #include "join/JoinPlan.h"
-#include "join/OutputRule.h"
 #include "join/ToolRunner.h"
 
 using namespace jointest;
@@ -31,17 +30,8 @@ const Args kMp3{"-vn", "-c:a", "libmp3lame", "-q:a", "2"}, kCopy{"-c", "copy"};
 
 }  // namespace
 
-TEST(JoinPlan, OutputExtensionAndConcatArguments)
+TEST(JoinPlan, ConcatArgumentsFollowTheOutputContainer)
 {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> extensions{
-        {{}, ".mp4"}, {{"Audio", "Audio"}, ".mp3"}, {{"Video", "Video"}, ".mp4"}, {{"Audio & Video"}, ".mp4"},
-        {{"Video", "Audio & Video"}, ".ext"}, {{"Audio", "Unknown"}, ".ext"}, {{"audio"}, ".ext"}};
-    for (const auto& [types, extension] : extensions) {
-        std::vector<FileRow> rows;
-        for (const std::string& type : types)
-            rows.push_back(row("/a", 1, type));
-        EXPECT_EQ(outputExtension(rows), extension) << testing::PrintToString(types);
-    }
     for (const auto& [out, middle] : std::vector<std::pair<std::string, Args>>{
              {"/o/a.mp4", kCopy}, {"/o/a.M4A", kCopy}, {"/o/a.m4v", kCopy}, {"/o/a.MOV", kCopy}, {"/o/a.mp3", kMp3},
              {"/o/a.Mp3", kMp3}, {"/o/a.wav", {}}, {"/o.mp4/noext", {}}})

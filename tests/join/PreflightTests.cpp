@@ -84,11 +84,16 @@ TEST_F(JoinTest, SkippedExtensionsAreNeverProbed)
 
 TEST(Preflight, ProposedNameAndCancelledDialog)
 {
+    // The media types of the list decide the proposed name's extension.
     const std::optional<std::string> desktop = "/home/someone/Desktop";
+    const std::string av = "Audio & Video";
     const std::vector<std::tuple<std::vector<FileRow>, std::string, std::optional<std::string>>> cases{
         {{row("/a.wav", 1), row("/b.wav", 1), row("/c.wav", 1)}, "joined.mp3", desktop},
-        {{row("/a.mp4", 1, "Audio & Video"), row("/b.mp4", 1, "Audio & Video")}, "joined.mp4", desktop},
-        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, "Audio & Video")}, "joined.ext", desktop},
+        {{row("/a.mp4", 1, av), row("/b.mp4", 1, av)}, "joined.mp4", desktop},
+        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, "Video")}, "joined.mp4", desktop},
+        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, av)}, "joined.ext", desktop},
+        {{row("/a.wav", 1), row("/b", 1, "Unknown")}, "joined.ext", desktop},
+        {{row("/a.wav", 1, "audio")}, "joined.ext", desktop},
         {{}, "joined.mp4", std::nullopt}};
     for (const auto& [rows, name, directory] : cases) {
         RecordingHost host;
