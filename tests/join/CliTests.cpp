@@ -1,166 +1,105 @@
 // velmora-cli list and join.
-#include <signal.h>
-
 #include <QProcess>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "JoinTestSupport.h"
 
-using testsupport::cliPath;
-using testsupport::runCommand;
+using namespace jointest;
 
 namespace {
 
 // Runs the CLI in the given folder.
-testsupport::CommandResult cliIn(const std::string& dir, const std::vector<std::string>& arguments,
-                                 const std::vector<std::string>& environment = {})
+CommandResult cliIn(const std::string& dir, const std::vector<std::string>& arguments)
 {
     std::vector<std::string> args{"-c", "cd \"$0\" && exec \"$@\"", dir, cliPath()};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    return runCommand("/bin/sh", args, environment);
+    return runCommand("/bin/sh", args);
 }
 
-std::string creatorLogging(const std::string& name, const std::string& log, const std::string& sleepOn)
-{
-    return jointest::toolsWithCreator(name, "for last; do :; done\n"
-                                            "echo \"$$ $last\" >> '" + log + "'\n"
-                                            "case \"$last\" in " + sleepOn + ") exec sleep 30;; esac");
-}
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
 
-TEST(Cli, ListPrintsRowsAndNamesSkippedFiles)
+TEST(Cli, ListPrintsRowsAndNamesRefusedFiles)
 {
-    const std::string dir = testsupport::freshDir("cli-list");
-    testsupport::writeFile(dir + "/movie.VOB", "x");
-    testsupport::writeFile(dir + "/notes.txt", "just some words");
-    const std::string wav = testsupport::sineWav(1.0);
-    const auto result = cliIn(dir, {"list", wav, "movie.VOB", "notes.txt", testsupport::mp3WithCover(1.0)});
+    const std::string dir = freshDir("cli-list");
+    writeFile(dir + "/movie.VOB", "x");
+    writeFile(dir + "/notes.txt", "just some words");
+    writeFile(dir + "/empty.wav", "");
+    const auto result = cliIn(dir, {"list", sineWav(1.0), "movie.VOB", "notes.txt", "empty.wav", mp3WithCover(1.0),
+                                    h264Clip(320, 240, 15, 1.0), sineWav(1.0)});
     EXPECT_EQ(result.exitCode, 0);
     const auto list = nlohmann::json::parse(result.out);
-    ASSERT_EQ(list.size(), 2u);
-    for (const auto& row : list) {
-        EXPECT_EQ(row.size(), 9u);
-        for (const char* key : {"fileURL", "filePath", "fileName", "durationHuman", "duration", "codec", "mediaType",
-                                "fileSizeHuman", "isProRes"})
-            EXPECT_TRUE(row.contains(key)) << key;
+    ASSERT_EQ(list.size(), 4u);
+    for (const char* key : {"fileURL", "filePath", "fileName", "durationHuman", "duration", "codec", "mediaType",
+                            "fileSizeHuman", "isProRes"})
+        EXPECT_TRUE(list[0].contains(key) && list[0].size() == 9u) << key;
+    EXPECT_EQ(list[1].at("mediaType"), "Audio");  // the cover art does not count
+    EXPECT_EQ(list[2].at("mediaType"), "Audio & Video");
+    EXPECT_EQ(list[3], list[0]);  // a file given twice is listed twice
+    EXPECT_TRUE(contains(result.err, "movie.VOB: skipped extension\n")) << result.err;
+    EXPECT_TRUE(contains(result.err, "notes.txt: ") && contains(result.err, "empty.wav: ")) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 3);
+}
+
+TEST(Cli, JoinOutputAndExitCodes)
+{
+    const std::string dir = freshDir("cli join"), tools = scriptedCreator("cli-join", dir + "/log"), wav = sineWav(1.0);
+    writeFile(dir + "/notes.txt", "just some words");
+    writeFile(dir + "/plain-file", "x");
+    const std::string contact = "\nContact: support@velmora.app\n";
+    // Arguments, exit code, standard output, a part of standard error.
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>> cases{
+        {{"join", "--tools-dir", tools, "notes.txt"}, 1, "", "Nothing to join\n"},
+        {{"join", "--tools-dir", tools, "-o", "out.mp4", wav, h264Clip(320, 240, 15, 1.0)}, 1, "",
+         "Mix & Match - Can't join!" + contact},
+        {{"join", "-o", "plain-file/out.mp3", wav}, 1, "", "Something went wrong!" + contact},
+        {{"join", "--verbose", wav, mp3WithCover(1.0)}, 0, "Audio Joined Successfully!\n" + dir + "/joined.mp3\n",
+         "Percent : "}};
+    for (const auto& [arguments, code, out, err] : cases) {
+        const auto result = cliIn(dir, arguments);
+        EXPECT_EQ(result.exitCode, code) << result.err;
+        EXPECT_EQ(result.out, out);
+        EXPECT_TRUE(contains(result.err, err)) << result.err;
     }
-    EXPECT_EQ(list[0].at("fileURL"), "file://" + wav);
-    EXPECT_EQ(list[0].at("filePath"), wav);
-    EXPECT_EQ(list[1].at("mediaType"), "Audio");
-    EXPECT_NE(result.err.find("movie.VOB: skipped extension\n"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("notes.txt: "), std::string::npos) << result.err;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2);
-}
-
-TEST(Cli, JoinRefusals)
-{
-    const std::string dir = testsupport::freshDir("cli-refusals");
-    const std::string log = dir + "/log";
-    const std::string tools = creatorLogging("cli-refusals", log, "never");
-    testsupport::writeFile(dir + "/notes.txt", "just some words");
-
-    auto nothing = cliIn(dir, {"join", "--tools-dir", tools, "notes.txt"});
-    EXPECT_EQ(nothing.exitCode, 1);
-    EXPECT_NE(nothing.err.find("Nothing to join\n"), std::string::npos);
-
-    auto mixed = cliIn(dir, {"join", "--tools-dir", tools, "-o", "out.mp4", testsupport::sineWav(1.0),
-                             testsupport::h264Clip(320, 240, 15, 1.0)});
-    EXPECT_EQ(mixed.exitCode, 1);
-    EXPECT_EQ(mixed.out, "");
-    EXPECT_NE(mixed.err.find("Mix & Match - Can't join!\nContact: support@velmora.app\n"), std::string::npos);
+    EXPECT_GT(mediaDuration(dir + "/joined.mp3"), 1.9);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/out.mp4")));
-    EXPECT_TRUE(jointest::logLines(log).empty());
-}
 
-TEST(Cli, DryRunPrintsThePlan)
-{
-    const std::string dir = testsupport::freshDir("cli-dry run");
-    const std::string log = dir + "/log";
-    const std::string tools = creatorLogging("cli-dry-run", log, "never");
-    const auto result = cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, testsupport::sineWav(1.0),
-                                    testsupport::sineFlac(1.0)});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    const auto plan = nlohmann::json::parse(result.out);
+    // A dry run prints the plan and writes the list file; no tool runs.
+    const auto dry = cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, wav, sineFlac(1.0)});
+    EXPECT_EQ(dry.exitCode, 0);
+    EXPECT_EQ(dry.err, "");
+    const auto plan = nlohmann::json::parse(dry.out);
     const auto& commands = plan.at("commands");
     ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[0][1], wav);
     EXPECT_EQ(commands[2].back(), dir + "/joined.mp3");
-    EXPECT_EQ(commands[0][1], testsupport::sineWav(1.0));
-    ASSERT_EQ(plan.at("durations").size(), 3u);
-    EXPECT_NEAR(plan.at("durations")[2].get<double>(), 2.0, 0.01);
-    // The list file is written as for a join; no tool runs.
-    const std::string list = commands[2][7];
-    EXPECT_EQ(testsupport::readFile(list), "file '" + commands[0].back().get<std::string>() + "'\nfile '" +
-                                               commands[1].back().get<std::string>() + "'\n");
-    EXPECT_TRUE(jointest::logLines(log).empty());
-
-    const auto relative = cliIn(dir, {"join", "--dry-run", "-o", "sub/../x.m4a", testsupport::sineWav(1.0)});
-    ASSERT_EQ(relative.exitCode, 0);
+    EXPECT_NEAR(plan.at("durations").at(2).get<double>(), 2.0, 0.01);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(commands[2][7].get<std::string>())));
+    EXPECT_TRUE(logLines(dir + "/log").empty());
+    const auto relative = cliIn(dir, {"join", "--dry-run", "-o", "sub/../x.m4a", wav});
     EXPECT_EQ(nlohmann::json::parse(relative.out).at("commands")[1].back(), dir + "/sub/../x.m4a");
 }
 
-TEST(Cli, VerboseWritesDiagnosticsOnStandardError)
-{
-    const std::string dir = testsupport::freshDir("cli-verbose");
-    const auto quiet = cliIn(dir, {"join", "--dry-run", testsupport::sineWav(1.0)});
-    EXPECT_EQ(quiet.err, "");
-    const auto verbose = cliIn(dir, {"join", "--dry-run", "--verbose", testsupport::sineWav(1.0)});
-    EXPECT_NE(verbose.err.find("Audio\n.mp3\n"), std::string::npos) << verbose.err;
-    EXPECT_NE(verbose.err.find("/delete\n"), std::string::npos) << verbose.err;
-
-    // A temporary folder in which nothing can be made: the list file cannot be written.
-    testsupport::writeFile(dir + "/file", "x");
-    const auto unwritable = cliIn(dir, {"join", "--dry-run", "--verbose", testsupport::sineWav(1.0)},
-                                  {"TMPDIR=" + dir + "/file"});
-    EXPECT_NE(unwritable.err.find("\nerror\n"), std::string::npos) << unwritable.err;
-}
-
-TEST(Cli, JoinSucceedsAndFails)
-{
-    const std::string dir = testsupport::freshDir("cli-join");
-    const auto ok = cliIn(dir, {"join", "--verbose", testsupport::sineWav(1.0), testsupport::mp3WithCover(1.0)});
-    EXPECT_EQ(ok.exitCode, 0) << ok.err;
-    EXPECT_EQ(ok.out, "Audio Joined Successfully!\n" + dir + "/joined.mp3\n");
-    EXPECT_NE(ok.err.find("Percent : "), std::string::npos);
-    EXPECT_GT(testsupport::mediaDuration(dir + "/joined.mp3"), 1.9);
-
-    testsupport::writeFile(dir + "/plain-file", "x");
-    const auto failed = cliIn(dir, {"join", "-o", "plain-file/out.mp3", testsupport::sineWav(1.0)});
-    EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.out, "");
-    EXPECT_NE(failed.err.find("Something went wrong!\nContact: support@velmora.app\n"), std::string::npos);
-}
-
-TEST(Cli, InterruptCancelsTheJoin)
+TEST(Cli, InterruptOrTerminateCancelsTheJoin)
 {
     for (int signal : {SIGINT, SIGTERM}) {
-        const std::string name = "cli-interrupt-" + std::to_string(signal);
-        const std::string dir = testsupport::freshDir(name);
-        const std::string log = dir + "/log";
-        const std::string tools = creatorLogging(name, log, "*temp1.mp4");
+        const std::string name = "cli-signal-" + std::to_string(signal);
+        const std::string dir = freshDir(name), log = dir + "/log";
+        const QString wav = QString::fromStdString(sineWav(1.0));
         QProcess cli;
         cli.setWorkingDirectory(QString::fromStdString(dir));
         cli.start(QString::fromStdString(cliPath()),
-                  {QStringLiteral("join"), QStringLiteral("--tools-dir"), QString::fromStdString(tools),
-                   QString::fromStdString(testsupport::sineWav(1.0)), QString::fromStdString(testsupport::sineWav(1.0)),
-                   QString::fromStdString(testsupport::sineWav(1.0))});
-        ASSERT_TRUE(cli.waitForStarted());
-        for (int i = 0; i < 200 && jointest::logLines(log).size() < 2; ++i)
+                  {"join", "--tools-dir", QString::fromStdString(scriptedCreator(name, log, "*temp1.mp4")), wav, wav, wav});
+        for (int i = 0; i < 200 && logLines(log).size() < 2; ++i)
             QThread::msleep(50);
-        const auto lines = jointest::logLines(log);
-        ASSERT_EQ(lines.size(), 2u);
-        const pid_t sleeper = std::stoi(lines[1]);
+        ASSERT_EQ(logLines(log).size(), 2u);
         ::kill(static_cast<pid_t>(cli.processId()), signal);
         ASSERT_TRUE(cli.waitForFinished(10000));
         EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(cli.exitCode(), 130);
-        EXPECT_EQ(cli.readAllStandardOutput(), QByteArray());
-        const QByteArray err = cli.readAllStandardError();
-        EXPECT_FALSE(err.contains("Something went wrong!")) << err.toStdString();
-        EXPECT_FALSE(jointest::processAlive(sleeper));
-        EXPECT_EQ(jointest::logLines(log).size(), 2u);  // nothing ran after the cancel
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/joined.mp3")));
+        EXPECT_FALSE(cli.readAllStandardError().contains("Something went wrong!"));
+        EXPECT_FALSE(processAlive(logLines(log).at(1)));
+        EXPECT_EQ(logLines(log).size(), 2u);  // nothing ran after the cancel
     }
 }

@@ -1,151 +1,102 @@
 #pragma once
-// Helpers shared by the join tests: a private temporary folder and settings
-// folder for the whole test program, diagnostic capture, tool folders with a
-// scripted encoder, and process checks.
-
+// Helpers shared by the join tests: private temporary and settings folders,
+// diagnostic capture, a scripted encoder, process checks and a fixture.
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <mutex>
 #include <sstream>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include <QDir>
 #include <QThreadPool>
+#include <gtest/gtest.h>
 
 #include "foundation/Diagnostics.h"
 #include "foundation/Resources.h"
-#include "join/FileRow.h"
+#include "join/Preflight.h"
+#include "support/RecordingHost.h"
 #include "support/TestSupport.h"
 
 namespace jointest {
 
+using namespace velmora;
+using namespace testsupport;
+
+inline std::string tmpDir() { return scratchDir() + "/tmp"; }
+
 // Joins write their work folder under the temporary folder and read the
-// settings store: both point into this program's scratch folder, so test
-// programs running side by side never share them.
+// settings store: both point into this program's scratch folder.
 inline const bool kEnvironmentReady = [] {
-    const std::string tmp = testsupport::scratchDir() + "/tmp";
-    const std::string config = testsupport::scratchDir() + "/config";
-    QDir().mkpath(QString::fromStdString(tmp));
-    QDir().mkpath(QString::fromStdString(config));
-    ::setenv("TMPDIR", tmp.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    velmora::setDiagnosticTarget(velmora::DiagnosticTarget::discard);
+    QDir().mkpath(QString::fromStdString(tmpDir()));
+    ::setenv("TMPDIR", tmpDir().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (scratchDir() + "/config").c_str(), 1);
+    setDiagnosticTarget(DiagnosticTarget::discard);
     return true;
 }();
 
-inline std::string testTemporaryDirectory()
-{
-    return testsupport::scratchDir() + "/tmp";
-}
-
-class DiagnosticRecorder {
-public:
-    DiagnosticRecorder()
-    {
-        velmora::setDiagnosticCapture([this](const std::string& line) {
-            std::lock_guard lock(mutex_);
-            lines_.push_back(line);
-        });
-    }
-    ~DiagnosticRecorder() { velmora::setDiagnosticCapture(nullptr); }
-    std::vector<std::string> lines() const
-    {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
-    bool contains(const std::string& line) const
-    {
-        for (const auto& l : lines())
-            if (l == line)
-                return true;
-        return false;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
-};
-
 // A tools folder with the real probe as "sniffer" and, when a body is given,
 // a shell script as "creator".
-inline std::string toolsWithCreator(const std::string& name, const std::string& creatorBody)
+inline std::string creatorTools(const std::string& name, const std::string& body)
 {
-    std::string dir;
-    if (creatorBody.empty()) {
-        dir = testsupport::freshDir("tools-" + name);
-    } else {
-        dir = testsupport::fakeToolsWithScript(name, "creator", creatorBody);
-    }
-    ::symlink((testsupport::resourcesDir() + "/sniffer").c_str(), (dir + "/sniffer").c_str());
+    const std::string dir = body.empty() ? freshDir("tools-" + name) : fakeToolsWithScript(name, "creator", body);
+    ::symlink((resourcesDir() + "/sniffer").c_str(), (dir + "/sniffer").c_str());
     return dir;
 }
 
-inline bool processAlive(pid_t pid)
+// A creator that appends "<pid> <output>" to `log` and, for outputs matching
+// the shell pattern `sleepOn`, reports half a second of progress and sleeps.
+inline std::string scriptedCreator(const std::string& name, const std::string& log, const std::string& sleepOn = "-")
 {
-    if (pid <= 0)
-        return false;
-    if (::kill(pid, 0) != 0)
-        return errno != ESRCH;
-    // A zombie has ended; it only waits to be reaped.
-    const std::string status = testsupport::readFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = status.rfind(')');
-    return close == std::string::npos || close + 2 >= status.size() || status[close + 2] != 'Z';
+    return creatorTools(name, "for last; do :; done\necho \"$$ $last\" >> '" + log + "'\ncase \"$last\" in " +
+                                  sleepOn + ") printf 'frame=1 time=00:00:00.50 x\\n' >&2; exec sleep 30;; esac");
 }
 
-// Processes whose command line mentions the text (this program excluded).
-inline std::vector<pid_t> processesMentioning(const std::string& text)
-{
-    std::vector<pid_t> found;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool ok = false;
-        const pid_t pid = entry.toInt(&ok);
-        if (!ok || pid == ::getpid())
-            continue;
-        const std::string cmdline = testsupport::readFile("/proc/" + entry.toStdString() + "/cmdline");
-        if (cmdline.find(text) != std::string::npos && processAlive(pid))
-            found.push_back(pid);
-    }
-    return found;
-}
-
-// The lines a scripted creator appended to its log.
 inline std::vector<std::string> logLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::istringstream in(testsupport::readFile(path));
+    std::istringstream in(readFile(path));
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
 }
 
-inline velmora::FileRow row(const std::string& path, double duration, const std::string& mediaType = "Audio",
-                            bool isProRes = false)
+// Whether the process whose pid starts the line is running (a zombie has ended).
+inline bool processAlive(const std::string& pidLine)
 {
-    velmora::FileRow r;
-    r.fileURL = velmora::fileUrlText(path);
-    r.filePath = path;
-    r.fileName = QDir(QString::fromStdString(path)).dirName().toStdString();
-    r.duration = duration;
-    r.mediaType = mediaType;
-    r.isProRes = isProRes;
-    return r;
+    const std::string stat = readFile("/proc/" + std::to_string(std::stoi(pidLine)) + "/stat");
+    return stat.rfind(')') != std::string::npos && stat.rfind(')') + 2 < stat.size() && stat[stat.rfind(')') + 2] != 'Z';
 }
 
-// Puts the tools folder back and lets started joins end after each test.
-class ToolsGuard {
-public:
-    explicit ToolsGuard(const std::string& dir) { velmora::setToolsDirectory(dir); }
-    ~ToolsGuard()
+// Whether a process still works on files in this program's scratch folder.
+inline bool encoderLeft() { return runCommand("pgrep", {"-f", scratchDir()}).exitCode == 0; }
+
+inline FileRow row(const std::string& path, double duration, const std::string& type = "Audio", bool proRes = false)
+{
+    return FileRow{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", type, "", proRes};
+}
+
+using AlertFields = std::tuple<std::string, std::string, std::vector<std::string>, AlertStyle>;
+inline AlertFields fields(const AlertSpec& a) { return {a.messageText, a.informativeText, a.buttons, a.style}; }
+inline const AlertFields kFailure{"Something went wrong!", "Contact: support@velmora.app", {}, AlertStyle::critical};
+
+// A recording host, a join control and a tools folder that is put back
+// (after every started join has ended) when the test is over.
+class JoinTest : public testing::Test {
+protected:
+    void TearDown() override
     {
         QThreadPool::globalInstance()->waitForDone();
-        velmora::setToolsDirectory(testsupport::resourcesDir());
+        setToolsDirectory(resourcesDir());
     }
+    // Uses a scripted creator (see above) and returns its log.
+    std::string useScriptedCreator(const std::string& name, const std::string& sleepOn = "-")
+    {
+        const std::string log = freshDir(name) + "/log";
+        setToolsDirectory(scriptedCreator(name, log, sleepOn));
+        return log;
+    }
+    RecordingHost host;
+    JoinControl control;
 };
 
 }  // namespace jointest

@@ -1,232 +1,128 @@
-// The command plan of a join: argument lists, the list file, durations and
-// the work folder.
+// The command plan of a join (output extension, argument lists, the list
+// file, durations, the work folder) and the progress read from the encoder.
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
+#include <cmath>
 
 #include "JoinTestSupport.h"
 #include "join/JoinPlan.h"
-#include "join/OutputRule.h"
+#include "join/ToolRunner.h"
 
-using namespace velmora;
-using jointest::row;
+using namespace jointest;
 using Args = std::vector<std::string>;
 
 namespace {
 
-const Args kTail{"-c:v", "libx264", "-vf", "scale=640:480,setsar=1:1", "-r", "24", "-ac", "2", "-c:a", "aac",
-                 "-ar", "48000", "-y"};
-
-Args expectedNormalisation(const std::string& input, bool proRes, const std::string& intermediate)
+Args normalisation(const std::string& input, const std::string& intermediate)
 {
-    Args args{"-i", input};
-    if (proRes)
-        args.insert(args.end(), {"-pix_fmt", "yuv420p"});
-    args.insert(args.end(), {"-map", "0:V:0?", "-map", "0:a:0?"});
-    args.insert(args.end(), kTail.begin(), kTail.end());
-    args.push_back(intermediate);
-    return args;
+    return {"-i", input, "-map", "0:V:0?", "-map", "0:a:0?", "-c:v", "libx264", "-vf", "scale=640:480,setsar=1:1",
+            "-r", "24", "-ac", "2", "-c:a", "aac", "-ar", "48000", "-y", intermediate};
 }
 
-// Runs the body with the temporary folder pointed at `dir`.
-template <typename F>
-void withTemporaryDirectory(const std::string& dir, F body)
+Args concat(const std::string& list, Args middle, const std::string& out)
 {
-    const std::string saved = jointest::testTemporaryDirectory();
-    QDir().mkpath(QString::fromStdString(dir));
-    ::setenv("TMPDIR", dir.c_str(), 1);
-    body();
-    ::setenv("TMPDIR", saved.c_str(), 1);
+    middle.insert(middle.begin(), {"-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", list});
+    middle.insert(middle.end(), {"-y", out});
+    return middle;
 }
+
+const Args kMp3{"-vn", "-c:a", "libmp3lame", "-q:a", "2"}, kCopy{"-c", "copy"};
 
 }  // namespace
 
-TEST(OutputRule, MediaTypesDecideTheExtension)
-{
-    EXPECT_EQ(outputExtension({}), ".mp4");
-    EXPECT_EQ(outputExtension({row("/a", 1), row("/b", 1), row("/c", 1)}), ".mp3");
-    EXPECT_EQ(outputExtension({row("/a", 1, "Video"), row("/b", 1, "Video")}), ".mp4");
-    EXPECT_EQ(outputExtension({row("/a", 1, "Audio & Video")}), ".mp4");
-    EXPECT_EQ(outputExtension({row("/a", 1, "Video"), row("/b", 1, "Audio & Video")}), ".ext");
-    EXPECT_EQ(outputExtension({row("/a", 1, "Audio"), row("/b", 1, "Unknown")}), ".ext");
-    EXPECT_EQ(outputExtension({row("/a", 1, "Unknown")}), ".ext");
-    EXPECT_EQ(outputExtension({row("/a", 1, "audio")}), ".ext");
-}
-
-TEST(JoinPlan, WorkFolderIsAPrivateFolderInTheTemporaryFolder)
-{
-    const std::string base = jointest::testTemporaryDirectory() + "/velmora-" + std::to_string(::getuid());
-    EXPECT_EQ(workDirectory(), base + "/delete");
-    struct stat st {};
-    ASSERT_EQ(::lstat(base.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-}
-
-TEST(JoinPlan, ForeignOrLinkedTemporaryFolderIsNotUsed)
-{
-    const std::string uid = std::to_string(::getuid());
-    // A symbolic link planted where our folder belongs.
-    const std::string linked = testsupport::freshDir("tmp-linked");
-    const std::string target = testsupport::freshDir("link-target");
-    testsupport::writeFile(target + "/keep", "x");
-    ASSERT_EQ(::symlink(target.c_str(), (linked + "/velmora-" + uid).c_str()), 0);
-    withTemporaryDirectory(linked, [&] {
-        const std::string dir = userTemporaryDirectory();
-        EXPECT_EQ(dir.find(linked + "/velmora-" + uid + "/"), std::string::npos) << dir;
-        buildJoinPlan({row("/in.wav", 1)}, "/out.mp3");
-        struct stat st {};
-        ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
-        EXPECT_TRUE(S_ISDIR(st.st_mode));
-        EXPECT_EQ(st.st_uid, ::getuid());
-        EXPECT_EQ(st.st_mode & 077, 0u);
-    });
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(target + "/keep")));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(target + "/delete")));
-
-    // A folder of someone else's (only root can make one for the test).
-    if (::getuid() == 0) {
-        const std::string foreign = testsupport::freshDir("tmp-foreign");
-        const std::string theirs = foreign + "/velmora-0";
-        ASSERT_EQ(::mkdir(theirs.c_str(), 0777), 0);
-        ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
-        withTemporaryDirectory(foreign, [&] {
-            EXPECT_EQ(userTemporaryDirectory().find(theirs + "/"), std::string::npos);
-        });
-    }
-}
-
-TEST(JoinPlan, NormalisationArguments)
-{
-    const FileRow plain = row("/media/in.wav", 2);
-    EXPECT_EQ(normalisationCommand(plain, "/w/temp0.mp4"), expectedNormalisation("/media/in.wav", false, "/w/temp0.mp4"));
-    EXPECT_EQ(normalisationCommand(plain, "/w/temp0.mp4").size(), 20u);
-
-    const FileRow proRes = row("/media/in.mov", 2, "Audio & Video", true);
-    const Args args = normalisationCommand(proRes, "/w/temp3.mp4");
-    EXPECT_EQ(args, expectedNormalisation("/media/in.mov", true, "/w/temp3.mp4"));
-    EXPECT_EQ(args[2], "-pix_fmt");
-    EXPECT_EQ(args[3], "yuv420p");
-    EXPECT_EQ(args.size(), 22u);
-
-    // Audio and video rows get the same arguments.
-    EXPECT_EQ(normalisationCommand(row("/x", 1, "Audio"), "/t"), normalisationCommand(row("/x", 1, "Video"), "/t"));
-}
-
 TEST(JoinPlan, ConcatArgumentsFollowTheOutputContainer)
 {
-    const Args head{"-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", "/w/delete.txt"};
-    auto with = [&](Args middle, const std::string& out) {
-        Args args = head;
-        args.insert(args.end(), middle.begin(), middle.end());
-        args.insert(args.end(), {"-y", out});
-        return args;
-    };
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o/joined.mp4"), with({"-c", "copy"}, "/o/joined.mp4"));
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o/a.M4A"), with({"-c", "copy"}, "/o/a.M4A"));
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o/a.m4v"), with({"-c", "copy"}, "/o/a.m4v"));
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o/a.MOV"), with({"-c", "copy"}, "/o/a.MOV"));
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o/joined.mp3"),
-              with({"-vn", "-c:a", "libmp3lame", "-q:a", "2"}, "/o/joined.mp3"));
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o/joined.Mp3"),
-              with({"-vn", "-c:a", "libmp3lame", "-q:a", "2"}, "/o/joined.Mp3"));
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o/a.wav"), with({}, "/o/a.wav"));
-    EXPECT_EQ(concatCommand("/w/delete.txt", "/o.mp4/noext"), with({}, "/o.mp4/noext"));
+    for (const auto& [out, middle] : std::vector<std::pair<std::string, Args>>{
+             {"/o/a.mp4", kCopy}, {"/o/a.M4A", kCopy}, {"/o/a.m4v", kCopy}, {"/o/a.MOV", kCopy}, {"/o/a.mp3", kMp3},
+             {"/o/a.Mp3", kMp3}, {"/o/a.wav", {}}, {"/o.mp4/noext", {}}})
+        EXPECT_EQ(concatCommand("/w/delete.txt", out), concat("/w/delete.txt", middle, out));
 }
 
-TEST(JoinPlan, OneRowPlan)
+TEST(JoinPlan, ProResRowAndAwkwardPaths)
 {
-    jointest::DiagnosticRecorder diagnostics;
+    EXPECT_EQ(normalisationCommand(row("/m/in.mov", 2, "Audio & Video", true), "/w/temp3.mp4"),
+              (Args{"-i", "/m/in.mov", "-pix_fmt", "yuv420p", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v", "libx264",
+                    "-vf", "scale=640:480,setsar=1:1", "-r", "24", "-ac", "2", "-c:a", "aac", "-ar", "48000", "-y",
+                    "/w/temp3.mp4"}));
     const std::string out = "/some where/it's ünïcode/out put.mp3";
-    const FileRow r = row("/in put/l'été.wav", 10.5);
-    const JoinPlan plan = buildJoinPlan({r}, out);
+    const JoinPlan plan = buildJoinPlan({row("/in put/l'été.wav", 10.5, "Video")}, out);
     const std::string w = workDirectory();
-    ASSERT_EQ(plan.commands.size(), 2u);
-    EXPECT_EQ(plan.commands[0], expectedNormalisation("/in put/l'été.wav", false, w + "/temp0.mp4"));
-    EXPECT_EQ(plan.commands[1], concatCommand(w + "/delete.txt", out));
-    EXPECT_EQ(plan.commands[1].back(), out);
+    EXPECT_EQ(plan.commands, (std::vector<Args>{normalisation("/in put/l'été.wav", w + "/temp0.mp4"),
+                                                concat(w + "/delete.txt", kMp3, out)}));
     EXPECT_EQ(plan.durations, (std::vector<double>{10.5, 10.5}));
-    EXPECT_EQ(testsupport::readFile(w + "/delete.txt"), "file '" + w + "/temp0.mp4'\n");
-    // The work folder, then the whole plan, as diagnostic lines.
-    const auto lines = diagnostics.lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], w);
-    EXPECT_NE(lines[1].find("temp0.mp4"), std::string::npos);
-    EXPECT_NE(lines[1].find("-auto_convert"), std::string::npos);
+    EXPECT_EQ(readFile(w + "/delete.txt"), "file '" + w + "/temp0.mp4'\n");
 }
 
-TEST(JoinPlan, ElevenRowsAndDurations)
+TEST(JoinPlan, ElevenRowsThenAnEmptyList)
 {
+    const std::string w = tmpDir() + "/velmora-" + std::to_string(::getuid()) + "/delete";
     std::vector<FileRow> rows;
-    for (int i = 0; i < 11; ++i)
-        rows.push_back(row("/in/" + std::to_string(i) + ".wav", i == 0 ? 10.5 : (i == 1 ? 20.25 : 1.0)));
-    const JoinPlan plan = buildJoinPlan(rows, "/out.mp3");
-    const std::string w = workDirectory();
-    ASSERT_EQ(plan.commands.size(), 12u);
-    std::string expectedList;
-    for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(plan.commands[i].back(), w + "/temp" + std::to_string(i) + ".mp4");
-        EXPECT_EQ(plan.commands[i][1], "/in/" + std::to_string(i) + ".wav");
-        expectedList += "file '" + w + "/temp" + std::to_string(i) + ".mp4'\n";
+    std::vector<Args> commands;
+    std::vector<double> durations{10.5, 20.25, 1, 1, 1, 1, 1, 1, 1, 1, 1, 10.5 + 20.25 + 9};
+    std::string list;
+    for (size_t i = 0; i < 11; ++i) {
+        rows.push_back(row("/in/" + std::to_string(i) + ".wav", durations[i]));
+        commands.push_back(normalisation(rows[i].filePath, w + "/temp" + std::to_string(i) + ".mp4"));
+        list += "file '" + commands[i].back() + "'\n";
     }
-    EXPECT_EQ(testsupport::readFile(w + "/delete.txt"), expectedList);
-    ASSERT_EQ(plan.durations.size(), 12u);
-    EXPECT_EQ(plan.durations[0], 10.5);
-    EXPECT_EQ(plan.durations[1], 20.25);
-    EXPECT_EQ(plan.durations[11], 10.5 + 20.25 + 9.0);
+    commands.push_back(concat(w + "/delete.txt", kCopy, "/out.mp4"));
+    const JoinPlan plan = buildJoinPlan(rows, "/out.mp4");
+    EXPECT_EQ(plan.commands, commands);
+    EXPECT_EQ(plan.durations, durations);
+    EXPECT_EQ(readFile(w + "/delete.txt"), list);
 
-    const JoinPlan two = buildJoinPlan({row("/a", 10.5), row("/b", 20.25)}, "/out.mp3");
-    EXPECT_EQ(two.durations, (std::vector<double>{10.5, 20.25, 30.75}));
+    const JoinPlan empty = buildJoinPlan({}, "/out.mp4");
+    EXPECT_EQ(empty.commands, std::vector<Args>{commands.back()});
+    EXPECT_EQ(empty.durations, std::vector<double>{0.0});
+    EXPECT_EQ(QFileInfo(QString::fromStdString(w + "/delete.txt")).size(), 0);
 }
 
-TEST(JoinPlan, EmptyListGivesTheConcatAlone)
-{
-    const JoinPlan plan = buildJoinPlan({}, "/out.mp4");
-    ASSERT_EQ(plan.commands.size(), 1u);
-    EXPECT_EQ(plan.commands[0], concatCommand(workDirectory() + "/delete.txt", "/out.mp4"));
-    EXPECT_EQ(plan.durations, std::vector<double>{0.0});
-    const QFileInfo list(QString::fromStdString(workDirectory() + "/delete.txt"));
-    EXPECT_TRUE(list.exists());
-    EXPECT_EQ(list.size(), 0);
-}
-
-TEST(JoinPlan, SecondJoinRemovesTheFirstOnesFiles)
+TEST(JoinPlan, SecondJoinRemovesTheFirstOnesWork)
 {
     buildJoinPlan({row("/a", 1), row("/b", 1), row("/c", 1)}, "/out.mp3");
     const std::string w = workDirectory();
-    testsupport::writeFile(w + "/temp0.mp4", "old");
-    testsupport::writeFile(w + "/temp2.mp4", "old");
     QDir().mkpath(QString::fromStdString(w + "/sub"));
     buildJoinPlan({row("/d", 1)}, "/out.mp3");
-    const QStringList left = QDir(QString::fromStdString(w)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    EXPECT_EQ(left, QStringList{QStringLiteral("delete.txt")});
-    EXPECT_EQ(testsupport::readFile(w + "/delete.txt"), "file '" + w + "/temp0.mp4'\n");
+    EXPECT_EQ(QDir(QString::fromStdString(w)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("delete.txt")});
 }
 
-TEST(JoinPlan, ListFileQuotesApostrophesInItsPaths)
+TEST(JoinPlan, TemporaryFolderWithAnApostropheOrAPlantedLink)
 {
-    EXPECT_EQ(concatListQuoted("/a/b c.mp4"), "'/a/b c.mp4'");
-    EXPECT_EQ(concatListQuoted("/it's/x.mp4"), "'/it'\\''s/x.mp4'");
-    const std::string odd = testsupport::scratchDir() + "/it's tmp ü";
-    withTemporaryDirectory(odd, [&] {
+    const std::string uid = std::to_string(::getuid()), odd = scratchDir() + "/it's tmp ü";
+    const std::string linked = freshDir("tmp-linked"), target = freshDir("link-target");
+    ASSERT_EQ(::symlink(target.c_str(), (linked + "/velmora-" + uid).c_str()), 0);
+    for (const std::string& tmp : {odd, linked}) {
+        QDir().mkpath(QString::fromStdString(tmp));
+        ::setenv("TMPDIR", tmp.c_str(), 1);
         buildJoinPlan({row("/a", 1), row("/b", 1)}, "/out.mp3");
-        const std::string w = odd + "/velmora-" + std::to_string(::getuid()) + "/delete";
-        const std::string quoted = testsupport::scratchDir() + "/it'\\''s tmp ü/velmora-" +
-                                   std::to_string(::getuid()) + "/delete";
-        EXPECT_EQ(testsupport::readFile(w + "/delete.txt"),
-                  "file '" + quoted + "/temp0.mp4'\nfile '" + quoted + "/temp1.mp4'\n");
-    });
+        const std::string dir = userTemporaryDirectory();
+        ::setenv("TMPDIR", tmpDir().c_str(), 1);
+        struct stat st {};
+        ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700) << dir;
+        const std::string quoted = tmp == odd ? scratchDir() + "/it'\\''s tmp ü/velmora-" + uid + "/delete" : dir + "delete";
+        EXPECT_EQ(readFile(dir + "delete/delete.txt"), "file '" + quoted + "/temp0.mp4'\nfile '" + quoted + "/temp1.mp4'\n");
+    }
+    EXPECT_TRUE(QDir(QString::fromStdString(target)).isEmpty());
 }
 
-TEST(JoinPlan, WorkFolderInThePlaceOfAFileIsReplaced)
+TEST(Progress, PercentFromAChunk)
 {
-    buildJoinPlan({}, "/out.mp4");
-    const std::string w = workDirectory();
-    QDir(QString::fromStdString(w)).removeRecursively();
-    testsupport::writeFile(w, "a file where the folder belongs");
-    buildJoinPlan({row("/a", 1)}, "/out.mp3");
-    EXPECT_EQ(testsupport::readFile(w + "/delete.txt"), "file '" + w + "/temp0.mp4'\n");
+    // Three rows and the concat: command 1 at 30 s of 120 s gives 31.25.
+    const std::vector<double> durations{60.0, 120.0, 30.0, 210.0};
+    const std::vector<std::tuple<std::string, size_t, std::optional<double>>> cases{
+        {"frame=1 size=1kB time=00:00:30.00 bitrate=1", 1, 31.25},
+        {"time=01:10:00.00", 3, 75.0 + 4200.0 / 210.0 * 25.0},  // past the expected end: passed on
+        // The first timestamp of a chunk with "time=" counts, wherever it stands.
+        {"Duration: 00:05:00.00, start\ntime=00:00:01.00", 3, 75.0 + 300.0 / 210.0 * 100.0 / 4.0},
+        {"Duration: 00:00:05.00", 0, std::nullopt},
+        {"time=N/A bitrate=N/A", 0, std::nullopt},
+        {"time=00:00:05,00", 0, std::nullopt},
+        {"time=00:00:30.00 \xff\xfe", 0, std::nullopt},  // not UTF-8
+        {"time=00:00:30.00 \xc3", 0, std::nullopt},      // a cut sequence
+        {"time=00:00:30.00 \xc3\xa9", 0, 12.5}};
+    for (const auto& [chunk, index, percent] : cases)
+        EXPECT_EQ(progressFromChunk(chunk, index, 4, durations), percent) << chunk;
+    EXPECT_EQ(progressFromChunk("time=00:00:01.00", 0, 2, {0.0, 0.0}), INFINITY);  // a row without duration
 }

@@ -42,10 +42,8 @@ public:
     std::vector<double> progress;
     std::vector<velmora::SavePanelSpec> savePanels;
     std::vector<velmora::AlertSpec> alerts;
-    std::vector<int> alertAnswers;  // the response given to each alert
     std::vector<DesktopAction> desktopActions;
     int reviewRequests = 0;
-    int desktopQueries = 0;
 
     // --- main-thread queue -------------------------------------------------
     void postToMain(std::function<void()> task) override
@@ -54,7 +52,6 @@ public:
         // posting thread no longer touches this object.
         std::lock_guard lock(mutex_);
         queue_.push_back(std::move(task));
-        ++posted_;
         cv_.notify_all();
     }
 
@@ -111,10 +108,6 @@ public:
     {
         return waitFor([&] { return alerts.size() >= count; }, timeout);
     }
-    bool waitForProgress(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
-    {
-        return waitFor([&] { return progress.size() >= count; }, timeout);
-    }
     // Drains for a while without waiting on anything in particular (to check
     // that nothing more arrives).
     void settle(std::chrono::milliseconds period = std::chrono::milliseconds(200))
@@ -122,24 +115,12 @@ public:
         waitFor([] { return false; }, period);
     }
 
-    int shownCount() const
-    {
-        int n = 0;
-        for (const auto& s : sheets)
-            n += s.shown ? 1 : 0;
-        return n;
-    }
     int hiddenCount() const
     {
         int n = 0;
         for (const auto& s : sheets)
             n += s.shown ? 0 : 1;
         return n;
-    }
-    size_t postedCount() const
-    {
-        std::lock_guard lock(mutex_);
-        return posted_;
     }
 
     // --- JoinHost ----------------------------------------------------------
@@ -180,7 +161,6 @@ public:
             response = alertResponses.front();
             alertResponses.pop_front();
         }
-        alertAnswers.push_back(response);
         if (completion)
             completion(response);
     }
@@ -207,7 +187,6 @@ public:
     std::optional<std::string> desktopDirectory() override
     {
         calls.push_back("desktopDirectory");
-        ++desktopQueries;
         return desktop;
     }
 
@@ -215,7 +194,6 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<std::function<void()>> queue_;
-    size_t posted_ = 0;
 };
 
 }  // namespace testsupport
