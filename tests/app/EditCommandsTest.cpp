@@ -1,163 +1,81 @@
 #include "AppTestSupport.h"
 
-#include <QPushButton>
-#include <QTableView>
-
-#include "app/ArrayController.h"
-#include "app/FileListView.h"
-#include "app/NotificationCenter.h"
-
 #include <QMimeData>
 
+#include "app/FileListView.h"
+
 using namespace apptest;
-using velmora::app::ArrayController;
 
 namespace {
 
-class EditCommands : public AppTest {
-protected:
-    void fill(const std::vector<std::string>& rowNames)
-    {
-        for (const auto& n : rowNames)
-            list().addObject(row(n));
-    }
-    ArrayController& list() { return *delegate->mainArrayController; }
-    std::vector<int> selection() { return list().selectionIndexes(); }
+using Rows = std::vector<int>;
+enum class Op { Up, Down, Remove, RemoveRow1 };
+
+struct EditCase {
+    Names before;
+    Rows selected;
+    Op op;
+    Names after;
+    Rows selectedAfter;
 };
 
-TEST_F(EditCommands, AddedAndInsertedRowsBecomeTheSelection)
+class EditCommands : public AppTest {
+protected:
+    Rows selection() { return list().selectionIndexes(); }
+};
+
+TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
 {
+    const std::vector<EditCase> cases{
+        // One row selected, at the ends and in the middle.
+        {{"A", "B", "C"}, {0}, Op::Up, {"A", "B", "C"}, {0}},
+        {{"A", "B", "C"}, {2}, Op::Down, {"A", "B", "C"}, {2}},
+        {{"A", "B", "C"}, {1}, Op::Up, {"B", "A", "C"}, {0}},
+        {{"A", "B", "C"}, {1}, Op::Down, {"A", "C", "B"}, {2}},
+        {{"A", "B", "C"}, {2}, Op::Up, {"A", "C", "B"}, {1}},
+        {{"A"}, {0}, Op::Down, {"A"}, {0}},
+        {{"A", "B"}, {}, Op::Up, {"A", "B"}, {}},
+        {{"A", "B"}, {}, Op::Down, {"A", "B"}, {}},
+        // Several rows selected: the first one moves, around the rest.
+        {{"A", "B", "C", "D"}, {1, 3}, Op::Up, {"A", "B", "C", "D"}, {1}},
+        {{"A", "B", "C", "D"}, {1, 2}, Op::Up, {"B", "A", "C", "D"}, {0}},
+        {{"A", "B", "C", "D"}, {1, 3}, Op::Down, {"A", "C", "D", "B"}, {3}},
+        {{"A", "B", "C", "D"}, {0, 2}, Op::Up, {"A", "B", "C", "D"}, {0, 2}},
+        // Remove takes every selected row; the selection follows what is left.
+        {{"A", "B", "C"}, {0, 2}, Op::Remove, {"B"}, {0}},
+        {{"A", "B"}, {}, Op::Remove, {"A", "B"}, {}},
+        {{"A", "B", "C", "D"}, {1, 3}, Op::RemoveRow1, {"A", "C", "D"}, {2}},
+        {{"A", "B", "C"}, {1}, Op::RemoveRow1, {"A", "C"}, {1}},
+        {{"A", "B"}, {1}, Op::RemoveRow1, {"A"}, {0}},
+    };
+    for (const EditCase& c : cases) {
+        while (list().count() > 0)
+            list().removeObjectAtArrangedObjectIndex(0);
+        fill(c.before);
+        list().setSelectionIndexes(c.selected);
+        switch (c.op) {
+        case Op::Up: delegate->moveUpBTNClicked(); break;
+        case Op::Down: delegate->moveDownBTNClicked(); break;
+        case Op::Remove: delegate->removeBTNClicked(); break;
+        case Op::RemoveRow1: list().removeObjectAtArrangedObjectIndex(1); break;
+        }
+        const std::string label = ::testing::PrintToString(c.before) + " " + ::testing::PrintToString(c.selected) +
+                                  " op " + std::to_string(int(c.op));
+        EXPECT_EQ(names(), c.after) << label;
+        EXPECT_EQ(selection(), c.selectedAfter) << label;
+    }
+}
+
+TEST_F(EditCommands, ButtonsFollowTheListAndSelection)
+{
+    EXPECT_FALSE(delegate->ui.joinBTN->isEnabled());
     fill({"A", "B"});
-    EXPECT_EQ(selection(), std::vector<int>{1});
-    list().insertObjectAtArrangedObjectIndex(row("C"), 0);
-    EXPECT_EQ(names(), (std::vector<std::string>{"C", "A", "B"}));
-    EXPECT_EQ(selection(), std::vector<int>{0});
-    // The view shows the controller's selection.
-    EXPECT_EQ(delegate->ui.fileList->selectionModel(), list().selectionModel());
-    EXPECT_TRUE(delegate->ui.fileList->selectionModel()->isRowSelected(0, {}));
-}
-
-TEST_F(EditCommands, RemovalKeepsOrMovesTheSelection)
-{
-    fill({"A", "B", "C", "D"});
-    // Remaining selected rows stay selected.
-    list().setSelectionIndexes({1, 3});
-    list().removeObjectAtArrangedObjectIndex(1);
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "C", "D"}));
-    EXPECT_EQ(selection(), std::vector<int>{2});
-    // None left: the row now at the removed index.
-    list().setSelectionIndexes({1});
-    list().removeObjectAtArrangedObjectIndex(1);
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "D"}));
-    EXPECT_EQ(selection(), std::vector<int>{1});
-    // The removed index was the last: the new last row.
-    list().removeObjectAtArrangedObjectIndex(1);
-    EXPECT_EQ(selection(), std::vector<int>{0});
-    list().removeObjectAtArrangedObjectIndex(0);
-    EXPECT_EQ(list().selectionIndex(), ArrayController::kNoSelection);
-}
-
-TEST_F(EditCommands, RemoveTakesEverySelectedRow)
-{
-    fill({"A", "B", "C"});
-    list().setSelectionIndexes({0, 2});
-    delegate->removeBTNClicked();
-    EXPECT_EQ(names(), std::vector<std::string>{"B"});
-    EXPECT_EQ(selection(), std::vector<int>{0});
-
+    EXPECT_TRUE(delegate->ui.joinBTN->isEnabled());
+    EXPECT_TRUE(delegate->ui.fileList->selectionModel()->isRowSelected(1, {}));  // the row just added
     list().setSelectionIndexes({});
-    delegate->removeBTNClicked();
-    EXPECT_EQ(names(), std::vector<std::string>{"B"});
-}
-
-TEST_F(EditCommands, MoveWithOneRowSelected)
-{
-    fill({"A", "B", "C"});
-    list().setSelectionIndexes({1});
-    delegate->moveUpBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"B", "A", "C"}));
-    EXPECT_EQ(selection(), std::vector<int>{0});
-
-    // Down instead, from A, B, C.
-    list().setSelectionIndexes({0});
-    delegate->moveDownBTNClicked();
-    ASSERT_EQ(names(), (std::vector<std::string>{"A", "B", "C"}));
-    list().setSelectionIndexes({1});
-    delegate->moveDownBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "C", "B"}));
-    EXPECT_EQ(selection(), std::vector<int>{2});
-}
-
-TEST_F(EditCommands, MoveAtTheEndsLeavesTheListAsItIs)
-{
-    fill({"A", "B", "C"});
-    list().setSelectionIndexes({0});
-    delegate->moveUpBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_EQ(selection(), std::vector<int>{0});
-
-    list().setSelectionIndexes({2});
-    delegate->moveDownBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_EQ(selection(), std::vector<int>{2});
-
-    // The last row moves up like any other.
-    delegate->moveUpBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "C", "B"}));
-    EXPECT_EQ(selection(), std::vector<int>{1});
-}
-
-TEST_F(EditCommands, MoveOnOneRowOrWithoutSelectionDoesNothing)
-{
-    fill({"A"});
-    delegate->moveUpBTNClicked();
-    delegate->moveDownBTNClicked();
-    EXPECT_EQ(names(), std::vector<std::string>{"A"});
-    EXPECT_EQ(selection(), std::vector<int>{0});
-
-    fill({"B"});
-    list().setSelectionIndexes({});
-    delegate->moveUpBTNClicked();
-    delegate->moveDownBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
-}
-
-TEST_F(EditCommands, MoveWithSeveralRowsSelectedTakesTheFirst)
-{
-    // Up: B leaves, D stays selected (s = 2), B goes in at s - 1.
-    fill({"A", "B", "C", "D"});
-    list().setSelectionIndexes({1, 3});
-    delegate->moveUpBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B", "C", "D"}));
-    EXPECT_EQ(selection(), std::vector<int>{1});
-
-    // Up with B and C: s is C's new index 1, B goes in at 0.
-    list().setSelectionIndexes({1, 2});
-    delegate->moveUpBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"B", "A", "C", "D"}));
-    EXPECT_EQ(selection(), std::vector<int>{0});
-
-    // Down with B and D: B goes in after D.
-    list().setSelectionIndexes({0, 3});
-    delegate->moveDownBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "C", "D", "B"}));
-    EXPECT_EQ(selection(), std::vector<int>{3});
-
-    // Up with the first row among the selected ones: nothing moves.
-    list().setSelectionIndexes({0, 2});
-    delegate->moveUpBTNClicked();
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "C", "D", "B"}));
-}
-
-TEST_F(EditCommands, DraggingRowsReordersThem)
-{
-    fill({"A", "B", "C", "D"});
-    list().moveRows({0, 2}, 4);
-    EXPECT_EQ(names(), (std::vector<std::string>{"B", "D", "A", "C"}));
-    EXPECT_EQ(selection(), (std::vector<int>{2, 3}));
-    list().moveRows({3}, 0);
-    EXPECT_EQ(names(), (std::vector<std::string>{"C", "B", "D", "A"}));
-    EXPECT_EQ(selection(), std::vector<int>{0});
+    EXPECT_FALSE(delegate->ui.removeBTN->isEnabled());
+    EXPECT_FALSE(delegate->ui.moveDownBTN->isEnabled());
+    EXPECT_EQ(delegate->ui.summary->text().toStdString(), "2 files, 00:00:02.000 in total");
 }
 
 TEST_F(EditCommands, DroppingRowsWithinTheList)
@@ -165,57 +83,19 @@ TEST_F(EditCommands, DroppingRowsWithinTheList)
     fill({"A", "B", "C", "D"});
     delegate->window->show();
     auto* view = delegate->ui.fileList;
-    const QModelIndex c = view->model()->index(2, 0);
-    const QPoint belowC = view->visualRect(c).center() + QPoint(0, view->visualRect(c).height() / 4);
-    const QPoint aboveC = view->visualRect(c).center() - QPoint(0, view->visualRect(c).height() / 4);
-
-    list().setSelectionIndexes({0});
-    std::unique_ptr<QMimeData> rows(view->selectedRowsMimeData());
-    EXPECT_EQ(view->takeDrop(rows.get(), belowC), Qt::MoveAction);
-    EXPECT_EQ(names(), (std::vector<std::string>{"B", "C", "A", "D"}));
-    EXPECT_EQ(selection(), std::vector<int>{2});
-
-    list().setSelectionIndexes({2, 3});
-    rows.reset(view->selectedRowsMimeData());
-    EXPECT_EQ(view->takeDrop(rows.get(), view->visualRect(view->model()->index(0, 0)).topLeft() + QPoint(2, 2)),
-              Qt::MoveAction);
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "D", "B", "C"}));
-    EXPECT_EQ(selection(), (std::vector<int>{0, 1}));
-
-    // Rows dropped on empty space go to the end; above a row, before it.
-    list().setSelectionIndexes({0});
-    rows.reset(view->selectedRowsMimeData());
-    view->takeDrop(rows.get(), QPoint(5, view->viewport()->height() - 5));
-    EXPECT_EQ(names(), (std::vector<std::string>{"D", "B", "C", "A"}));
-    list().setSelectionIndexes({3});
-    rows.reset(view->selectedRowsMimeData());
-    view->takeDrop(rows.get(), aboveC);
-    EXPECT_EQ(names(), (std::vector<std::string>{"D", "B", "A", "C"}));
-
-    // Files from outside, dropped on the list, go to the intake.
-    int posted = 0;
-    QObject observer;
-    velmora::app::NotificationCenter::defaultCenter().addObserver(
-        &observer, QStringLiteral("FilesAddedByDragAndDrop"), [&](const velmora::app::Notification&) { ++posted; });
-    QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(testsupport::sineWav(1.0)))});
-    EXPECT_EQ(view->takeDrop(&files, aboveC), Qt::CopyAction);
-    EXPECT_EQ(posted, 1);
-    EXPECT_EQ(names(), (std::vector<std::string>{"D", "B", "A", "C"}));
-}
-
-TEST_F(EditCommands, ButtonsFollowTheListAndSelection)
-{
-    EXPECT_FALSE(delegate->ui.joinBTN->isEnabled());
-    EXPECT_FALSE(delegate->ui.removeBTN->isEnabled());
-    fill({"A", "B"});
-    EXPECT_TRUE(delegate->ui.joinBTN->isEnabled());
-    EXPECT_TRUE(delegate->ui.removeBTN->isEnabled());
-    EXPECT_TRUE(delegate->ui.moveUpBTN->isEnabled());
-    list().setSelectionIndexes({});
-    EXPECT_FALSE(delegate->ui.removeBTN->isEnabled());
-    EXPECT_FALSE(delegate->ui.moveDownBTN->isEnabled());
-    EXPECT_EQ(delegate->ui.summary->text().toStdString(), "2 files, 00:00:02.000 in total");
+    const QRect third = view->visualRect(view->model()->index(2, 0));
+    auto drop = [&](Rows rows, QPoint at) {
+        list().setSelectionIndexes(rows);
+        std::unique_ptr<QMimeData> data(view->selectedRowsMimeData());
+        return view->takeDrop(data.get(), at);
+    };
+    EXPECT_EQ(drop({0, 1}, third.center() + QPoint(0, third.height() / 4)), Qt::MoveAction);  // below C
+    EXPECT_EQ(names(), (Names{"C", "A", "B", "D"}));
+    EXPECT_EQ(selection(), (Rows{1, 2}));
+    drop({3}, third.center() - QPoint(0, third.height() / 4));  // above B
+    EXPECT_EQ(names(), (Names{"C", "A", "D", "B"}));
+    drop({0}, QPoint(5, view->viewport()->height() - 5));  // empty space: the end
+    EXPECT_EQ(names(), (Names{"A", "D", "B", "C"}));
 }
 
 }  // namespace
@@ -235,26 +115,26 @@ TEST_F(EditCommands, KeyboardShortcuts)
     QApplication::setActiveWindow(delegate->window);
     delegate->ui.fileList->setFocus();
     ASSERT_TRUE(spinUntil([&] { return delegate->window->isActiveWindow(); }, 2000));
-    auto key = [&](int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        return qt_sendShortcutOverrideEvent(delegate->ui.fileList, 0, k, mods);
+    const struct {
+        int key;
+        Qt::KeyboardModifiers mods;
+        Names after;
+    } keys[]{
+        {Qt::Key_Up, Qt::ControlModifier, {"A", "C", "B"}},
+        {Qt::Key_Down, Qt::ControlModifier, {"A", "B", "C"}},
+        {Qt::Key_Delete, Qt::NoModifier, {"A", "B"}},
+        {Qt::Key_Backspace, Qt::NoModifier, {"A"}},
     };
-    list().setSelectionIndexes({2});
-    EXPECT_TRUE(key(Qt::Key_Up, Qt::ControlModifier));
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "C", "B"}));
-    EXPECT_TRUE(key(Qt::Key_Down, Qt::ControlModifier));
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_TRUE(key(Qt::Key_Delete));
-    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
-    EXPECT_TRUE(key(Qt::Key_Backspace));
-    EXPECT_EQ(names(), (std::vector<std::string>{"A"}));
-    // Ctrl+O opens the dialog of Add.
-    EXPECT_TRUE(key(Qt::Key_O, Qt::ControlModifier));
-    QFileDialog* dialog = nullptr;
-    EXPECT_TRUE(spinUntil([&] { return (dialog = visibleChild<QFileDialog>(delegate->window)) != nullptr; }, 2000));
-    if (dialog) {
-        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
-        dialog->reject();
+    for (const auto& k : keys) {
+        EXPECT_TRUE(qt_sendShortcutOverrideEvent(delegate->ui.fileList, 0, k.key, k.mods)) << k.key;
+        EXPECT_EQ(names(), k.after) << k.key;
     }
+    // Ctrl+O opens the dialog of Add.
+    EXPECT_TRUE(qt_sendShortcutOverrideEvent(delegate->ui.fileList, 0, Qt::Key_O, Qt::ControlModifier));
+    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 2000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+    dialog->reject();
 }
 
 }  // namespace

@@ -1,0 +1,189 @@
+#include "AppTestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "join/Completion.h"
+#include "join/Preflight.h"
+#include "support/RecordingHost.h"
+
+using namespace apptest;
+using testsupport::RecordingHost;
+
+namespace {
+
+std::vector<velmora::FileRow> rowsOf(const Names& mediaTypes)
+{
+    std::vector<velmora::FileRow> rows;
+    for (size_t i = 0; i < mediaTypes.size(); ++i)
+        rows.push_back(row("f" + std::to_string(i), mediaTypes[i]));
+    return rows;
+}
+
+void preflight(const Names& mediaTypes, RecordingHost& host, velmora::JoinControl& control)
+{
+    const auto rows = rowsOf(mediaTypes);
+    velmora::runJoinPreflight([rows] { return rows; }, host, control);
+}
+
+TEST(Preflight, ProposesTheNameFromTheMediaTypesAndStopsOnCancel)
+{
+    const std::vector<std::pair<Names, std::string>> cases{
+        {{"Audio", "Audio", "Audio"}, "joined.mp3"},      {{"Audio & Video"}, "joined.mp4"},
+        {{"Video", "Video"}, "joined.mp4"},               {{"Video", "Audio & Video"}, "joined.ext"},
+        {{"Audio", "Unknown"}, "joined.ext"},             {{}, "joined.mp4"},
+    };
+    for (const auto& [types, name] : cases) {
+        RecordingHost host;
+        host.desktop = "/home/user/Desktop";
+        velmora::JoinControl control;
+        control.isProcessCancelledByUser = true;
+        DiagnosticLines lines;
+        preflight(types, host, control);  // no answer queued: the dialog is cancelled
+        host.settle(std::chrono::milliseconds(50));
+        ASSERT_EQ(host.savePanels.size(), 1u);
+        const auto& p = host.savePanels[0];
+        EXPECT_EQ(std::tie(p.nameFieldText, p.message, p.nameFieldLabel, p.prompt),
+                  std::make_tuple(name, "Save Video", "Named:", "Save"));
+        EXPECT_EQ(p.directory, std::optional<std::string>("/home/user/Desktop"));
+        EXPECT_EQ(lines.lines(), Names{name.substr(6)});
+        EXPECT_TRUE(host.alerts.empty());
+        EXPECT_TRUE(host.sheets.empty());
+        EXPECT_TRUE(control.isProcessCancelledByUser.load());
+    }
+}
+
+TEST(Preflight, MixedListIsRefusedAfterTheDialog)
+{
+    RecordingHost host;
+    velmora::JoinControl control;
+    const std::string out = testsupport::freshDir("mixed") + "/joined.ext";
+    host.savePanelAnswers.push_back(out);
+    preflight({"Video", "Audio & Video"}, host, control);
+    host.settle(std::chrono::milliseconds(100));
+    ASSERT_EQ(host.alerts.size(), 1u);
+    EXPECT_EQ(host.alerts[0].messageText, "Mix & Match - Can't join!");
+    EXPECT_EQ(host.alerts[0].informativeText, velmora::contactText());
+    EXPECT_EQ(host.alerts[0].style, velmora::AlertStyle::critical);
+    EXPECT_TRUE(host.alerts[0].buttons.empty());
+    EXPECT_TRUE(host.sheets.empty());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
+}
+
+TEST(Preflight, EmptyListRunsAJoinThatFails)
+{
+    RecordingHost host;
+    velmora::JoinControl control;
+    control.isProcessCancelledByUser = true;
+    host.savePanelAnswers.push_back(testsupport::freshDir("empty") + "/joined.mp4");
+    preflight({}, host, control);
+    ASSERT_TRUE(host.waitForSheetHidden());
+    EXPECT_EQ(host.sheets.front().title, "Joining Audio...");
+    EXPECT_FALSE(host.sheets.front().indeterminate);
+    ASSERT_TRUE(host.waitForAlert());
+    EXPECT_EQ(host.alerts[0].messageText, "Something went wrong!");
+}
+
+// --- through the window, with the real tools ---------------------------------------
+
+class EndToEnd : public AppTest {
+protected:
+    void addAndWait(const Names& paths)
+    {
+        QList<QUrl> urls;
+        for (const auto& p : paths)
+            urls << fileUrl(p);
+        delegate->addFiles(urls);
+        ASSERT_TRUE(delegate->waitForBackgroundWork(60000));
+        ASSERT_TRUE(spinUntil([&] { return !delegate->progressWindow->isVisible(); }, 5000));
+    }
+    QFileDialog* confirmSave(const std::string& path)
+    {
+        delegate->joinBTNClicked();
+        QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+        if (dialog) {
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->accept();  // with the dialog's own checks
+        }
+        return dialog;
+    }
+};
+
+TEST_F(EndToEnd, IntakeAddsUsableFilesInOrderThenJoins)
+{
+    const std::string dir = testsupport::freshDir("e2e");
+    const std::string notMedia = dir + "/notes.wav";
+    testsupport::writeFile(notMedia, "this is not audio");
+    const std::string vob = dir + "/clip.VoB";
+    QFile::copy(QString::fromStdString(testsupport::sineWav(1.0)), QString::fromStdString(vob));
+
+    Names appeared;
+    QObject::connect(list().model(), &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int) {
+        appeared.push_back(list().arrangedObjects()[first].fileName);
+    });
+    QString sheetWhileAdding;  // the indeterminate form, without Cancel
+    QObject::connect(&list(), &velmora::app::ArrayController::contentChanged, [&] {
+        if (delegate->progressWindow->isVisible() && !delegate->progressBarCancelBTN->isVisible())
+            sheetWhileAdding = delegate->progressTitle->text();
+    });
+    delegate->window->show();
+    addAndWait({testsupport::sineWav(1.0), notMedia, vob, testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)});
+    EXPECT_EQ(appeared, (Names{"sine-1.wav", "sine-1.flac", "sine-1.m4a"}));
+    EXPECT_EQ(names(), appeared);
+    EXPECT_EQ(sheetWhileAdding, QStringLiteral("Analyzing Files..."));
+    EXPECT_EQ(list().selectionIndex(), 2);  // the last row added
+
+    // The save dialog proposes the name on the Desktop.
+    delegate->joinBTNClicked();
+    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("joined.mp3"));
+    EXPECT_EQ(dialog->directory().canonicalPath(), QDir(QDir::homePath() + "/Desktop").canonicalPath());
+    dialog->reject();
+
+    const std::string out = testsupport::freshDir("e2e-out") + "/joined together.mp3";
+    ASSERT_NE(confirmSave(out), nullptr);
+    QMessageBox* box = waitForAlert(60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(delegate->progressWindow->isVisible());
+    EXPECT_EQ(box->text(), QStringLiteral("Audio Joined Successfully!"));
+    EXPECT_EQ(box->informativeText().toStdString(), out);
+    EXPECT_EQ(buttonTexts(box), (QStringList{"Launch in QuickTime Player", "Show in Finder", "OK"}));
+    EXPECT_NEAR(testsupport::mediaDuration(out), 3.0, 0.2);
+    EXPECT_EQ(testsupport::runCommand("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).err, "");
+    const int reviews = delegate->reviewRequestCount();
+    press(box, QStringLiteral("OK"));  // launchCount is absent: the rating check asks
+    EXPECT_EQ(delegate->reviewRequestCount(), reviews + 1);
+    EXPECT_EQ(names(), appeared);
+}
+
+TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
+{
+    // The encoder reads its input at the media's pace: the join takes about 8 s.
+    const std::string tools = testsupport::fakeToolsWithScript("paced", "creator", "exec ffmpeg -re \"$@\"");
+    ::symlink((testsupport::resourcesDir() + "/sniffer").c_str(), (tools + "/sniffer").c_str());
+    for (const bool quit : {false, true}) {
+        SCOPED_TRACE(quit ? "quit" : "cancel");
+        delegate = std::make_unique<velmora::app::AppDelegate>();
+        velmora::setToolsDirectory(tools);
+        delegate->window->show();
+        addAndWait({testsupport::sineWav(2.0), testsupport::sineWav(2.0)});
+        const std::string out = testsupport::freshDir("stopped") + "/joined.mp3";
+        ASSERT_NE(confirmSave(out), nullptr);
+        ASSERT_TRUE(spinUntil([&] { return delegate->progressBar->value() > 0; }, 20000));
+        QElapsedTimer timer;
+        timer.start();
+        quit ? delegate->applicationWillTerminate() : delegate->progressBarCancelBTN->click();
+        ASSERT_TRUE(delegate->waitForBackgroundWork(10000));
+        EXPECT_LT(timer.elapsed(), 3000);
+        spinUntil([] { return false; }, 300);
+        EXPECT_TRUE(quit || !delegate->progressWindow->isVisible());
+        EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);
+        ASSERT_NE(delegate->control.currentProcess(), nullptr);
+        EXPECT_TRUE(delegate->control.currentProcess()->hasExited());
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
+    }
+}
+
+}  // namespace
