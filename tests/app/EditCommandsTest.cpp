@@ -6,18 +6,18 @@
 
 using namespace apptest;
 
+// Qt's own hook for delivering a key press to the shortcut map (what a real
+// key press goes through first).
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text = QString(), bool autorep = false,
+                                               ushort count = 1);
+
 namespace {
 
 using Rows = std::vector<int>;
 enum class Op { Up, Down, Remove, RemoveRow1 };
 
-struct EditCase {
-    Names before;
-    Rows selected;
-    Op op;
-    Names after;
-    Rows selectedAfter;
-};
+struct EditCase { Names before; Rows selected; Op op; Names after; Rows selectedAfter; };
 
 class EditCommands : public AppTest {
 protected:
@@ -26,26 +26,19 @@ protected:
 
 TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
 {
+    const Names abc{"A", "B", "C"}, abcd{"A", "B", "C", "D"};
     const std::vector<EditCase> cases{
         // One row selected, at the ends and in the middle.
-        {{"A", "B", "C"}, {0}, Op::Up, {"A", "B", "C"}, {0}},
-        {{"A", "B", "C"}, {2}, Op::Down, {"A", "B", "C"}, {2}},
-        {{"A", "B", "C"}, {1}, Op::Up, {"B", "A", "C"}, {0}},
-        {{"A", "B", "C"}, {1}, Op::Down, {"A", "C", "B"}, {2}},
-        {{"A", "B", "C"}, {2}, Op::Up, {"A", "C", "B"}, {1}},
-        {{"A"}, {0}, Op::Down, {"A"}, {0}},
-        {{"A", "B"}, {}, Op::Up, {"A", "B"}, {}},
-        {{"A", "B"}, {}, Op::Down, {"A", "B"}, {}},
+        {abc, {0}, Op::Up, abc, {0}},                     {abc, {2}, Op::Down, abc, {2}},
+        {abc, {1}, Op::Up, {"B", "A", "C"}, {0}},         {abc, {1}, Op::Down, {"A", "C", "B"}, {2}},
+        {abc, {2}, Op::Up, {"A", "C", "B"}, {1}},         {{"A"}, {0}, Op::Down, {"A"}, {0}},
+        {abc, {}, Op::Up, abc, {}},                       {abc, {}, Op::Down, abc, {}},
         // Several rows selected: the first one moves, around the rest.
-        {{"A", "B", "C", "D"}, {1, 3}, Op::Up, {"A", "B", "C", "D"}, {1}},
-        {{"A", "B", "C", "D"}, {1, 2}, Op::Up, {"B", "A", "C", "D"}, {0}},
-        {{"A", "B", "C", "D"}, {1, 3}, Op::Down, {"A", "C", "D", "B"}, {3}},
-        {{"A", "B", "C", "D"}, {0, 2}, Op::Up, {"A", "B", "C", "D"}, {0, 2}},
+        {abcd, {1, 3}, Op::Up, abcd, {1}},                {abcd, {1, 2}, Op::Up, {"B", "A", "C", "D"}, {0}},
+        {abcd, {1, 3}, Op::Down, {"A", "C", "D", "B"}, {3}}, {abcd, {0, 2}, Op::Up, abcd, {0, 2}},
         // Remove takes every selected row; the selection follows what is left.
-        {{"A", "B", "C"}, {0, 2}, Op::Remove, {"B"}, {0}},
-        {{"A", "B"}, {}, Op::Remove, {"A", "B"}, {}},
-        {{"A", "B", "C", "D"}, {1, 3}, Op::RemoveRow1, {"A", "C", "D"}, {2}},
-        {{"A", "B", "C"}, {1}, Op::RemoveRow1, {"A", "C"}, {1}},
+        {abc, {0, 2}, Op::Remove, {"B"}, {0}},            {abc, {}, Op::Remove, abc, {}},
+        {abcd, {1, 3}, Op::RemoveRow1, {"A", "C", "D"}, {2}}, {abc, {1}, Op::RemoveRow1, {"A", "C"}, {1}},
         {{"A", "B"}, {1}, Op::RemoveRow1, {"A"}, {0}},
     };
     for (const EditCase& c : cases) {
@@ -98,16 +91,6 @@ TEST_F(EditCommands, DroppingRowsWithinTheList)
     EXPECT_EQ(names(), (Names{"A", "D", "B", "C"}));
 }
 
-}  // namespace
-
-// Qt's own hook for delivering a key press to the shortcut map (what a real
-// key press goes through first).
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
-
-namespace {
-
 TEST_F(EditCommands, KeyboardShortcuts)
 {
     fill({"A", "B", "C"});
@@ -115,16 +98,9 @@ TEST_F(EditCommands, KeyboardShortcuts)
     QApplication::setActiveWindow(delegate->window);
     delegate->ui.fileList->setFocus();
     ASSERT_TRUE(spinUntil([&] { return delegate->window->isActiveWindow(); }, 2000));
-    const struct {
-        int key;
-        Qt::KeyboardModifiers mods;
-        Names after;
-    } keys[]{
-        {Qt::Key_Up, Qt::ControlModifier, {"A", "C", "B"}},
-        {Qt::Key_Down, Qt::ControlModifier, {"A", "B", "C"}},
-        {Qt::Key_Delete, Qt::NoModifier, {"A", "B"}},
-        {Qt::Key_Backspace, Qt::NoModifier, {"A"}},
-    };
+    const struct { int key; Qt::KeyboardModifiers mods; Names after; } keys[]{
+        {Qt::Key_Up, Qt::ControlModifier, {"A", "C", "B"}}, {Qt::Key_Down, Qt::ControlModifier, {"A", "B", "C"}},
+        {Qt::Key_Delete, Qt::NoModifier, {"A", "B"}},       {Qt::Key_Backspace, Qt::NoModifier, {"A"}}};
     for (const auto& k : keys) {
         EXPECT_TRUE(qt_sendShortcutOverrideEvent(delegate->ui.fileList, 0, k.key, k.mods)) << k.key;
         EXPECT_EQ(names(), k.after) << k.key;

@@ -13,17 +13,11 @@ using testsupport::RecordingHost;
 
 namespace {
 
-std::vector<velmora::FileRow> rowsOf(const Names& mediaTypes)
-{
-    std::vector<velmora::FileRow> rows;
-    for (size_t i = 0; i < mediaTypes.size(); ++i)
-        rows.push_back(row("f" + std::to_string(i), mediaTypes[i]));
-    return rows;
-}
-
 void preflight(const Names& mediaTypes, RecordingHost& host, velmora::JoinControl& control)
 {
-    const auto rows = rowsOf(mediaTypes);
+    std::vector<velmora::FileRow> rows;
+    for (const auto& type : mediaTypes)
+        rows.push_back(row("f", type));
     velmora::runJoinPreflight([rows] { return rows; }, host, control);
 }
 
@@ -48,9 +42,7 @@ TEST(Preflight, ProposesTheNameFromTheMediaTypesAndStopsOnCancel)
                   std::make_tuple(name, "Save Video", "Named:", "Save"));
         EXPECT_EQ(p.directory, std::optional<std::string>("/home/user/Desktop"));
         EXPECT_EQ(lines.lines(), Names{name.substr(6)});
-        EXPECT_TRUE(host.alerts.empty());
-        EXPECT_TRUE(host.sheets.empty());
-        EXPECT_TRUE(control.isProcessCancelledByUser.load());
+        EXPECT_TRUE(host.alerts.empty() && host.sheets.empty() && control.isProcessCancelledByUser);
     }
 }
 
@@ -63,11 +55,9 @@ TEST(Preflight, MixedListIsRefusedAfterTheDialog)
     preflight({"Video", "Audio & Video"}, host, control);
     host.settle(std::chrono::milliseconds(100));
     ASSERT_EQ(host.alerts.size(), 1u);
-    EXPECT_EQ(host.alerts[0].messageText, "Mix & Match - Can't join!");
-    EXPECT_EQ(host.alerts[0].informativeText, velmora::contactText());
-    EXPECT_EQ(host.alerts[0].style, velmora::AlertStyle::critical);
-    EXPECT_TRUE(host.alerts[0].buttons.empty());
-    EXPECT_TRUE(host.sheets.empty());
+    const auto& a = host.alerts[0];
+    EXPECT_EQ(std::tie(a.messageText, a.informativeText), std::make_tuple("Mix & Match - Can't join!", velmora::contactText()));
+    EXPECT_TRUE(a.style == velmora::AlertStyle::critical && a.buttons.empty() && host.sheets.empty());
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
 }
 
