@@ -50,12 +50,8 @@ inline void startTestApp()
 
 inline velmora::FileRow row(const std::string& name, const std::string& mediaType = "Audio")
 {
-    velmora::FileRow r;
-    r.fileName = name;
-    r.filePath = "/media/" + name;
-    r.mediaType = mediaType;
-    r.duration = 1.0;
-    return r;
+    return {.fileURL = {}, .filePath = "/media/" + name, .fileName = name, .durationHuman = {}, .duration = 1.0,
+            .codec = {}, .mediaType = mediaType, .fileSizeHuman = {}};
 }
 
 inline QUrl fileUrl(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
@@ -123,7 +119,12 @@ protected:
         startTestApp();
         velmora::setToolsDirectory({});
         velmora::userDefaults()->clear();
+        newDelegate();
+    }
+    void newDelegate()
+    {
         delegate = std::make_unique<velmora::app::AppDelegate>();
+        delegate->window->show();
     }
     void TearDown() override
     {

@@ -88,15 +88,16 @@ protected:
         ASSERT_TRUE(delegate->waitForBackgroundWork(60000));
         ASSERT_TRUE(spinUntil([&] { return !delegate->progressWindow->isVisible(); }, 5000));
     }
-    QFileDialog* confirmSave(const std::string& path)
+    // Confirms the save dialog, which proposes an audio name on the Desktop.
+    void confirmSave(const std::string& path)
     {
         delegate->joinBTNClicked();
         QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
-        if (dialog) {
-            dialog->selectFile(QString::fromStdString(path));
-            static_cast<QDialog*>(dialog)->accept();  // with the dialog's own checks
-        }
-        return dialog;
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("joined.mp3"));
+        EXPECT_EQ(dialog->directory().canonicalPath(), QDir(QDir::homePath() + "/Desktop").canonicalPath());
+        dialog->selectFile(QString::fromStdString(path));
+        static_cast<QDialog*>(dialog)->accept();  // with the dialog's own checks
     }
 };
 
@@ -117,23 +118,14 @@ TEST_F(EndToEnd, IntakeAddsUsableFilesInOrderThenJoins)
         if (delegate->progressWindow->isVisible() && !delegate->progressBarCancelBTN->isVisible())
             sheetWhileAdding = delegate->progressTitle->text();
     });
-    delegate->window->show();
     addAndWait({testsupport::sineWav(1.0), notMedia, vob, testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)});
     EXPECT_EQ(appeared, (Names{"sine-1.wav", "sine-1.flac", "sine-1.m4a"}));
     EXPECT_EQ(names(), appeared);
     EXPECT_EQ(sheetWhileAdding, QStringLiteral("Analyzing Files..."));
     EXPECT_EQ(list().selectionIndex(), 2);  // the last row added
 
-    // The save dialog proposes the name on the Desktop.
-    delegate->joinBTNClicked();
-    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("joined.mp3"));
-    EXPECT_EQ(dialog->directory().canonicalPath(), QDir(QDir::homePath() + "/Desktop").canonicalPath());
-    dialog->reject();
-
     const std::string out = testsupport::freshDir("e2e-out") + "/joined together.mp3";
-    ASSERT_NE(confirmSave(out), nullptr);
+    ASSERT_NO_FATAL_FAILURE(confirmSave(out));
     QMessageBox* box = waitForAlert(60000);
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(delegate->progressWindow->isVisible());
@@ -155,12 +147,11 @@ TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
     ::symlink((testsupport::resourcesDir() + "/sniffer").c_str(), (tools + "/sniffer").c_str());
     for (const bool quit : {false, true}) {
         SCOPED_TRACE(quit ? "quit" : "cancel");
-        delegate = std::make_unique<velmora::app::AppDelegate>();
+        newDelegate();
         velmora::setToolsDirectory(tools);
-        delegate->window->show();
         addAndWait({testsupport::sineWav(2.0), testsupport::sineWav(2.0)});
         const std::string out = testsupport::freshDir("stopped") + "/joined.mp3";
-        ASSERT_NE(confirmSave(out), nullptr);
+        ASSERT_NO_FATAL_FAILURE(confirmSave(out));
         ASSERT_TRUE(spinUntil([&] { return delegate->progressBar->value() > 0; }, 20000));
         QElapsedTimer timer;
         timer.start();
