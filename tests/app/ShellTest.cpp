@@ -99,13 +99,12 @@ TEST_F(Shell, ProgressSheetFormsAndHide)
         EXPECT_FALSE(d.progressWindow->isVisible());
     }
 
-    // Progress values, clamped; positive infinity turns the bar indeterminate
-    // for the rest of that join only.
+    // Values are clamped and NaN ignored; positive infinity turns the bar
+    // indeterminate for the rest of that join only.
     d.showProgressSheet("Joining Audio...", false);
     const int max = d.progressBar->maximum();
-    const std::pair<double, int> values[]{
-        {31.25, int(std::lround(max * 0.3125))}, {150.0, max}, {-INFINITY, 0}, {50.0, max / 2}, {NAN, max / 2}};
-    for (const auto& [percent, shown] : values) {
+    for (const auto& [percent, shown] : std::initializer_list<std::pair<double, int>>{
+             {31.25, int(std::lround(max * 0.3125))}, {NAN, int(std::lround(max * 0.3125))}, {150.0, max}, {-INFINITY, 0}}) {
         d.updateJoinProgress(percent);
         EXPECT_EQ(d.progressBar->value(), shown) << percent;
     }
@@ -135,25 +134,17 @@ TEST_F(Shell, HelpResponsesAndTheRatingCheck)
         EXPECT_EQ(box->text(), QStringLiteral("Questions?"));
         EXPECT_EQ(box->informativeText().toStdString(), velmora::supportEmailAddress());
         EXPECT_EQ(buttonTexts(box), (QStringList{"Rate App", "Check out my other Apps", "OK"}));
-        EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("Rate App"));
         press(box, QString::fromUtf8(c.button));
         spinUntil([&] { return visibleChild<QMessageBox>(delegate->window) == nullptr; }, 5000);
         EXPECT_EQ(delegate->reviewRequestCount(), c.reviewRequests);
     }
-    // An alert without buttons gets a single "OK".
-    delegate->showAlert({"Something went wrong!", "x", {}, velmora::AlertStyle::critical}, nullptr);
-    QMessageBox* box = waitForAlert();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    EXPECT_EQ(buttonTexts(box), QStringList{"OK"});
-    press(box, QStringLiteral("OK"));
 }
 
 TEST_F(Shell, FindsNamedApplicationsAndBuildsTheirCommand)
 {
     const std::string dir = testsupport::freshDir("applications");
-    testsupport::writeFile(dir + "/player.desktop", "[Desktop Entry]\nType=Application\nName=QuickTime Player\nExec=qtplayer --new %U\n"
-                                                    "[Desktop Action x]\nName=Other\n");
+    testsupport::writeFile(dir + "/player.desktop", "[Desktop Entry]\nType=Application\nName=QuickTime Player\n"
+                                                    "Exec=qtplayer --new %U\n[Desktop Action x]\nName=Other\n");
     testsupport::writeFile(dir + "/other.desktop", "[Desktop Entry]\nName=Other Player\nExec=other %f\n");
     const auto entry = velmora::app::findDesktopEntry(QStringLiteral("QuickTime Player"), {QString::fromStdString(dir)});
     ASSERT_TRUE(entry.has_value());
