@@ -103,7 +103,7 @@ inline void press(QMessageBox* box, const QString& text)
 struct DiagnosticLines {
     DiagnosticLines()
     {
-        velmora::setDiagnosticCapture([this](const std::string& line) { std::lock_guard l(mutex); all.push_back(line); });
+        velmora::setDiagnosticCapture([this](const std::string& s) { std::lock_guard l(mutex); all.push_back(s); });
     }
     ~DiagnosticLines() { velmora::setDiagnosticCapture(nullptr); }
     Names lines() { std::lock_guard l(mutex); return all; }

@@ -1,73 +1,15 @@
+// Adding, joining and stopping through the window with the real tools. The
+// pre-flight itself (proposed names, cancel, mixed and empty lists) is covered
+// through the recording host in the join tests.
 #include "AppTestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 
-#include "join/Completion.h"
-#include "join/Preflight.h"
-#include "support/RecordingHost.h"
-
 using namespace apptest;
-using testsupport::RecordingHost;
 
 namespace {
-
-void preflight(const Names& mediaTypes, RecordingHost& host, velmora::JoinControl& control)
-{
-    std::vector<velmora::FileRow> rows;
-    for (const auto& type : mediaTypes)
-        rows.push_back(row("f", type));
-    velmora::runJoinPreflight([rows] { return rows; }, host, control);
-}
-
-TEST(Preflight, ProposesTheNameFromTheMediaTypesAndStopsOnCancel)
-{
-    const std::vector<std::pair<Names, std::string>> cases{
-        {{"Audio", "Audio", "Audio"}, "joined.mp3"},      {{"Audio & Video"}, "joined.mp4"},
-        {{"Video", "Video"}, "joined.mp4"},               {{"Video", "Audio & Video"}, "joined.ext"},
-        {{"Audio", "Unknown"}, "joined.ext"},             {{}, "joined.mp4"},
-    };
-    for (const auto& [types, name] : cases) {
-        RecordingHost host;
-        host.desktop = "/home/user/Desktop";
-        velmora::JoinControl control;
-        control.isProcessCancelledByUser = true;
-        DiagnosticLines lines;
-        preflight(types, host, control);  // no answer queued: the dialog is cancelled
-        host.settle(std::chrono::milliseconds(50));
-        ASSERT_EQ(host.savePanels.size(), 1u);
-        const auto& p = host.savePanels[0];
-        EXPECT_EQ(std::tie(p.nameFieldText, p.message, p.nameFieldLabel, p.prompt),
-                  std::make_tuple(name, "Save Video", "Named:", "Save"));
-        EXPECT_EQ(p.directory, std::optional<std::string>("/home/user/Desktop"));
-        EXPECT_EQ(lines.lines(), Names{name.substr(6)});
-        EXPECT_TRUE(host.alerts.empty() && host.sheets.empty() && control.isProcessCancelledByUser);
-    }
-}
-
-TEST(Preflight, AMixedListIsRefusedAndAnEmptyOneFails)
-{
-    const std::string dir = testsupport::freshDir("answered");
-    RecordingHost mixed, empty;
-    velmora::JoinControl mixedControl, emptyControl;
-    mixed.savePanelAnswers.push_back(dir + "/joined.ext");
-    empty.savePanelAnswers.push_back(dir + "/joined.mp4");
-    preflight({"Video", "Audio & Video"}, mixed, mixedControl);
-    preflight({}, empty, emptyControl);
-    ASSERT_TRUE(mixed.waitForAlert() && empty.waitForSheetHidden() && empty.waitForAlert());
-    const auto& a = mixed.alerts[0];
-    EXPECT_EQ(std::tie(a.messageText, a.informativeText),
-              std::make_tuple("Mix & Match - Can't join!", velmora::contactText()));
-    EXPECT_TRUE(a.style == velmora::AlertStyle::critical && a.buttons.empty() && mixed.sheets.empty());
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(dir + "/joined.ext")));
-    // Nothing to concatenate: the join runs, with its sheet, and fails.
-    EXPECT_EQ(empty.sheets.front().title, "Joining Audio...");
-    EXPECT_FALSE(empty.sheets.front().indeterminate);
-    EXPECT_EQ(empty.alerts[0].messageText, "Something went wrong!");
-}
-
-// --- through the window, with the real tools ---------------------------------------
 
 class EndToEnd : public AppTest {
 protected:
@@ -152,8 +94,7 @@ TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
         spinUntil([] { return false; }, 300);
         EXPECT_TRUE(quit || !delegate->progressWindow->isVisible());
         EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);
-        ASSERT_NE(delegate->control.currentProcess(), nullptr);
-        EXPECT_TRUE(delegate->control.currentProcess()->hasExited());
+        EXPECT_TRUE(delegate->control.currentProcess() && delegate->control.currentProcess()->hasExited());
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
     }
 }
