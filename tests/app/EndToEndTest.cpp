@@ -28,6 +28,9 @@ protected:
         delegate->joinBTNClicked();
         QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
         ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Video"));
+        EXPECT_EQ(dialog->labelText(QFileDialog::FileName), QStringLiteral("Named:"));
+        EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Save"));
         EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("joined.mp3"));
         EXPECT_EQ(dialog->directory().canonicalPath(), QDir(QDir::homePath() + "/Desktop").canonicalPath());
         dialog->selectFile(QString::fromStdString(path));

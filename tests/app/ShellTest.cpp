@@ -7,6 +7,7 @@
 
 #include "app/DesktopActions.h"
 #include "app/DragAndDropView.h"
+#include "app/FileListView.h"
 #include "app/LaunchBookkeeping.h"
 #include "app/NotificationCenter.h"
 #include "join/Completion.h"
@@ -79,6 +80,11 @@ TEST_F(Shell, DropsPostLocalFilesInOrderAndSkipFolders)
     delegate->hideProgressSheet();
     EXPECT_TRUE(drop({fileUrl(dir + "/a.wav")}));
     EXPECT_EQ(received.size(), 3u);
+    // Files dropped on the list itself go the same way.
+    QMimeData files;
+    files.setUrls({fileUrl(dir + "/a.wav")});
+    EXPECT_EQ(delegate->ui.fileList->takeDrop(&files, {5, 5}), Qt::CopyAction);
+    EXPECT_EQ(received.size(), 4u);
 }
 
 TEST_F(Shell, ProgressSheetFormsAndHide)
