@@ -1,161 +1,114 @@
 #pragma once
-// Shared pieces of the window tests: one QApplication for the test program,
-// with the user's settings and Desktop folder moved into a scratch home, and
-// small helpers to drive dialogs and alerts like a user would.
+// Shared pieces of the window tests: one QApplication with the user's settings
+// and Desktop folder in a scratch home, a fresh controller per test, and
+// helpers to drive dialogs and alerts like a user would.
 
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
+#include <mutex>
+
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include "app/AppDelegate.h"
 #include "app/ArrayController.h"
-#include "foundation/Resources.h"
 #include "foundation/Diagnostics.h"
+#include "foundation/Resources.h"
 #include "foundation/Settings.h"
-#include "join/FileRow.h"
 #include "support/TestSupport.h"
 
 namespace apptest {
 
-inline QApplication* testApp()
-{
-    static QApplication* app = [] {
-        const std::string home = testsupport::scratchDir() + "/home";
-        QDir().mkpath(QString::fromStdString(home + "/Desktop"));
-        QDir().mkpath(QString::fromStdString(home + "/.config"));
-        qputenv("HOME", QByteArray::fromStdString(home));
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home + "/.config"));
-        static int argc = 1;
-        static char name[] = "velmora_app_tests";
-        static char* argv[] = {name, nullptr};
-        auto* application = new QApplication(argc, argv);
-        QApplication::setApplicationName(QStringLiteral("Velmora"));
-        QApplication::setApplicationVersion(QStringLiteral("1.0"));
-        return application;
-    }();
-    return app;
-}
+using Names = std::vector<std::string>;
 
-inline std::string scratchHome()
+inline void startTestApp()
 {
-    testApp();
-    return testsupport::scratchDir() + "/home";
+    static int argc = 1;
+    static char name[] = "velmora_app_tests";
+    static char* argv[] = {name, nullptr};
+    if (qApp)
+        return;
+    const QString home = QString::fromStdString(testsupport::scratchDir() + "/home");
+    QDir().mkpath(home + "/Desktop");
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + "/.config").toUtf8());
+    new QApplication(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
 }
 
 inline velmora::FileRow row(const std::string& name, const std::string& mediaType = "Audio")
 {
-    velmora::FileRow r;
-    r.fileName = name;
-    r.filePath = "/media/" + name;
-    r.fileURL = "file:///media/" + name;
-    r.mediaType = mediaType;
-    r.durationHuman = "00:00:01.000";
-    r.duration = 1.0;
-    r.codec = "pcm_s16le";
-    r.fileSizeHuman = "88 KB";
-    return r;
+    return {.fileURL = {}, .filePath = "/media/" + name, .fileName = name, .durationHuman = {}, .duration = 1.0,
+            .codec = {}, .mediaType = mediaType, .fileSizeHuman = {}};
 }
+
+inline QUrl fileUrl(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
 
 // Runs the event loop until the predicate holds or the time is up.
 inline bool spinUntil(const std::function<bool()>& predicate, int timeoutMs = 30000)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!predicate()) {
+    for (; !predicate(); QThread::msleep(2)) {
         if (timer.elapsed() > timeoutMs)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
     }
     return true;
 }
 
 template <typename T>
-T* visibleChild(QWidget* parent)
+T* visibleChild(QWidget* parent, int timeoutMs = 0)
 {
-    for (T* child : parent->findChildren<T*>()) {
-        if (child->isVisible())
-            return child;
-    }
-    return nullptr;
+    T* found = nullptr;
+    spinUntil([&] {
+        for (T* child : parent->findChildren<T*>())
+            found = child->isVisible() ? child : found;
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
 }
 
-// Confirms a file dialog as its accept button would (with the file's checks).
-inline void acceptDialog(QFileDialog* dialog, const QString& path)
-{
-    dialog->selectFile(path);
-    static_cast<QDialog*>(dialog)->accept();
-}
-
-inline QMessageBox* waitForAlert(velmora::app::AppDelegate& d, int timeoutMs = 30000)
-{
-    QMessageBox* box = nullptr;
-    spinUntil([&] { return (box = visibleChild<QMessageBox>(d.window)) != nullptr; }, timeoutMs);
-    return box;
-}
-
+// The buttons in the order they were added (the layout may place them differently).
 inline QStringList buttonTexts(QMessageBox* box)
 {
-    // In the order they were added (the layout may place them differently).
     QStringList texts;
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>()) {
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
         if (box->buttonRole(b) != QMessageBox::InvalidRole)
             texts << b->text();
-    }
     return texts;
 }
 
 inline void press(QMessageBox* box, const QString& text)
 {
-    for (QAbstractButton* b : box->buttons()) {
-        if (b->text() == text) {
-            b->click();
-            QCoreApplication::processEvents();
-            return;
-        }
-    }
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == text)
+            return b->click();
     ADD_FAILURE() << "no button " << text.toStdString();
 }
 
 // Captures diagnostic lines for the lifetime of the object.
-class DiagnosticLines {
-public:
+struct DiagnosticLines {
     DiagnosticLines()
     {
-        velmora::setDiagnosticCapture([this](const std::string& line) {
-            std::lock_guard lock(mutex_);
-            lines_.push_back(line);
-        });
+        velmora::setDiagnosticCapture([this](const std::string& s) { std::lock_guard l(mutex); all.push_back(s); });
     }
     ~DiagnosticLines() { velmora::setDiagnosticCapture(nullptr); }
-    std::vector<std::string> lines() const
-    {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
-    bool contains(const std::string& line) const
-    {
-        const auto all = lines();
-        return std::find(all.begin(), all.end(), line) != all.end();
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
+    Names lines() { std::lock_guard l(mutex); return all; }
+    std::mutex mutex;
+    Names all;
 };
 
 // A fresh controller with its window, and clean user defaults.
@@ -163,10 +116,15 @@ class AppTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testApp();
+        startTestApp();
         velmora::setToolsDirectory({});
         velmora::userDefaults()->clear();
+        newDelegate();
+    }
+    void newDelegate()
+    {
         delegate = std::make_unique<velmora::app::AppDelegate>();
+        delegate->window->show();
     }
     void TearDown() override
     {
@@ -174,13 +132,20 @@ protected:
         QCoreApplication::processEvents();
         velmora::setToolsDirectory({});
     }
-    std::vector<std::string> names() const
+    velmora::app::ArrayController& list() { return *delegate->mainArrayController; }
+    Names names()
     {
-        std::vector<std::string> result;
-        for (const auto& r : delegate->mainArrayController->arrangedObjects())
+        Names result;
+        for (const auto& r : list().arrangedObjects())
             result.push_back(r.fileName);
         return result;
     }
+    void fill(const Names& rowNames)
+    {
+        for (const auto& n : rowNames)
+            list().addObject(row(n));
+    }
+    QMessageBox* waitForAlert(int timeoutMs = 5000) { return visibleChild<QMessageBox>(delegate->window, timeoutMs); }
     std::unique_ptr<velmora::app::AppDelegate> delegate;
 };
 

@@ -1,0 +1,9 @@
+#!/bin/sh
+# Regenerates the screenshots in docs/ on a virtual display.
+#   tools/take-screenshots.sh [build folder]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$root/build"}
+cmake --build "$build" --target velmora_screenshot_tour
+xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb \
+    "$build/bin/velmora_screenshot_tour" "$root/docs"
