@@ -10,24 +10,18 @@
 namespace probetest {
 
 // Collects the diagnostic lines written while it lives.
-class DiagnosticRecorder {
-public:
-    DiagnosticRecorder()
-    {
-        velmora::setDiagnosticCapture([this](const std::string& line) { lines.push_back(line); });
-    }
+struct DiagnosticRecorder {
+    DiagnosticRecorder() { velmora::setDiagnosticCapture([this](const std::string& l) { lines.push_back(l); }); }
     ~DiagnosticRecorder() { velmora::setDiagnosticCapture(nullptr); }
     std::vector<std::string> lines;
 };
 
 // Points the tools folder somewhere for one scope.
-class ToolsDirectory {
-public:
+struct ToolsDirectory {
     explicit ToolsDirectory(const std::string& directory) { velmora::setToolsDirectory(directory); }
     ~ToolsDirectory() { velmora::setToolsDirectory({}); }
 };
 
-// A small non-empty file to stand for the probed media.
 inline std::string placeholderFile(const std::string& name)
 {
     const std::string path = testsupport::scratchDir() + "/" + name;
@@ -35,21 +29,36 @@ inline std::string placeholderFile(const std::string& name)
     return path;
 }
 
-// Probes through a fake tool that prints the given report.
-inline velmora::FileProbe probeWithReport(const std::string& name, const std::string& report,
-                                          const std::string& fileName = "media.mp4")
+// Probes a small placeholder file through a fake tool that prints `report`.
+inline velmora::FileProbe probeWithReport(const std::string& report, const std::string& fileName = "media.mp4")
 {
-    ToolsDirectory tools(testsupport::fakeProbeTools(name, report));
+    static int serial = 0;
+    ToolsDirectory tools(testsupport::fakeProbeTools("fake-" + std::to_string(++serial), report));
     return velmora::FileProbe(placeholderFile(fileName));
 }
 
-inline const velmora::KeyValueEntry* findEntry(const velmora::KeyValueList& list, const std::string& key)
+inline std::string valueOf(const velmora::KeyValueList& list, const std::string& key)
 {
-    for (const auto& entry : list) {
+    for (const auto& entry : list)
         if (entry.key == key)
-            return &entry;
-    }
-    return nullptr;
+            return entry.value;
+    return "(absent)";
+}
+
+// Each track as "Type: extra information".
+inline std::vector<std::string> trackSummaries(const velmora::FileProbe& probe)
+{
+    std::vector<std::string> result;
+    for (const auto& track : probe.tracksInfo)
+        result.push_back(track.trackType + ": " + track.trackExtraInfo);
+    return result;
+}
+
+// The audio/video/subtitle track counts.
+inline std::string trackCounts(const velmora::FileProbe& probe)
+{
+    return std::to_string(probe.numberOfAudioTracks) + "/" + std::to_string(probe.numberOfVideoTracks) + "/" +
+           std::to_string(probe.numberOfSubtitleTracks);
 }
 
 }  // namespace probetest
