@@ -24,9 +24,8 @@ struct ToolsDirectory {
 
 inline std::string placeholderFile(const std::string& name)
 {
-    const std::string path = testsupport::scratchDir() + "/" + name;
-    testsupport::writeFile(path, "placeholder");
-    return path;
+    testsupport::writeFile(testsupport::scratchDir() + "/" + name, "placeholder");
+    return testsupport::scratchDir() + "/" + name;
 }
 
 // Probes a small placeholder file through a fake tool that prints `report`.
@@ -37,28 +36,15 @@ inline velmora::FileProbe probeWithReport(const std::string& report, const std::
     return velmora::FileProbe(placeholderFile(fileName));
 }
 
-inline std::string valueOf(const velmora::KeyValueList& list, const std::string& key)
-{
-    for (const auto& entry : list)
-        if (entry.key == key)
-            return entry.value;
-    return "(absent)";
-}
-
-// Each track as "Type: extra information".
+// Each track as "Type: extra information", then the audio/video/subtitle counts.
 inline std::vector<std::string> trackSummaries(const velmora::FileProbe& probe)
 {
     std::vector<std::string> result;
     for (const auto& track : probe.tracksInfo)
         result.push_back(track.trackType + ": " + track.trackExtraInfo);
+    result.push_back(std::to_string(probe.numberOfAudioTracks) + "/" + std::to_string(probe.numberOfVideoTracks) +
+                     "/" + std::to_string(probe.numberOfSubtitleTracks));
     return result;
-}
-
-// The audio/video/subtitle track counts.
-inline std::string trackCounts(const velmora::FileProbe& probe)
-{
-    return std::to_string(probe.numberOfAudioTracks) + "/" + std::to_string(probe.numberOfVideoTracks) + "/" +
-           std::to_string(probe.numberOfSubtitleTracks);
 }
 
 }  // namespace probetest
