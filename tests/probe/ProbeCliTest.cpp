@@ -37,7 +37,7 @@ TEST(ProbeCli, OneRecordPerFileInOrder)
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
 }
 
-TEST(ProbeCli, RelativePathsOptionNamedFilesAndTheReport)
+TEST(ProbeCli, OptionsAndRelativePaths)
 {
     const std::string dir = testsupport::freshDir("cli-relative");
     testsupport::writeFile(dir + "/-odd.wav", testsupport::readFile(testsupport::sineWav()));
@@ -46,10 +46,7 @@ TEST(ProbeCli, RelativePathsOptionNamedFilesAndTheReport)
     expectRecords(runCommand("/bin/sh", {"-c", script}),
                   {{"/0/fileName", "-odd.wav"}, {"/0/json/format/filename", dir + "/-odd.wav"},
                    {"/1/fileName", "--with-report"}, {"/1/hasErrors", true}, {"/1/json", nullptr}, {"/2", "(absent)"}});
-}
 
-TEST(ProbeCli, ToolsDirectoryOption)
-{
     const std::string tools = testsupport::fakeProbeTools(
         "cli-fake", R"({"streams": [{"codec_type": "audio", "codec_name": "fake"}], "format": {"duration": "2.5"}})");
     const std::string file = probetest::placeholderFile("cli-fake.mp3");

@@ -1,4 +1,5 @@
 #pragma once
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -6,6 +7,10 @@
 #include "foundation/Resources.h"
 #include "probe/FileProbe.h"
 #include "support/TestSupport.h"
+
+namespace velmora {
+inline void PrintTo(const KeyValueEntry& entry, std::ostream* out) { *out << entry.key << " = " << entry.value; }
+}  // namespace velmora
 
 namespace probetest {
 
