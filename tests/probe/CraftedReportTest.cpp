@@ -56,7 +56,7 @@ std::string nestedBinaryList(int levels, int fanOut)
 
 }  // namespace
 
-TEST(CraftedReport, ToolFailuresLeaveTheDefaults)
+TEST(CraftedReport, ToolFailuresAndFileLevelValues)
 {
     probetest::DiagnosticRecorder recorder;
     FileProbe probe = probeWithReport(R"({"error": {"code": -2, "string": "No such file"}})");
@@ -66,26 +66,13 @@ TEST(CraftedReport, ToolFailuresLeaveTheDefaults)
         EXPECT_FALSE(probe.hasErrors || probe.isValidMediaFile || probe.json || probe.bitrateHuman ||
                      probe.iTunesMetadata || probe.firstAudioTrackInfo) << output;
     }
-    EXPECT_TRUE(recorder.lines.empty());
-    // A tool that cannot be started says why, once.
-    const std::string dir = testsupport::freshDir("broken-tools");
-    testsupport::writeFile(dir + "/sniffer", "not executable");
-    probetest::ToolsDirectory tools(dir);
-    probe = FileProbe(probetest::placeholderFile("tool.mp3"));
-    EXPECT_FALSE(probe.hasErrors || probe.json);
-    ASSERT_EQ(recorder.lines.size(), 1u);
-    EXPECT_NE(recorder.lines[0].find("Permission denied"), std::string::npos) << recorder.lines[0];
-}
-
-TEST(CraftedReport, FileLevelValuesAndMissingSections)
-{
     const std::string drm = report({stream("audio", "aac", {{"codec_tag_string", "drms"}})});
     EXPECT_TRUE(probeWithReport(drm, "a.m4a").isEncrypted);
-    const FileProbe text = probeWithReport(drm, "a.TxT");  // text files are never media, so not scanned
-    EXPECT_FALSE(text.isEncrypted || text.isValidMediaFile || text.numberOfTracks != 1);
+    probe = probeWithReport(drm, "a.TxT");  // text files are never media, so not scanned
+    EXPECT_FALSE(probe.isEncrypted || probe.isValidMediaFile || probe.numberOfTracks != 1);
     EXPECT_FALSE(probeWithReport(report({stream("audio", "aac", {{"codec_tag_string", "DRMS"}})})).isEncrypted);
 
-    FileProbe probe = probeWithReport(
+    probe = probeWithReport(
         report(json::array(), {{"duration", "12.960000"}, {"bit_rate", "1411200"}, {"tags", {{"title", "T"}}}}));
     EXPECT_EQ(*probe.durationHuman + " " + *probe.bitrateHuman + " " + *probe.iTunesMetadata->title,
               "00:00:12.960 1411.2kbps T");
@@ -95,6 +82,16 @@ TEST(CraftedReport, FileLevelValuesAndMissingSections)
     EXPECT_FALSE(probe.firstVideoTrackInfo);  // no streams member: no walk
     probe = probeWithReport(R"({"streams": {"a": {"codec_type": "audio"}}})");
     EXPECT_FALSE(probe.numberOfTracks || probe.iTunesMetadata);
+    EXPECT_TRUE(recorder.lines.empty());
+
+    // A tool that cannot be started says why, once.
+    const std::string dir = testsupport::freshDir("broken-tools");
+    testsupport::writeFile(dir + "/sniffer", "not executable");
+    probetest::ToolsDirectory tools(dir);
+    probe = FileProbe(probetest::placeholderFile("tool.mp3"));
+    EXPECT_FALSE(probe.hasErrors || probe.json);
+    ASSERT_EQ(recorder.lines.size(), 1u);
+    EXPECT_NE(recorder.lines[0].find("Permission denied"), std::string::npos) << recorder.lines[0];
 }
 
 TEST(CraftedReport, ContainerListingWithEmbeddedMovieProperties)
@@ -155,30 +152,29 @@ TEST(CraftedReport, ChaptersByTitleInTimeOrder)
              {300, 360, "Intro"}, {65.7, 100, "Middle"}, {0, 65, "Intro"}, {400, 401, ""}, {500, 501, ""}})
         chapters.push_back({{"start_time", std::to_string(start)}, {"end_time", std::to_string(end)},
                             {"tags", title.empty() ? json::object() : json{{"title", title}}}});
-    const json chapterTrack = {{"codec_name", "bin_data"}};
-    const FileProbe probe = probeWithReport(report({chapterTrack, chapterTrack}, json::object(), chapters));
-    // The later "Intro" replaces the earlier; untitled chapters share one entry.
-    const KeyValueList expected{{"Intro", "00:00:00.000 - 00:01:05.000"}, {"Middle", "00:01:05.000 - 00:01:40.000"},
-                                {"", "00:08:20.000 - 00:08:21.000"}};
-    EXPECT_EQ(readChapters(probe), expected);
+    const FileProbe probe = probeWithReport(report({{{"codec_name", "bin_data"}}, {{"codec_name", "bin_data"}}}, {}, chapters));
+    // The later "Intro" replaces the earlier; untitled chapters share one entry; the track's own members follow.
+    const KeyValueList listing{{"Intro", "00:00:00.000 - 00:01:05.000"}, {"Middle", "00:01:05.000 - 00:01:40.000"},
+                               {"", "00:08:20.000 - 00:08:21.000"}, {"codec_name", "bin_data"}};
     EXPECT_EQ(probetest::trackSummaries(probe),
               (Strings{"Chapter: Number of Chapters: 5", "Chapter: Number of Chapters: 5", "0/0/0"}));
     for (const auto& track : probe.tracksInfo)
-        EXPECT_EQ(track.trackKeyValue, (KeyValueList{expected[0], expected[1], expected[2], {"codec_name", "bin_data"}}));
+        EXPECT_EQ(track.trackKeyValue, listing);
 }
 
 TEST(CraftedReport, EveryStreamKindClassifies)
 {
+    // Twenty text-based and two image-based subtitle codecs, then three caption codecs.
     std::vector<std::pair<json, std::string>> rows;
     for (const char* codec : {"mov_text", "ass", "hdmv_text_subtitle", "jacosub", "microdvd", "mpl2", "pjs", "realtext",
-                              "sami", "srt", "ssa", "stl", "subrip", "subviewer", "subviewer1", "text", "ttml",
-                              "vplayer", "webvtt", "xsub", "dvd_subtitle", "hdmv_pgs_subtitle"})
-        rows.push_back({stream("subtitle", codec, {{"codec_long_name", "L"}}),
-                        rows.size() < 20 ? "Subtitle: L - Text-Based" : "Subtitle: L - Image-Based"});
-    for (const char* codec : {"eia_608", "dvb_subtitle", "dvb_teletext"})
-        rows.push_back({stream("subtitle", codec, {{"codec_long_name", "L"}}), "Closed Caption: L"});
+                              "sami", "srt", "ssa", "stl", "subrip", "subviewer", "subviewer1", "text", "ttml", "vplayer",
+                              "webvtt", "xsub", "dvd_subtitle", "hdmv_pgs_subtitle", "eia_608", "dvb_subtitle", "dvb_teletext"})
+        rows.push_back({stream("subtitle", codec, {{"codec_long_name", "L"}}), rows.size() < 20 ? "Subtitle: L - Text-Based"
+                                                                              : rows.size() < 22 ? "Subtitle: L - Image-Based"
+                                                                                                 : "Closed Caption: L"});
     const json poster = {{"codec_tag_string", "[0][0][0][0]"}, {"codec_long_name", "P"}, {"width", 6}, {"height", 4}};
     const json matrix = {{{"side_data_type", "Display Matrix"}, {"rotation", -90}}};
+    const auto rotate = [](const char* degrees) { return json{{"tags", {{"rotate", degrees}}}}; };
     const std::pair<json, std::string> more[] = {
         // Subtitles tagged "text", in another case or without a codec name are something else.
         {stream("subtitle", "mov_text", {{"codec_tag_string", "text"}}), "Other: "},
@@ -194,9 +190,8 @@ TEST(CraftedReport, EveryStreamKindClassifies)
         {h264(4096, 2160), "Video: Wide: 4096x2160 (4K)"}, {h264(720, 720), "Video: Square: 720x720 (720p)"},
         {h264(1080, 0), "Video: Wide: 1080x0 (LD)"},
         // A quarter turn by the rotate tag, or without one, by the display matrix.
-        {h264(1920, 1080, {{"tags", {{"rotate", "90"}}}}), "Video: Tall: 1080x1920 (1080p)"},
-        {h264(1920, 1080, {{"tags", {{"rotate", "270"}}}}), "Video: Tall: 1080x1920 (1080p)"},
-        {h264(1920, 1080, {{"tags", {{"rotate", "180"}}}}), "Video: Wide: 1920x1080 (1080p)"},
+        {h264(16, 9, rotate("90")), "Video: Tall: 9x16 (LD)"}, {h264(16, 9, rotate("270")), "Video: Tall: 9x16 (LD)"},
+        {h264(16, 9, rotate("180")), "Video: Wide: 16x9 (LD)"},
         {h264(1920, 1080, {{"side_data_list", matrix}}), "Video: Tall: 1080x1920 (1080p)"},
         {h264(1920, 1080, {{"tags", {{"rotate", "0"}}}, {"side_data_list", matrix}}), "Video: Wide: 1920x1080 (1080p)"},
     };
@@ -210,7 +205,6 @@ TEST(CraftedReport, EveryStreamKindClassifies)
     EXPECT_EQ(probetest::trackSummaries(probe), expected);
     const JSON video = *probe.firstVideoTrackInfo, audio = *probe.firstAudioTrackInfo;
     EXPECT_EQ(video["dimension"].stringValue() + " " + video["resolution"].stringValue(), "320x240 LD");
-    EXPECT_FALSE(video["fps"].exists());
     EXPECT_EQ(audio["index"].stringValue() + " " + audio["channel"].stringValue() + " " + audio["bitrateHuman"].stringValue(),
               "35 stereo 128.0kbps");
 }
@@ -220,9 +214,9 @@ TEST(CraftedReport, StreamListingFrameRatesAndProfiles)
     const json first = {{"index", 0}, {"nested", {{"a", {1, 2}}}}, {"disposition", {{"default", 1}, {"forced", 0}}},
                         {"tags", {{"language", "ger"}, {"handler_name", "H"}}}};
     // Only rates strictly between 20 and 200 frames per second are worked out.
-    const std::pair<json, std::string> rates[] = {{"240/1", "r_frame_rate 240/1"}, {"20/1", "r_frame_rate 20/1"},
-                                                  {"30000/1001", "frames_per_second 29.97"}, {"0/0", "r_frame_rate 0/0"},
-                                                  {"unknown", "r_frame_rate unknown"}, {25, "r_frame_rate 25"}};
+    const std::pair<json, KeyValueEntry> rates[] = {
+        {"240/1", {"r_frame_rate", "240/1"}}, {"20/1", {"r_frame_rate", "20/1"}}, {"0/0", {"r_frame_rate", "0/0"}},
+        {"30000/1001", {"frames_per_second", "29.97"}}, {"unknown", {"r_frame_rate", "unknown"}}, {25, {"r_frame_rate", "25"}}};
     json streams = {first};
     for (const auto& [rate, listed] : rates)
         streams.push_back({{"r_frame_rate", rate}});
@@ -231,10 +225,8 @@ TEST(CraftedReport, StreamListingFrameRatesAndProfiles)
               (KeyValueList{{"default.disposition", "1"}, {"forced.disposition", "0"}, {"handler_name.tags", "H"},
                             {"index", "0"}, {"language.tags", "ger"}, {"nested", first["nested"].dump(2)}}));
     EXPECT_EQ(probe.tracksInfo[0].trackLanguage, "German");
-    for (size_t i = 0; i < std::size(rates); ++i) {
-        const auto& entry = probe.tracksInfo[i + 1].trackKeyValue.at(0);
-        EXPECT_EQ(entry.key + " " + entry.value, rates[i].second);
-    }
+    for (size_t i = 0; i < std::size(rates); ++i)
+        EXPECT_EQ(probe.tracksInfo.at(i + 1).trackKeyValue, KeyValueList{rates[i].second});
     const std::pair<json, std::string> profiles[] = {{h264(640, 480, {{"level", 30}}), "High@3.0"},
                                                      {h264(640, 480, {{"level", -99}}), "Unknown"},
                                                      {h264(640, 480, {{"profile", "0"}}), "Unknown"},

@@ -37,7 +37,7 @@ TEST(ProbeCli, OneRecordPerFileInOrder)
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
 }
 
-TEST(ProbeCli, OptionsAndRelativePaths)
+TEST(ProbeCli, OptionsRelativePathsAndBadArguments)
 {
     const std::string dir = testsupport::freshDir("cli-relative");
     testsupport::writeFile(dir + "/-odd.wav", testsupport::readFile(testsupport::sineWav()));
@@ -55,10 +55,7 @@ TEST(ProbeCli, OptionsAndRelativePaths)
     // A folder without the tool: the file is probed as not media, not an error.
     expectRecords(runCommand(cliPath(), {"probe", "--tools-dir", testsupport::freshDir("cli-none"), file}),
                   {{"/0/isValidMediaFile", false}, {"/0/hasErrors", false}});
-}
-
-TEST(ProbeCli, BadArgumentsPrintUsage)
-{
+    // Bad arguments print the usage and nothing else.
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"probe"}, {"probe", "--bogus", "a.mp3"}, {"probe", "a.mp3", "--tools-dir"}, {"probe", "--with-report"}}) {
         const auto result = runCommand(cliPath(), args);
