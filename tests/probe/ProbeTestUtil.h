@@ -1,4 +1,5 @@
 #pragma once
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -7,49 +8,48 @@
 #include "probe/FileProbe.h"
 #include "support/TestSupport.h"
 
+namespace velmora {
+inline void PrintTo(const KeyValueEntry& entry, std::ostream* out) { *out << entry.key << " = " << entry.value; }
+}  // namespace velmora
+
 namespace probetest {
 
 // Collects the diagnostic lines written while it lives.
-class DiagnosticRecorder {
-public:
-    DiagnosticRecorder()
-    {
-        velmora::setDiagnosticCapture([this](const std::string& line) { lines.push_back(line); });
-    }
+struct DiagnosticRecorder {
+    DiagnosticRecorder() { velmora::setDiagnosticCapture([this](const std::string& l) { lines.push_back(l); }); }
     ~DiagnosticRecorder() { velmora::setDiagnosticCapture(nullptr); }
     std::vector<std::string> lines;
 };
 
 // Points the tools folder somewhere for one scope.
-class ToolsDirectory {
-public:
+struct ToolsDirectory {
     explicit ToolsDirectory(const std::string& directory) { velmora::setToolsDirectory(directory); }
     ~ToolsDirectory() { velmora::setToolsDirectory({}); }
 };
 
-// A small non-empty file to stand for the probed media.
 inline std::string placeholderFile(const std::string& name)
 {
-    const std::string path = testsupport::scratchDir() + "/" + name;
-    testsupport::writeFile(path, "placeholder");
-    return path;
+    testsupport::writeFile(testsupport::scratchDir() + "/" + name, "placeholder");
+    return testsupport::scratchDir() + "/" + name;
 }
 
-// Probes through a fake tool that prints the given report.
-inline velmora::FileProbe probeWithReport(const std::string& name, const std::string& report,
-                                          const std::string& fileName = "media.mp4")
+// Probes a small placeholder file through a fake tool that prints `report`.
+inline velmora::FileProbe probeWithReport(const std::string& report, const std::string& fileName = "media.mp4")
 {
-    ToolsDirectory tools(testsupport::fakeProbeTools(name, report));
+    static int serial = 0;
+    ToolsDirectory tools(testsupport::fakeProbeTools("fake-" + std::to_string(++serial), report));
     return velmora::FileProbe(placeholderFile(fileName));
 }
 
-inline const velmora::KeyValueEntry* findEntry(const velmora::KeyValueList& list, const std::string& key)
+// Each track as "Type: extra information", then the audio/video/subtitle counts.
+inline std::vector<std::string> trackSummaries(const velmora::FileProbe& probe)
 {
-    for (const auto& entry : list) {
-        if (entry.key == key)
-            return &entry;
-    }
-    return nullptr;
+    std::vector<std::string> result;
+    for (const auto& track : probe.tracksInfo)
+        result.push_back(track.trackType + ": " + track.trackExtraInfo);
+    result.push_back(std::to_string(probe.numberOfAudioTracks) + "/" + std::to_string(probe.numberOfVideoTracks) +
+                     "/" + std::to_string(probe.numberOfSubtitleTracks));
+    return result;
 }
 
 }  // namespace probetest
