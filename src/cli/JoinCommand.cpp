@@ -70,35 +70,14 @@ private:
 
 int joinCommand(const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> files;
-    std::string output;
-    bool dryRun = false;
-    bool verbose = false;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (argument == "-o" || argument == "--output")) {
-            if (++i >= arguments.size())
-                return usageError(argument + " needs a file name");
-            output = arguments[i];
-            if (output.empty())
-                return usageError(argument + " needs a file name");
-        } else if (!optionsEnded && argument == "--dry-run") {
-            dryRun = true;
-        } else if (!optionsEnded && argument == "--verbose") {
-            verbose = true;
-        } else if (!optionsEnded && argument == "--tools-dir") {
-            if (++i >= arguments.size())
-                return usageError("--tools-dir needs a folder");
-            setToolsDirectory(arguments[i]);
-        } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-            return usageError("unknown option '" + argument + "'");
-        } else {
-            files.push_back(argument);
-        }
-    }
+    const CommandLine line = parseCommandLine("join", arguments, {"--dry-run", "--verbose"}, {"--output", "--tools-dir"},
+                                              {{"-o", "--output"}});
+    if (const auto failed = applyCommonOptions(line))
+        return *failed;
+    const std::vector<std::string>& files = line.files;
+    const std::string output = line.value("--output").value_or(std::string());
+    const bool dryRun = line.has("--dry-run");
+    const bool verbose = line.has("--verbose");
     setDiagnosticTarget(verbose ? DiagnosticTarget::standardError : DiagnosticTarget::discard);
 
     JoinControl control;

@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
-#include "foundation/Resources.h"
 #include "probe/FileProbe.h"
 #include "probe/ProbeReport.h"
 
@@ -12,32 +11,11 @@ namespace velmora::cli {
 // that is not usable media is a result, not an error.
 int probeCommand(const std::vector<std::string>& arguments)
 {
-    bool withReport = false;
-    bool optionsDone = false;
-    std::vector<std::string> files;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsDone || argument.size() < 2 || argument[0] != '-') {
-            files.push_back(argument);
-        } else if (argument == "--") {
-            optionsDone = true;
-        } else if (argument == "--with-report") {
-            withReport = true;
-        } else if (argument == "--tools-dir") {
-            if (i + 1 >= arguments.size())
-                return usageError("--tools-dir needs a folder");
-            setToolsDirectory(arguments[++i]);
-        } else if (argument.rfind("--tools-dir=", 0) == 0) {
-            const std::string directory = argument.substr(12);
-            if (directory.empty())
-                return usageError("--tools-dir needs a folder");
-            setToolsDirectory(directory);
-        } else {
-            return usageError("unknown option '" + argument + "'");
-        }
-    }
-    if (files.empty())
-        return usageError("probe needs at least one file");
+    const CommandLine line = parseCommandLine("probe", arguments, {"--with-report"}, {"--tools-dir"});
+    if (const auto failed = applyCommonOptions(line))
+        return *failed;
+    const std::vector<std::string>& files = line.files;
+    const bool withReport = line.has("--with-report");
 
     std::vector<FileProbe> probes;
     probes.reserve(files.size());

@@ -51,6 +51,9 @@ TEST(Cli, JoinOutputAndExitCodes)
     // Arguments, exit code, standard output, a part of standard error.
     const std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>> cases{
         {{"join", "--tools-dir", tools, "notes.txt"}, 1, "", "Nothing to join\n"},
+        {{"join", "--tools-dir", tools}, 2, "", "join needs at least one file"},
+        {{"join", "--output"}, 2, "", "--output needs a value"},
+        {{"join", "--fast", wav}, 2, "", "unknown option '--fast'"},
         {{"join", "--tools-dir", tools, "-o", "out.mp4", wav, h264Clip(320, 240, 15, 1.0)}, 1, "",
          "Mix & Match - Can't join!" + contact},
         {{"join", "-o", "plain-file/out.mp3", wav}, 1, "", "Something went wrong!" + contact},
