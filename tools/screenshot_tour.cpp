@@ -24,31 +24,16 @@
 #include "app/ArrayController.h"
 #include "foundation/ChildProcess.h"
 #include "foundation/Resources.h"
+#include "support/WidgetWait.h"
 
 namespace {
 
-bool spinUntil(const std::function<bool()>& predicate, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    for (; !predicate(); QThread::msleep(5)) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::spinUntil;
 
 template <typename T>
 T* waitFor(QWidget* parent, int timeoutMs = 5000)
 {
-    T* found = nullptr;
-    spinUntil([&] {
-        for (T* child : parent->findChildren<T*>())
-            found = child->isVisible() ? child : found;
-        return found != nullptr;
-    }, timeoutMs);
-    return found;
+    return testsupport::visibleChild<T>(parent, timeoutMs);
 }
 
 // The screen under the window's frame, so sheets and dialogs on it show too.

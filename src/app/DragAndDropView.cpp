@@ -43,35 +43,32 @@ bool DragAndDropView::acceptsDropsNow()
     return QApplication::activeModalWidget() == nullptr;
 }
 
-void DragAndDropView::dragEnterEvent(QDragEnterEvent* event)
+// Takes the drag as a copy, unless a sheet covers the window.
+bool DragAndDropView::acceptAsCopy(QDropEvent* event)
 {
     if (!acceptsDropsNow()) {
         event->ignore();
-        return;
+        return false;
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
+    return true;
+}
+
+void DragAndDropView::dragEnterEvent(QDragEnterEvent* event)
+{
+    acceptAsCopy(event);
 }
 
 void DragAndDropView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!acceptsDropsNow()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    acceptAsCopy(event);
 }
 
 void DragAndDropView::dropEvent(QDropEvent* event)
 {
-    if (!acceptsDropsNow()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    performDrop(event->mimeData());
+    if (acceptAsCopy(event))
+        performDrop(event->mimeData());
 }
 
 }  // namespace velmora::app

@@ -26,6 +26,7 @@ public:
     static void performDrop(const QMimeData* mime);
     // Whether the window can take a drop now (no dialog or sheet is open on it).
     static bool acceptsDropsNow();
+    static bool acceptAsCopy(QDropEvent* event);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -97,12 +97,7 @@ void FileListView::dragMoveEvent(QDragMoveEvent* event)
         event->accept();
         return;
     }
-    if (!DragAndDropView::acceptsDropsNow()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    DragAndDropView::acceptAsCopy(event);
 }
 
 int FileListView::dropDestination(const QPoint& pos) const

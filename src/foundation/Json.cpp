@@ -30,16 +30,7 @@ const char* errorDescription(JSONError error)
 
 std::int64_t JSONNumber::toInt64() const
 {
-    if (isInteger)
-        return integer;
-    if (std::isnan(real))
-        return 0;
-    // Saturate instead of overflowing: a conversion out of range is undefined.
-    if (real >= 9223372036854775807.0)
-        return std::numeric_limits<std::int64_t>::max();
-    if (real <= -9223372036854775808.0)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(real);
+    return isInteger ? integer : truncateToInt64(real);
 }
 
 double JSONNumber::toDouble() const

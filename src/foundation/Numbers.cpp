@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace velmora {
 
@@ -17,6 +18,17 @@ std::string shortestDouble(double value, bool alwaysFraction)
     if (alwaysFraction && text.find_first_of(".e") == std::string::npos)
         text += ".0";
     return text;
+}
+
+std::int64_t truncateToInt64(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 9223372036854775807.0)
+        return std::numeric_limits<std::int64_t>::max();
+    if (value <= -9223372036854775808.0)
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(value);
 }
 
 }  // namespace velmora

@@ -36,17 +36,6 @@ std::optional<std::uint64_t> readSize(const std::string& path)
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-std::int64_t truncateToInt64(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9223372036854775807.0)
-        return std::numeric_limits<std::int64_t>::max();
-    if (value <= -9223372036854775808.0)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(value);
-}
-
 // A decimal integer as the tool writes the parts of a ratio: optional sign, digits.
 std::optional<double> integerPart(std::string_view text)
 {

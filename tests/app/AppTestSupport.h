@@ -27,6 +27,7 @@
 #include "foundation/Resources.h"
 #include "foundation/Settings.h"
 #include "support/TestSupport.h"
+#include "support/WidgetWait.h"
 
 namespace apptest {
 
@@ -56,30 +57,8 @@ inline velmora::FileRow row(const std::string& name, const std::string& mediaTyp
 
 inline QUrl fileUrl(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
 
-// Runs the event loop until the predicate holds or the time is up.
-inline bool spinUntil(const std::function<bool()>& predicate, int timeoutMs = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    for (; !predicate(); QThread::msleep(2)) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-template <typename T>
-T* visibleChild(QWidget* parent, int timeoutMs = 0)
-{
-    T* found = nullptr;
-    spinUntil([&] {
-        for (T* child : parent->findChildren<T*>())
-            found = child->isVisible() ? child : found;
-        return found != nullptr;
-    }, timeoutMs);
-    return found;
-}
+using testsupport::spinUntil;
+using testsupport::visibleChild;
 
 // The buttons in the order they were added (the layout may place them differently).
 inline QStringList buttonTexts(QMessageBox* box)
