@@ -4,11 +4,18 @@
 # `velmora-cli join --dry-run`), alternating the two, and prints the time
 # ratio (target: at most 1.03) and the seconds spent per minute of joined audio.
 #
-#   bench/join_vs_shell.sh [ROUNDS] [BUILD_DIR]
+#   bench/join_vs_shell.sh [ROUNDS] [BUILD_DIR] [SECONDS]
 #
-# ROUNDS (default 2) is the number of runs of each; BUILD_DIR defaults to ./build.
+# ROUNDS (default 2) is the number of runs of each; BUILD_DIR defaults to ./build;
+# SECONDS (default 30) is the length of each MP3: the probes cost the same per
+# file whatever its length, so longer files make their share smaller.
 # velmora-cli also probes every input before it joins (and the result after);
-# the intake alone is timed with `velmora-cli list` and shown apart.
+# the intake alone is timed with `velmora-cli list` and shown apart, and a third
+# script does the whole tool work by hand: the same probe runs (two at a time,
+# as velmora-cli does), the same encoder commands, and the probe of the result.
+# Its ratio is what velmora-cli itself adds; the difference between the first
+# two is the probe tool's own cost, mostly its start-up (about 45 ms a run, all
+# of it CPU, so on N cores the intake costs at least files * 45 ms / N).
 set -euo pipefail
 
 rounds=${1:-2}
@@ -16,7 +23,7 @@ build=${2:-build}
 cli=$(cd "$build/bin" && pwd)/velmora-cli
 creator=$(cd "$build/bin/resources" && pwd)/creator
 files=20
-seconds=30
+seconds=${3:-30}
 
 [ -x "$cli" ] || { echo "no velmora-cli in $build/bin" >&2; exit 2; }
 command -v jq >/dev/null || { echo "jq is needed" >&2; exit 2; }
@@ -50,27 +57,43 @@ cp "$workdir/delete.txt" "$work/list.txt"
 } > "$work/join.sh"
 chmod +x "$work/join.sh"
 
+# The same tool work as velmora-cli: the probes, the commands, the result's probe.
+sniffer=$(cd "$build/bin/resources" && pwd)/sniffer
+probe_args="-v quiet -print_format json -show_format -show_streams -show_chapters -show_error"
+{
+    echo '#!/bin/sh'
+    echo 'set -e'
+    printf 'printf "%%s\\0" %s | xargs -0 -P 2 -n 1 %q %s > /dev/null\n' \
+        "$(printf '%q ' "${inputs[@]}")" "$sniffer" "$probe_args"
+    printf '%q\n' "$work/join.sh"
+    printf '%q %s %q > /dev/null\n' "$sniffer" "$probe_args" "$out_shell"
+} > "$work/tools.sh"
+chmod +x "$work/tools.sh"
+
 now() { date +%s.%N; }
 cli_total=0
 shell_total=0
 list_total=0
+tools_total=0
 run_cli() { "$cli" join -o "$out_cli" "${inputs[@]}" > /dev/null; }
 run_shell() { "$work/join.sh"; }
 run_list() { "$cli" list "${inputs[@]}" > /dev/null; }
+run_tools() { "$work/tools.sh"; }
 timed() { local t0 t1; t0=$(now); "$@"; t1=$(now); echo "$t1 - $t0" | bc -l; }
 for round in $(seq 1 "$rounds"); do
     # Each round swaps which of the two goes first.
     if [ $((round % 2)) -eq 1 ]; then
-        c=$(timed run_cli); s=$(timed run_shell)
+        c=$(timed run_cli); s=$(timed run_shell); w=$(timed run_tools)
     else
-        s=$(timed run_shell); c=$(timed run_cli)
+        w=$(timed run_tools); s=$(timed run_shell); c=$(timed run_cli)
     fi
     l=$(timed run_list)
     cli_total=$(echo "$cli_total + $c" | bc -l)
     shell_total=$(echo "$shell_total + $s" | bc -l)
     list_total=$(echo "$list_total + $l" | bc -l)
-    printf 'round %d: velmora-cli %.2f s, shell %.2f s (the intake alone, as velmora-cli list: %.2f s)\n' \
-        "$round" "$c" "$s" "$l"
+    tools_total=$(echo "$tools_total + $w" | bc -l)
+    printf 'round %d: velmora-cli %.2f s, shell %.2f s (the intake alone, as velmora-cli list: %.2f s; the same tool work by hand: %.2f s)\n' \
+        "$round" "$c" "$s" "$l" "$w"
 done
 
 joined=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$out_cli")
@@ -80,4 +103,5 @@ cmp -s <(ffmpeg -v error -i "$out_cli" -f md5 -) <(ffmpeg -v error -i "$out_shel
 printf 'joined: %.2f s (shell: %.2f s, %s)\n' "$joined" "$shell_joined" "$same"
 printf 'ratio velmora-cli / shell: %.3f (target <= 1.03)\n' "$(echo "$cli_total / $shell_total" | bc -l)"
 printf 'ratio without the intake: %.3f\n' "$(echo "($cli_total - $list_total) / $shell_total" | bc -l)"
+printf 'ratio velmora-cli / the same tool work by hand (probes included): %.3f\n' "$(echo "$cli_total / $tools_total" | bc -l)"
 printf 'velmora-cli: %.2f s per minute of joined audio\n' "$(echo "$cli_total / $rounds / ($joined / 60)" | bc -l)"
