@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Joins twenty 30-second MP3s with `velmora-cli join` and with a plain shell
 # script running the very same encoder commands one after another (taken from
-# `velmora-cli join --dry-run`), alternating the two, and prints the time
+# `velmora-cli join --dry-run`), alternating their order, and prints the time
 # ratio (target: at most 1.03) and the seconds spent per minute of joined audio.
 #
 #   bench/join_vs_shell.sh [ROUNDS] [BUILD_DIR] [SECONDS]
@@ -11,8 +11,8 @@
 # file whatever its length, so longer files make their share smaller.
 # velmora-cli also probes every input before it joins (and the result after);
 # the intake alone is timed with `velmora-cli list` and shown apart, and a third
-# script does the whole tool work by hand: the same probe runs (two at a time,
-# as velmora-cli does), the same encoder commands, and the probe of the result.
+# script does the whole tool work by hand: the same probe runs (one per core
+# at a time, as velmora-cli does), the same encoder commands, and the probe of the result.
 # Its ratio is what velmora-cli itself adds; the difference between the first
 # two is the probe tool's own cost, mostly its start-up (about 45 ms a run, all
 # of it CPU, so on N cores the intake costs at least files * 45 ms / N).
@@ -59,12 +59,13 @@ chmod +x "$work/join.sh"
 
 # The same tool work as velmora-cli: the probes, the commands, the result's probe.
 sniffer=$(cd "$build/bin/resources" && pwd)/sniffer
+# The probe tool's arguments as velmora-cli passes them.
 probe_args="-v quiet -print_format json -show_format -show_streams -show_chapters -show_error"
 {
     echo '#!/bin/sh'
     echo 'set -e'
-    printf 'printf "%%s\\0" %s | xargs -0 -P 2 -n 1 %q %s > /dev/null\n' \
-        "$(printf '%q ' "${inputs[@]}")" "$sniffer" "$probe_args"
+    printf 'printf "%%s\\0" %s | xargs -0 -P %d -n 1 %q %s > /dev/null\n' \
+        "$(printf '%q ' "${inputs[@]}")" "$(nproc)" "$sniffer" "$probe_args"
     printf '%q\n' "$work/join.sh"
     printf '%q %s %q > /dev/null\n' "$sniffer" "$probe_args" "$out_shell"
 } > "$work/tools.sh"
@@ -81,7 +82,7 @@ run_list() { "$cli" list "${inputs[@]}" > /dev/null; }
 run_tools() { "$work/tools.sh"; }
 timed() { local t0 t1; t0=$(now); "$@"; t1=$(now); echo "$t1 - $t0" | bc -l; }
 for round in $(seq 1 "$rounds"); do
-    # Each round swaps which of the two goes first.
+    # Each round reverses the order of the three scripts.
     if [ $((round % 2)) -eq 1 ]; then
         c=$(timed run_cli); s=$(timed run_shell); w=$(timed run_tools)
     else
