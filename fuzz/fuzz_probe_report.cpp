@@ -9,6 +9,7 @@
 
 #include "foundation/Diagnostics.h"
 #include "probe/FileProbe.h"
+#include "probe/FormatMetadata.h"
 #include "probe/ProbeReport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

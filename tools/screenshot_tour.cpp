@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
-#include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,7 +20,8 @@
 #include <QThread>
 
 #include "app/AppDelegate.h"
-#include "app/ArrayController.h"
+#include "app/FileListController.h"
+#include "app/MainWindow.h"
 #include "foundation/ChildProcess.h"
 #include "foundation/Resources.h"
 #include "support/WidgetWait.h"
@@ -98,10 +98,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the recordings were not added\n");
         return 1;
     }
-    d.mainArrayController->setSelectionIndexes({1});
+    d.mainArrayController->selectIndexes({1});
     shoot(d.window, out + "/screenshot.png");
 
-    d.ui.joinBTN->click();
+    d.window->joinButton()->click();
     QFileDialog* dialog = waitFor<QFileDialog>(d.window);
     if (!dialog)
         return 1;
@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     shoot(d.window, out + "/success.png");
     box->done(0);
 
-    d.ui.helpBTN->click();
+    d.window->helpButton()->click();
     if ((box = waitFor<QMessageBox>(d.window)) == nullptr)
         return 1;
     shoot(d.window, out + "/help.png");

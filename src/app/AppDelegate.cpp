@@ -7,42 +7,54 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLabel>
-#include <QMainWindow>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
-#include <QThreadPool>
 
-#include "app/ArrayController.h"
 #include "app/DesktopActions.h"
-#include "app/DragAndDropView.h"
+#include "app/FileListController.h"
 #include "app/LaunchBookkeeping.h"
-#include "app/NotificationCenter.h"
+#include "app/MainWindow.h"
 #include "app/ProgressSheet.h"
+#include "foundation/Paths.h"
 #include "foundation/Settings.h"
 #include "join/Completion.h"
-#include "join/FileRow.h"
+#include "join/Intake.h"
 #include "join/Preflight.h"
 
 namespace velmora::app {
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
 {
-    loadInterface();
+    mainArrayController = new FileListController(this);
+    mainArrayController->setObjectName(QStringLiteral("mainArrayController"));
+    window = new MainWindow(mainArrayController);
+    progressWindow = window->progressSheet();
+    progressTitle = progressWindow->titleLabel();
+    progressBar = progressWindow->bar();
+    progressBarCancelBTN = progressWindow->cancelButton();
+
+    connect(window, &MainWindow::addRequested, this, &AppDelegate::addBTNClicked);
+    connect(window, &MainWindow::removeRequested, this, &AppDelegate::removeBTNClicked);
+    connect(window, &MainWindow::moveUpRequested, this, &AppDelegate::moveUpBTNClicked);
+    connect(window, &MainWindow::moveDownRequested, this, &AppDelegate::moveDownBTNClicked);
+    connect(window, &MainWindow::joinRequested, this, &AppDelegate::joinBTNClicked);
+    connect(window, &MainWindow::helpRequested, this, &AppDelegate::helpBTNClicked);
+    connect(window, &MainWindow::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(progressBarCancelBTN, &QPushButton::clicked, this, &AppDelegate::cancelBTNClicked);
 }
 
 AppDelegate::~AppDelegate()
 {
-    NotificationCenter::defaultCenter().removeObserver(this);
-    // Background work reports to this object: stop the encoder and let the
-    // work items end before the window goes away.
-    control.isProcessCancelledByUser = true;
-    while (!QThreadPool::globalInstance()->waitForDone(100))
-        control.terminateCurrentProcess();
+    // Background work reports to this object: stop the tools and let the
+    // work end before the window goes away.
+    control.cancel();
+    pool_.waitForDone();
     delete window;
 }
 
@@ -51,10 +63,8 @@ AppDelegate::~AppDelegate()
 void AppDelegate::applicationDidFinishLaunching()
 {
     const QString version = QCoreApplication::applicationVersion();
-    recordLaunch(*userDefaults(), version.isEmpty() ? std::nullopt : std::optional<QString>(version));
-    NotificationCenter::defaultCenter().addObserver(
-        this, QString::fromLatin1(kFilesAddedByDragAndDrop),
-        [this](const Notification& notification) { filesAddedByDragAndDropWithNotification(notification); });
+    recordLaunch(*settings(), version.isEmpty() ? std::nullopt : std::optional<QString>(version));
+    connect(window, &MainWindow::filesDropped, this, &AppDelegate::filesAddedByDragAndDrop, Qt::UniqueConnection);
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -62,29 +72,13 @@ void AppDelegate::applicationWillTerminate()
     // Nobody would hear of a join that went on after the window is gone: stop
     // the encoder, and no further command starts. The list is not saved and
     // the work directory stays as it is.
-    control.isProcessCancelledByUser = true;
-    control.terminateCurrentProcess();
+    control.cancel();
 }
 
 // File intake.
 
-void AppDelegate::filesAddedByDragAndDropWithNotification(const Notification& notification)
+void AppDelegate::filesAddedByDragAndDrop(const QList<QUrl>& urls)
 {
-    const auto it = notification.userInfo.constFind(QString::fromLatin1(kDroppedFilesKey));
-    if (it == notification.userInfo.constEnd())
-        return;
-    QList<QUrl> urls;
-    if (it->metaType() == QMetaType::fromType<QList<QUrl>>()) {
-        urls = it->value<QList<QUrl>>();
-    } else if (it->metaType() == QMetaType::fromType<QVariantList>()) {
-        for (const QVariant& item : it->toList()) {
-            if (item.metaType() != QMetaType::fromType<QUrl>())
-                return;
-            urls.append(item.toUrl());
-        }
-    } else {
-        return;
-    }
     addFiles(urls);
 }
 
@@ -92,10 +86,10 @@ void AppDelegate::addFiles(const QList<QUrl>& urls)
 {
     std::vector<std::string> paths;
     for (const QUrl& url : urls)
-        paths.push_back(url.isLocalFile() ? url.toLocalFile().toStdString() : url.path().toStdString());
-    control.isProcessCancelledByUser = false;
-    QThreadPool::globalInstance()->start([this, paths = std::move(paths)] {
-        analyzeFiles(paths, *this, [this](FileRow row) { mainArrayController->addObject(std::move(row)); });
+        paths.push_back(fromQString(url.isLocalFile() ? url.toLocalFile() : url.path()));
+    control.clearCancel();
+    pool_.start([this, paths = std::move(paths)] {
+        analyzeFiles(paths, *this, control, [this](FileRow row) { mainArrayController->appendRow(std::move(row)); });
     });
 }
 
@@ -104,7 +98,7 @@ bool AppDelegate::waitForBackgroundWork(int timeoutMs)
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (QThreadPool::globalInstance()->activeThreadCount() == 0) {
+        if (pool_.activeThreadCount() == 0) {
             // What the work posted last is still queued.
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             QCoreApplication::sendPostedEvents();
@@ -134,55 +128,56 @@ void AppDelegate::addBTNClicked()
 
 void AppDelegate::removeBTNClicked()
 {
-    mainArrayController->remove();
+    mainArrayController->removeSelectedRows();
 }
 
 void AppDelegate::moveUpBTNClicked()
 {
-    ArrayController& list = *mainArrayController;
+    FileListController& list = *mainArrayController;
     const int n = list.count();
-    const int i = list.selectionIndex();
-    if (n < 2 || i == ArrayController::kNoSelection || i == 0)
+    const int i = list.firstSelectedIndex();
+    if (n < 2 || i == FileListController::kNoSelection || i == 0)
         return;
-    const FileRow row = list.arrangedObjects()[static_cast<size_t>(i)];
-    list.removeObjectAtArrangedObjectIndex(i);
-    const int s = list.selectionIndex();
-    list.insertObjectAtArrangedObjectIndex(row, n - i != 1 ? s - 1 : s);
+    const FileRow row = list.rows()[static_cast<size_t>(i)];
+    list.removeRow(i);
+    const int s = list.firstSelectedIndex();
+    list.insertRow(n - i != 1 ? s - 1 : s, row);
 }
 
 void AppDelegate::moveDownBTNClicked()
 {
-    ArrayController& list = *mainArrayController;
+    FileListController& list = *mainArrayController;
     const int n = list.count();
-    const int i = list.selectionIndex();
-    if (n < 2 || i == ArrayController::kNoSelection)
+    const int i = list.firstSelectedIndex();
+    if (n < 2 || i == FileListController::kNoSelection)
         return;
-    const FileRow row = list.arrangedObjects()[static_cast<size_t>(i)];
-    list.removeObjectAtArrangedObjectIndex(i);
-    const int s = list.selectionIndex();
-    list.insertObjectAtArrangedObjectIndex(row, s + 1);
+    const FileRow row = list.rows()[static_cast<size_t>(i)];
+    list.removeRow(i);
+    const int s = list.firstSelectedIndex();
+    list.insertRow(s + 1, row);
 }
 
 // Join, help, cancel.
 
 void AppDelegate::joinBTNClicked()
 {
-    runJoinPreflight([this] { return mainArrayController->arrangedObjects(); }, *this, control);
+    runJoinPreflight([this] { return mainArrayController->rows(); }, *this, control, pool_);
 }
 
 void AppDelegate::helpBTNClicked()
 {
-    AlertSpec help;
+    MessageRequest help;
     help.messageText = "Questions?";
     help.informativeText = supportEmailAddress();
     help.buttons = {"Rate App", "Check out my other Apps", "OK"};
-    help.style = AlertStyle::informational;
-    showAlert(help, [this](int response) {
-        if (response == kAlertSecondButtonReturn)
+    help.style = MessageStyle::informational;
+    showMessage(help, [this](MessageResponse response) {
+        if (response == MessageResponse::secondButton)
             openWebAddress(developerPageAddress());
-        else if (response == kAlertFirstButtonReturn)
-            requestReview();
-        requestReviewIfDue(*this);
+        else if (response == MessageResponse::firstButton)
+            showRatingPrompt();
+        if (ratingPromptDue())
+            showRatingPrompt();
     });
 }
 
@@ -200,107 +195,101 @@ void AppDelegate::postToMain(std::function<void()> task)
 
 void AppDelegate::showProgressSheet(const std::string& title, bool indeterminate)
 {
-    progressBarCancelBTN->setVisible(!indeterminate);
-    progressBar->setValue(0);
-    if (indeterminate)
-        progressBar->setRange(0, 0);
-    else
-        progressBar->setRange(0, ProgressSheet::kMaximum);
-    progressBar->setValue(0);
-    progressTitle->setText(QString::fromStdString(title));
-    progressWindow->open();
+    progressWindow->begin(QString::fromStdString(title), indeterminate);
 }
 
 void AppDelegate::hideProgressSheet()
 {
-    progressBarCancelBTN->setVisible(false);
-    progressBar->setValue(0);
-    progressBar->setRange(0, 0);
-    progressWindow->hide();
+    progressWindow->end();
 }
 
-void AppDelegate::updateJoinProgress(double percent)
+void AppDelegate::setProgressPercent(double percent)
 {
-    if (percent == INFINITY) {
-        progressBar->setRange(0, 0);
-        return;
-    }
-    // Once indeterminate, the bar stays so for the rest of the join.
-    if (progressBar->maximum() == 0)
-        return;
-    if (std::isnan(percent))
-        return;  // no value to show: keep the last one
-    const double scaled = std::clamp(percent, 0.0, 100.0) * ProgressSheet::kScale;
-    progressBar->setValue(static_cast<int>(std::lround(scaled)));
+    progressWindow->setPercent(percent);
 }
 
-void AppDelegate::runSavePanel(const SavePanelSpec& panel, std::function<void(std::optional<std::string>)> completion)
+void AppDelegate::setProgressIndeterminate()
+{
+    progressWindow->setIndeterminate();
+}
+
+void AppDelegate::joinFinished(const JoinOutcome& outcome)
+{
+    showJoinResult(outcome, *this);
+}
+
+void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
+                                std::function<void(std::optional<std::string>)> completion)
 {
     auto* dialog = new QFileDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setWindowTitle(QString::fromStdString(panel.message));
-    dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(panel.nameFieldLabel));
-    dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(panel.prompt));
-    if (panel.directory)
-        dialog->setDirectory(QString::fromStdString(*panel.directory));
-    dialog->selectFile(QString::fromStdString(panel.nameFieldText));
+    dialog->setWindowTitle(QString::fromStdString(request.title));
+    dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(request.nameFieldLabel));
+    dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
+    if (request.directory)
+        dialog->setDirectory(toQString(*request.directory));
+    dialog->selectFile(QString::fromStdString(request.nameFieldText));
     connect(dialog, &QFileDialog::finished, this, [dialog, completion = std::move(completion)](int result) {
         const QStringList files = dialog->selectedFiles();
         if (result != QDialog::Accepted || files.isEmpty() || files.front().isEmpty()) {
             completion(std::nullopt);
             return;
         }
-        completion(files.front().toStdString());  // absolute, as the user confirmed it
+        completion(fromQString(files.front()));  // absolute, as the user confirmed it
     });
     dialog->open();
 }
 
-void AppDelegate::showAlert(const AlertSpec& alert, std::function<void(int response)> completion)
+void AppDelegate::showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion)
 {
     auto* box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(QApplication::applicationDisplayName());
-    box->setText(QString::fromStdString(alert.messageText));
-    box->setInformativeText(QString::fromStdString(alert.informativeText));
+    box->setText(QString::fromStdString(request.messageText));
+    box->setInformativeText(QString::fromStdString(request.informativeText));
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    switch (alert.style) {
-    case AlertStyle::informational: box->setIcon(QMessageBox::Information); break;
-    case AlertStyle::critical: box->setIcon(QMessageBox::Critical); break;
-    case AlertStyle::warning: box->setIcon(QMessageBox::Warning); break;
+    switch (request.style) {
+    case MessageStyle::informational: box->setIcon(QMessageBox::Information); break;
+    case MessageStyle::critical: box->setIcon(QMessageBox::Critical); break;
+    case MessageStyle::warning: box->setIcon(QMessageBox::Warning); break;
     }
-    // Short informative texts ("Contact: " and an address) read better on one line.
-    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
-        informative && alert.informativeText.size() <= 80)
-        informative->setWordWrap(false);
+    // Short informative texts ("Contact: " and an address) read better on one
+    // line: widen the box to fit them.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()); grid && request.informativeText.size() <= 80) {
+        const int width = box->fontMetrics().horizontalAdvance(box->informativeText()) + 96;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     QList<QAbstractButton*> buttons;
-    if (alert.buttons.empty()) {
+    if (request.buttons.empty()) {
         buttons << box->addButton(QMessageBox::Ok);
     } else {
-        for (const std::string& title : alert.buttons)
+        for (const std::string& title : request.buttons)
             buttons << box->addButton(QString::fromStdString(title), QMessageBox::AcceptRole);
     }
     box->setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
     box->setEscapeButton(buttons.back());
     connect(box, &QMessageBox::finished, this, [box, buttons, completion = std::move(completion)](int) {
-        const qsizetype index = buttons.indexOf(box->clickedButton());
+        qsizetype index = buttons.indexOf(box->clickedButton());
+        if (index < 0)
+            index = buttons.size() - 1;
         if (completion)
-            completion(kAlertFirstButtonReturn + static_cast<int>(index < 0 ? buttons.size() - 1 : index));
+            completion(static_cast<MessageResponse>(std::min<qsizetype>(index, 2)));
     });
     box->open();
-    emit alertShown(box);
 }
 
 void AppDelegate::openFileWithApplication(const std::string& path, const std::string& application)
 {
-    app::openFileWithApplication(QString::fromStdString(path), QString::fromStdString(application));
+    app::openFileWithApplication(toQString(path), QString::fromStdString(application));
 }
 
 void AppDelegate::revealInFileManager(const std::string& path)
 {
-    app::revealInFileManager(QString::fromStdString(path));
+    app::revealInFileManager(toQString(path));
 }
 
 void AppDelegate::openWebAddress(const std::string& address)
@@ -308,11 +297,10 @@ void AppDelegate::openWebAddress(const std::string& address)
     app::openWebAddress(QString::fromStdString(address));
 }
 
-void AppDelegate::requestReview()
+void AppDelegate::showRatingPrompt()
 {
     // No store prompt on this platform; counted so the check can be observed.
-    ++reviewRequests_;
-    emit reviewRequested();
+    ++ratingPrompts_;
 }
 
 std::optional<std::string> AppDelegate::desktopDirectory()
@@ -320,7 +308,7 @@ std::optional<std::string> AppDelegate::desktopDirectory()
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     if (desktop.isEmpty() || !QFileInfo(desktop).isDir())
         return std::nullopt;
-    return desktop.toStdString();
+    return fromQString(desktop);
 }
 
 }  // namespace velmora::app

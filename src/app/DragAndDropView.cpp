@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QMimeData>
 
-#include "app/NotificationCenter.h"
 
 namespace velmora::app {
 
@@ -29,11 +28,9 @@ QList<QUrl> DragAndDropView::droppedFileUrls(const QList<QUrl>& urls)
     return files;
 }
 
-void DragAndDropView::performDrop(const QMimeData* mime)
+QList<QUrl> DragAndDropView::droppedFileUrls(const QMimeData* mime)
 {
-    const QList<QUrl> files = mime && mime->hasUrls() ? droppedFileUrls(mime->urls()) : QList<QUrl>{};
-    NotificationCenter::defaultCenter().post(QString::fromLatin1(kFilesAddedByDragAndDrop),
-                                             {{QString::fromLatin1(kDroppedFilesKey), QVariant::fromValue(files)}});
+    return mime && mime->hasUrls() ? droppedFileUrls(mime->urls()) : QList<QUrl>{};
 }
 
 bool DragAndDropView::acceptsDropsNow()
@@ -68,7 +65,7 @@ void DragAndDropView::dragMoveEvent(QDragMoveEvent* event)
 void DragAndDropView::dropEvent(QDropEvent* event)
 {
     if (acceptAsCopy(event))
-        performDrop(event->mimeData());
+        emit filesAddedByDragAndDrop(droppedFileUrls(event->mimeData()));
 }
 
 }  // namespace velmora::app

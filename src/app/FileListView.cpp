@@ -7,7 +7,7 @@
 #include <QMimeData>
 #include <QPainter>
 
-#include "app/ArrayController.h"
+#include "app/FileListController.h"
 #include "app/DragAndDropView.h"
 
 namespace velmora::app {
@@ -24,7 +24,7 @@ QByteArray sourceTag(const FileListView* view)
 
 }  // namespace
 
-FileListView::FileListView(ArrayController* controller, QWidget* parent) : QTableView(parent), controller_(controller)
+FileListView::FileListView(FileListController* controller, QWidget* parent) : QTableView(parent), controller_(controller)
 {
     setModel(controller->model());
     QItemSelectionModel* own = selectionModel();
@@ -52,7 +52,7 @@ FileListView::FileListView(ArrayController* controller, QWidget* parent) : QTabl
 QMimeData* FileListView::selectedRowsMimeData() const
 {
     QStringList texts;
-    for (int r : controller_->selectionIndexes())
+    for (int r : controller_->selectedIndexes())
         texts << QString::number(r);
     auto* mime = new QMimeData;
     mime->setData(kRowsMimeType, texts.join(QLatin1Char(',')).toLatin1());
@@ -62,7 +62,7 @@ QMimeData* FileListView::selectedRowsMimeData() const
 
 void FileListView::startDrag(Qt::DropActions)
 {
-    if (controller_->selectionIndexes().empty())
+    if (controller_->selectedIndexes().empty())
         return;
     QMimeData* mime = selectedRowsMimeData();
     auto* drag = new QDrag(this);
@@ -125,7 +125,7 @@ Qt::DropAction FileListView::takeDrop(const QMimeData* mime, const QPoint& pos)
     }
     if (!DragAndDropView::acceptsDropsNow())
         return Qt::IgnoreAction;
-    DragAndDropView::performDrop(mime);
+    emit filesDropped(DragAndDropView::droppedFileUrls(mime));
     return Qt::CopyAction;
 }
 

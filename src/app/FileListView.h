@@ -2,19 +2,20 @@
 // The table of the file list. Rows are reordered by dragging them within the
 // table; files dropped from outside go to the drop area's intake.
 
+#include <QList>
 #include <QTableView>
+#include <QUrl>
 
 class QMimeData;
 
 namespace velmora::app {
 
-class ArrayController;
-
+class FileListController;
 
 class FileListView : public QTableView {
     Q_OBJECT
 public:
-    explicit FileListView(ArrayController* controller, QWidget* parent = nullptr);
+    explicit FileListView(FileListController* controller, QWidget* parent = nullptr);
 
     // The drag data of the selected rows, as a drag out of this list carries it.
     QMimeData* selectedRowsMimeData() const;
@@ -23,6 +24,10 @@ public:
     // A drop at `pos`: rows of this list are moved there, files from outside
     // go to the intake. Returns what was done (IgnoreAction: refused).
     Qt::DropAction takeDrop(const QMimeData* mime, const QPoint& pos);
+
+signals:
+    // Files dropped on the list from outside.
+    void filesDropped(const QList<QUrl>& urls);
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
@@ -34,7 +39,7 @@ protected:
 private:
     bool isRowDrag(const QMimeData* mime) const;
 
-    ArrayController* controller_;
+    FileListController* controller_;
 };
 
 }  // namespace velmora::app

@@ -1,35 +1,36 @@
 #include "app/LaunchBookkeeping.h"
 
 #include "foundation/Diagnostics.h"
+#include "foundation/Settings.h"
 
 namespace velmora::app {
 
-qint64 launchCount(QSettings& defaults)
+qint64 launchCount(QSettings& settings)
 {
     bool ok = false;
-    const qint64 value = defaults.value(QLatin1String(kLaunchCountKey)).toLongLong(&ok);
+    const qint64 value = settings.value(QLatin1String(settingsKey::launchCount)).toLongLong(&ok);
     return ok ? value : 0;
 }
 
-bool recordLaunch(QSettings& defaults, const std::optional<QString>& currentVersion)
+bool recordLaunch(QSettings& settings, const std::optional<QString>& currentVersion)
 {
     std::optional<QString> installed;
-    if (defaults.contains(QLatin1String(kInstalledVersionKey)))
-        installed = defaults.value(QLatin1String(kInstalledVersionKey)).toString();
+    if (settings.contains(QLatin1String(settingsKey::installedVersion)))
+        installed = settings.value(QLatin1String(settingsKey::installedVersion)).toString();
 
     if (installed != currentVersion) {
         diagnostic("First Time");
         if (currentVersion)
-            defaults.setValue(QLatin1String(kInstalledVersionKey), *currentVersion);
+            settings.setValue(QLatin1String(settingsKey::installedVersion), *currentVersion);
         else
-            defaults.remove(QLatin1String(kInstalledVersionKey));
-        defaults.setValue(QLatin1String(kLaunchCountKey), qint64{1});
-        defaults.sync();
+            settings.remove(QLatin1String(settingsKey::installedVersion));
+        settings.setValue(QLatin1String(settingsKey::launchCount), qint64{1});
+        settings.sync();
         return true;
     }
     diagnostic("Not First Time");
-    defaults.setValue(QLatin1String(kLaunchCountKey), launchCount(defaults) + 1);
-    defaults.sync();
+    settings.setValue(QLatin1String(settingsKey::launchCount), launchCount(settings) + 1);
+    settings.sync();
     return false;
 }
 

@@ -1,5 +1,8 @@
 #include "app/ProgressSheet.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,6 +49,41 @@ ProgressSheet::ProgressSheet(QWidget* parent)
     policy.setRetainSizeWhenHidden(true);
     cancel_->setSizePolicy(policy);
     setFixedSize(sizeHint().expandedTo(QSize(420, 0)));
+}
+
+void ProgressSheet::begin(const QString& title, bool indeterminate)
+{
+    cancel_->setVisible(!indeterminate);
+    bar_->setValue(0);
+    bar_->setRange(0, indeterminate ? 0 : kMaximum);
+    bar_->setValue(0);
+    title_->setText(title);
+    open();
+}
+
+void ProgressSheet::end()
+{
+    cancel_->setVisible(false);
+    bar_->setValue(0);
+    bar_->setRange(0, 0);
+    hide();
+}
+
+void ProgressSheet::setPercent(double percent)
+{
+    if (isIndeterminate() || std::isnan(percent))
+        return;
+    bar_->setValue(static_cast<int>(std::lround(std::clamp(percent, 0.0, 100.0) * kScale)));
+}
+
+void ProgressSheet::setIndeterminate()
+{
+    bar_->setRange(0, 0);
+}
+
+bool ProgressSheet::isIndeterminate() const
+{
+    return bar_->maximum() == 0;
 }
 
 void ProgressSheet::reject() {}

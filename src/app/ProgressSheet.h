@@ -24,6 +24,17 @@ public:
     QProgressBar* bar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
 
+    // Shows the sheet over its window: indeterminate without Cancel, or
+    // determinate from 0 with Cancel.
+    void begin(const QString& title, bool indeterminate);
+    // Hides it; the bar is left indeterminate at 0 and Cancel hidden.
+    void end();
+    // A share of the work, in percent; kept within 0 to 100. An
+    // indeterminate bar stays so, and a value that is not a number is ignored.
+    void setPercent(double percent);
+    void setIndeterminate();
+    bool isIndeterminate() const;
+
 public slots:
     void reject() override;  // Escape does not close the sheet
 

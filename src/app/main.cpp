@@ -1,9 +1,9 @@
 #include <QApplication>
-#include <QMainWindow>
 #include <QTimer>
 
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
+#include "app/MainWindow.h"
 #include "foundation/Diagnostics.h"
 
 int main(int argc, char* argv[])

@@ -60,12 +60,30 @@ void CliHost::showProgressSheet(const std::string&, bool indeterminate)
     started_ = std::chrono::steady_clock::now();
     indeterminate_ = indeterminate;
     if (showProgress_)
-        updateJoinProgress(0.0);
+        drawProgressLine(0.0);
 }
 
 void CliHost::hideProgressSheet()
 {
     clearProgressLine();
+}
+
+void CliHost::setProgressPercent(double percent)
+{
+    drawProgressLine(percent);
+}
+
+void CliHost::setProgressIndeterminate()
+{
+    indeterminate_ = true;
+    drawProgressLine(std::nullopt);
+}
+
+void CliHost::joinFinished(const JoinOutcome& outcome)
+{
+    clearProgressLine();
+    outcome_ = outcome;
+    quit();
 }
 
 void CliHost::clearProgressLine()
@@ -77,47 +95,25 @@ void CliHost::clearProgressLine()
     }
 }
 
-void CliHost::updateJoinProgress(double percent)
+void CliHost::drawProgressLine(std::optional<double> percent)
 {
     if (!showProgress_)
         return;
-    if (std::isinf(percent) && percent > 0)
-        indeterminate_ = true;
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     std::string line = "Joining: ";
-    if (indeterminate_ || !std::isfinite(percent)) {
+    if (indeterminate_ || !percent || !std::isfinite(*percent)) {
         line += "--%  elapsed " + clockText(elapsed);
     } else {
         char value[32];
-        std::snprintf(value, sizeof value, "%5.1f%%", percent);
+        std::snprintf(value, sizeof value, "%5.1f%%", *percent);
         line += value;
         line += "  elapsed " + clockText(elapsed);
-        if (percent > 0.0 && percent < 100.0)
-            line += "  left ~" + clockText(elapsed * (100.0 - percent) / percent);
+        if (*percent > 0.0 && *percent < 100.0)
+            line += "  left ~" + clockText(elapsed * (100.0 - *percent) / *percent);
     }
     std::fprintf(stderr, "\r\033[K%s", line.c_str());
     std::fflush(stderr);
     lineShown_ = true;
-}
-
-void CliHost::runSavePanel(const SavePanelSpec&, std::function<void(std::optional<std::string>)> completion)
-{
-    if (completion)
-        completion(std::nullopt);
-}
-
-void CliHost::showAlert(const AlertSpec& spec, std::function<void(int)> completion)
-{
-    clearProgressLine();
-    const bool success = spec.style == AlertStyle::informational;
-    FILE* stream = success ? stdout : stderr;
-    std::fprintf(stream, "%s\n%s\n", spec.messageText.c_str(), spec.informativeText.c_str());
-    std::fflush(stream);
-    succeeded_ = success;
-    // The terminal's answer is "OK": no desktop action follows.
-    if (completion)
-        completion(spec.buttons.empty() ? kAlertFirstButtonReturn
-                                        : kAlertFirstButtonReturn + static_cast<int>(spec.buttons.size()) - 1);
 }
 
 }  // namespace velmora::cli

@@ -1,7 +1,7 @@
 #pragma once
 // The join host of the command-line tool: the calling thread plays the main
 // thread and runs posted tasks from a queue; the sheet becomes a progress
-// line on a terminal, alerts become messages on the standard streams.
+// line on a terminal, and the outcome is kept for the exit status.
 
 #include <chrono>
 #include <condition_variable>
@@ -26,20 +26,16 @@ public:
 
     void showProgressSheet(const std::string& title, bool indeterminate) override;
     void hideProgressSheet() override;
-    void updateJoinProgress(double percent) override;
-    void runSavePanel(const SavePanelSpec& spec, std::function<void(std::optional<std::string>)> completion) override;
-    void showAlert(const AlertSpec& spec, std::function<void(int)> completion) override;
-    void openFileWithApplication(const std::string&, const std::string&) override {}
-    void revealInFileManager(const std::string&) override {}
-    void openWebAddress(const std::string&) override {}
-    void requestReview() override {}
-    std::optional<std::string> desktopDirectory() override { return std::nullopt; }
+    void setProgressPercent(double percent) override;
+    void setProgressIndeterminate() override;
+    // Keeps the outcome and ends runUntilQuit().
+    void joinFinished(const JoinOutcome& outcome) override;
 
-    // What the last alert said: success for the informational style.
-    std::optional<bool> succeeded() const { return succeeded_; }
+    std::optional<JoinOutcome> outcome() const { return outcome_; }
 
 private:
     void clearProgressLine();
+    void drawProgressLine(std::optional<double> percent);
 
     std::mutex mutex_;
     std::condition_variable cv_;
@@ -50,7 +46,7 @@ private:
     bool lineShown_ = false;
     bool indeterminate_ = false;
     std::chrono::steady_clock::time_point started_;
-    std::optional<bool> succeeded_;
+    std::optional<JoinOutcome> outcome_;
 };
 
 }  // namespace velmora::cli

@@ -1,51 +1,26 @@
 #include "cli/CliIntake.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <thread>
 
-#include "cli/Commands.h"
+#include "foundation/Paths.h"
+#include "join/Intake.h"
 
 namespace velmora::cli {
 
-std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, const std::atomic<bool>* stop)
+std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation)
 {
-    // The probes run side by side (each is mostly the tool's start-up); the
-    // rule, with its media-type line, then takes the files in argument order.
     std::vector<std::string> paths;
+    paths.reserve(files.size());
     for (const std::string& file : files)
         paths.push_back(absolutePath(file));
-    std::vector<std::optional<FileProbe>> probes(files.size());
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-        for (size_t i = next++; i < paths.size(); i = next++) {
-            if (stop && stop->load())
-                return;
-            if (!isSkippedExtension(paths[i]))
-                probes[i].emplace(paths[i]);
-        }
-    };
-    const size_t workers = std::min<size_t>(files.size(), std::max(1u, std::thread::hardware_concurrency()));
-    std::vector<std::thread> threads;
-    for (size_t w = 1; w < workers; ++w)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& thread : threads)
-        thread.join();
-
     std::vector<FileRow> rows;
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (stop && stop->load())
-            break;
-        IntakeResult result{IntakeVerdict::skippedExtension, std::nullopt};
-        if (probes[i])
-            result = intakeFromProbe(paths[i], *probes[i]);
+    runIntake(paths, cancellation, [&](size_t index, IntakeResult result) {
         if (result.row)
             rows.push_back(std::move(*result.row));
         else
-            std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[i].c_str(),
+            std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[index].c_str(),
                          intakeVerdictText(result.verdict).c_str());
-    }
+    });
     return rows;
 }
 

@@ -1,16 +1,16 @@
 #pragma once
-#include <atomic>
 #include <string>
 #include <vector>
 
+#include "foundation/Cancellation.h"
 #include "join/FileRow.h"
 
 namespace velmora::cli {
 
 // The intake of the file arguments, in order: each accepted file becomes a
 // row; each skipped one gets a line on standard error naming it and why.
-// Stops early (with the rows so far) once `stop` becomes true.
-std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, const std::atomic<bool>* stop = nullptr);
+// Stops early, with the rows so far, once `cancellation` is cancelled.
+std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation);
 
 // JSON text for standard output; bytes that are not UTF-8 are replaced.
 std::string jsonText(const nlohmann::json& value);

@@ -2,21 +2,28 @@
 
 #include "cli/CliIntake.h"
 #include "cli/Commands.h"
+#include "cli/ExitStatus.h"
+#include "cli/SignalCancel.h"
 #include "foundation/Diagnostics.h"
 
 namespace velmora::cli {
 
 int listCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine("list", arguments, {}, {"--tools-dir"});
+    const CommandLine line = parseCommandLine({"list", {}, {"--tools-dir"}, {}}, arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
 
     // Only the rows go out: the media-type lines of the intake are not wanted here.
     setDiagnosticTarget(DiagnosticTarget::discard);
 
+    Cancellation cancellation;
+    CancelOnSignal cancelOnSignal(cancellation);
+    const std::vector<FileRow> rows = intakeFiles(line.files, cancellation);
+    if (cancelOnSignal.interrupted().load())
+        return kCancelledExit;
     nlohmann::json list = nlohmann::json::array();
-    for (const FileRow& row : intakeFiles(line.files))
+    for (const FileRow& row : rows)
         list.push_back(fileRowJson(row));
     std::printf("%s\n", jsonText(list).c_str());
     return 0;

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "foundation/Paths.h"
 #include "probe/FileProbe.h"
 #include "probe/ProbeReport.h"
 
@@ -11,7 +12,7 @@ namespace velmora::cli {
 // that is not usable media is a result, not an error.
 int probeCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine("probe", arguments, {"--with-report"}, {"--tools-dir"});
+    const CommandLine line = parseCommandLine({"probe", {"--with-report"}, {"--tools-dir"}, {}}, arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
     const std::vector<std::string>& files = line.files;

@@ -20,9 +20,32 @@ void closeFd(int& fd)
     }
 }
 
+// Pipe ends never sit on 0, 1 or 2 (possible when the program was started
+// with those closed): the child places them there itself, and a pipe end
+// already on its target would be closed at exec, or overwritten by another.
+bool liftAboveStandardStreams(int& fd)
+{
+    if (fd > STDERR_FILENO)
+        return true;
+    const int lifted = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (lifted < 0)
+        return false;
+    ::close(fd);
+    fd = lifted;
+    return true;
+}
+
 bool makePipe(int fds[2])
 {
-    return ::pipe2(fds, O_CLOEXEC) == 0;
+    return ::pipe2(fds, O_CLOEXEC) == 0 && liftAboveStandardStreams(fds[0]) && liftAboveStandardStreams(fds[1]);
+}
+
+// In the child (async-signal-safe): puts `source` on `target`; no source
+// leaves the target as it is.
+void placeStream(int source, int target)
+{
+    if (source >= 0)
+        ::dup2(source, target);
 }
 
 }  // namespace
@@ -81,17 +104,27 @@ bool ChildProcess::start(std::string* failure)
         ::signal(SIGPIPE, SIG_DFL);
         ::signal(SIGINT, SIG_DFL);
         ::signal(SIGTERM, SIG_DFL);
-        const int devNull = ::open("/dev/null", O_RDWR);
-        if (devNull >= 0)
-            ::dup2(devNull, STDIN_FILENO);
-        if (stdoutMode_ == Output::pipe)
-            ::dup2(outPipe[1], STDOUT_FILENO);
-        else if (stdoutMode_ == Output::discard && devNull >= 0)
-            ::dup2(devNull, STDOUT_FILENO);
-        if (stderrMode_ == Output::pipe)
-            ::dup2(errPipe[1], STDERR_FILENO);
-        else if (stderrMode_ == Output::discard && devNull >= 0)
-            ::dup2(devNull, STDERR_FILENO);
+        int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        if (devNull >= 0 && devNull <= STDERR_FILENO) {
+            // Not on a standard stream: that one would look open below.
+            const int low = devNull;
+            devNull = ::fcntl(low, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+            ::close(low);
+        }
+        // A stream we were started without is /dev/null for the tool too:
+        // left closed, the tool's first file would take its place.
+        auto inheritedOrNull = [devNull](int target) {
+            return ::fcntl(target, F_GETFD) < 0 ? devNull : -1;
+        };
+        placeStream(devNull, STDIN_FILENO);
+        placeStream(stdoutMode_ == Output::pipe      ? outPipe[1]
+                    : stdoutMode_ == Output::discard ? devNull
+                                                     : inheritedOrNull(STDOUT_FILENO),
+                    STDOUT_FILENO);
+        placeStream(stderrMode_ == Output::pipe      ? errPipe[1]
+                    : stderrMode_ == Output::discard ? devNull
+                                                     : inheritedOrNull(STDERR_FILENO),
+                    STDERR_FILENO);
         ::execv(program_.c_str(), argv.data());
         const int error = errno;
         [[maybe_unused]] auto written = ::write(execPipe[1], &error, sizeof error);

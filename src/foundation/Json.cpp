@@ -9,11 +9,6 @@
 
 namespace velmora {
 
-int errorCode(JSONError error)
-{
-    return static_cast<int>(error);
-}
-
 const char* errorDescription(JSONError error)
 {
     switch (error) {

@@ -28,7 +28,6 @@ enum class JSONError {
     invalidJSON = 490,
 };
 
-int errorCode(JSONError error);
 const char* errorDescription(JSONError error);
 
 // A number as the report holds it: integers stay apart from floating-point values.

@@ -2,7 +2,7 @@
 
 namespace velmora {
 
-std::unique_ptr<QSettings> userDefaults()
+std::unique_ptr<QSettings> settings()
 {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Velmora"),
                                        QStringLiteral("Velmora"));

@@ -23,41 +23,66 @@ std::string contactText()
     return "Contact: " + supportEmailAddress();
 }
 
-void showJoinResult(const std::string& outputPath, JoinHost& host)
+JoinOutcome judgeJoin(const std::string& outputPath, const RunReport&)
 {
+    JoinOutcome outcome;
+    outcome.outputPath = outputPath;
     const FileProbe probe(outputPath);
     if (!probe.hasErrors && probe.isValidMediaFile) {
-        AlertSpec success;
-        success.messageText = "Audio Joined Successfully!";
-        success.buttons = {"Launch in QuickTime Player", "Show in Finder", "OK"};
-        success.informativeText = outputPath;
-        success.style = AlertStyle::informational;
-        host.showAlert(success, [outputPath, &host](int response) {
-            handleJoinResultResponse(response, outputPath, host);
-        });
-        return;
+        outcome.status = JoinStatus::succeeded;
+        return outcome;
     }
-    AlertSpec failure;
-    failure.messageText = "Something went wrong!";
-    failure.informativeText = contactText();
-    failure.style = AlertStyle::critical;
-    host.showAlert(failure, [](int) {});
+    outcome.status = JoinStatus::failed;
+    outcome.reason = "The joined file is missing or is not playable media.";
+    return outcome;
 }
 
-void handleJoinResultResponse(int response, const std::string& outputPath, JoinHost& host)
+MessageRequest joinSucceededMessage(const JoinOutcome& outcome)
 {
-    if (response == kAlertFirstButtonReturn)
+    MessageRequest message;
+    message.messageText = "Audio Joined Successfully!";
+    message.buttons = {"Launch in QuickTime Player", "Show in Finder", "OK"};
+    message.informativeText = outcome.outputPath;
+    message.style = MessageStyle::informational;
+    return message;
+}
+
+MessageRequest joinFailedMessage(const JoinOutcome&)
+{
+    MessageRequest message;
+    message.messageText = "Something went wrong!";
+    message.informativeText = contactText();
+    message.style = MessageStyle::critical;
+    return message;
+}
+
+void showJoinResult(const JoinOutcome& outcome, WindowHost& host)
+{
+    switch (outcome.status) {
+    case JoinStatus::succeeded:
+        host.showMessage(joinSucceededMessage(outcome), [path = outcome.outputPath, &host](MessageResponse response) {
+            handleJoinResultResponse(response, path, host);
+        });
+        break;
+    case JoinStatus::failed: host.showMessage(joinFailedMessage(outcome), [](MessageResponse) {}); break;
+    case JoinStatus::cancelled: break;
+    }
+}
+
+void handleJoinResultResponse(MessageResponse response, const std::string& outputPath, WindowHost& host)
+{
+    if (response == MessageResponse::firstButton)
         host.openFileWithApplication(outputPath, "QuickTime Player");
-    else if (response == kAlertSecondButtonReturn)
+    else if (response == MessageResponse::secondButton)
         host.revealInFileManager(outputPath);
-    requestReviewIfDue(host);
+    if (ratingPromptDue())
+        host.showRatingPrompt();
 }
 
-void requestReviewIfDue(JoinHost& host)
+bool ratingPromptDue()
 {
-    const qint64 launchCount = userDefaults()->value(QStringLiteral("launchCount"), 0).toLongLong();
-    if (launchCount % 10 == 0)
-        host.requestReview();
+    const qint64 launchCount = settings()->value(QLatin1String(settingsKey::launchCount), 0).toLongLong();
+    return launchCount % 10 == 0;
 }
 
 }  // namespace velmora

@@ -1,7 +1,12 @@
 #pragma once
+// The end of a join: judging the output, the result messages and what their
+// buttons do, and the rating check.
+
 #include <string>
 
-#include "join/JoinHost.h"
+#include "join/JoinOutcome.h"
+#include "join/ToolRunner.h"
+#include "join/WindowHost.h"
 
 namespace velmora {
 
@@ -9,10 +14,18 @@ std::string supportEmailAddress();
 std::string developerPageAddress();
 std::string contactText();  // "Contact: " and the support address
 
-// Probes the output and shows the success or the failure alert.
-void showJoinResult(const std::string& outputPath, JoinHost& host);
-void handleJoinResultResponse(int response, const std::string& outputPath, JoinHost& host);
-// Asks for the store's rating prompt on every tenth launch.
-void requestReviewIfDue(JoinHost& host);
+// Decides how a join that was not cancelled ended: the output is probed, and
+// the join succeeded when the probe finds valid media without errors.
+JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run);
+
+MessageRequest joinSucceededMessage(const JoinOutcome& outcome);
+MessageRequest joinFailedMessage(const JoinOutcome& outcome);
+// The window's result alert for an outcome (none for a cancelled join); the
+// success alert's buttons open or reveal the output, then the rating check runs.
+void showJoinResult(const JoinOutcome& outcome, WindowHost& host);
+void handleJoinResultResponse(MessageResponse response, const std::string& outputPath, WindowHost& host);
+
+// The rating prompt is due on every tenth launch ("launchCount" a multiple of 10).
+bool ratingPromptDue();
 
 }  // namespace velmora

@@ -10,11 +10,17 @@ void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows,
 {
     host.postToMain([&host] { host.showProgressSheet("Joining Audio...", false); });
     const JoinPlan plan = buildJoinPlan(rows, outputPath);
-    runToolCommands(plan, outputPath, control, host);
-    host.postToMain([outputPath, &control, &host] {
+    const RunReport run = runToolCommands(plan, outputPath, control, host);
+    JoinOutcome outcome;
+    outcome.outputPath = outputPath;
+    outcome.status = JoinStatus::cancelled;
+    if (!run.cancelled)
+        outcome = judgeJoin(outputPath, run);
+    host.postToMain([outcome = std::move(outcome), &control, &host]() mutable {
         host.hideProgressSheet();
-        if (!control.isProcessCancelledByUser.load())
-            showJoinResult(outputPath, host);
+        if (control.isCancelled())
+            outcome = JoinOutcome{JoinStatus::cancelled, outcome.outputPath, {}, {}};
+        host.joinFinished(outcome);
     });
 }
 

@@ -9,8 +9,9 @@
 namespace velmora {
 
 // The join job, run on a background worker: shows the joining sheet, builds
-// and runs the plan, then on the main thread hides the sheet and, unless the
-// user cancelled, reports the result.
+// and runs the plan and judges the output; then, on the main thread, hides
+// the sheet and hands the outcome to the host. A cancel that comes before
+// that last step makes the outcome "cancelled".
 void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host);
 
 }  // namespace velmora

@@ -1,75 +1,12 @@
 #include "join/JoinPlan.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <mutex>
-
-#include <QDir>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include "foundation/Diagnostics.h"
+#include "foundation/Paths.h"
+#include "join/WorkFolder.h"
 
 namespace velmora {
-namespace {
-
-// True when path is a real directory owned by us and closed to everyone
-// else; makes it (0700) when nothing is there yet.
-bool makePrivateDirectory(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-        return false;
-    if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0)
-        return false;
-    return true;
-}
-
-std::string systemTemporaryDirectory()
-{
-    return QDir::tempPath().toStdString();
-}
-
-}  // namespace
-
-std::string userTemporaryDirectory()
-{
-    const std::string uid = std::to_string(::getuid());
-    const std::string preferred = systemTemporaryDirectory() + "/velmora-" + uid;
-    if (makePrivateDirectory(preferred))
-        return preferred + "/";
-
-    // Someone else holds the usual place: use a folder made for this run,
-    // kept for the rest of it so that each join still replaces the last one's files.
-    static std::mutex mutex;
-    static std::string standIn;
-    std::lock_guard lock(mutex);
-    if (standIn.empty() || !makePrivateDirectory(standIn)) {
-        std::string pattern = systemTemporaryDirectory() + "/velmora-" + uid + "-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            standIn = pattern;
-        } else {
-            diagnostic("no private temporary folder: " + std::string(std::strerror(errno)));
-            // A place nothing can ever be made in: the join fails instead of
-            // writing where others can read or plant files.
-            return "/dev/null/velmora-unavailable/";
-        }
-        diagnostic("not a private folder: " + preferred + "; using " + standIn);
-    }
-    return standIn + "/";
-}
-
-std::string workDirectory()
-{
-    return userTemporaryDirectory() + "delete";
-}
-
 std::string intermediatePath(const std::string& workDir, size_t index)
 {
     return workDir + "/temp" + std::to_string(index) + ".mp4";
@@ -122,23 +59,14 @@ std::vector<std::string> normalisationCommand(const FileRow& row, const std::str
     return command;
 }
 
-static std::string lowerExtension(const std::string& path)
-{
-    const QString name = QFileInfo(QString::fromStdString(path)).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return {};
-    return name.mid(dot).toLower().toStdString();
-}
-
 std::vector<std::string> concatCommand(const std::string& listPath, const std::string& outputPath)
 {
     std::vector<std::string> command{"-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", listPath};
     const std::string extension = lowerExtension(outputPath);
-    if (extension == ".mp4" || extension == ".m4a" || extension == ".m4v" || extension == ".mov") {
+    if (extension == "mp4" || extension == "m4a" || extension == "m4v" || extension == "mov") {
         // The intermediates already hold H.264 and AAC, which these containers take as they are.
         command.insert(command.end(), {"-c", "copy"});
-    } else if (extension == ".mp3") {
+    } else if (extension == "mp3") {
         command.insert(command.end(), {"-vn", "-c:a", "libmp3lame", "-q:a", "2"});
     }
     // Any other container gets the tool's default encoders for it.
@@ -156,15 +84,7 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
 {
     JoinPlan plan;
     const std::string workDir = workDirectory();
-    const QString workDirText = QString::fromStdString(workDir);
-    struct stat st {};
-    if (::lstat(workDir.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            QDir(workDirText).removeRecursively();
-        else
-            ::unlink(workDir.c_str());
-    }
-    QDir().mkdir(workDirText);
+    resetWorkDirectory(workDir);
     diagnostic(workDir);
 
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -174,7 +94,7 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
 
     const std::string listPath = concatListPath(workDir);
     const std::string listText = concatListText(workDir, rows.size());
-    QSaveFile listFile(QString::fromStdString(listPath));
+    QSaveFile listFile(toQString(listPath));
     bool written = listFile.open(QIODevice::WriteOnly);
     written = written && listFile.write(listText.data(), static_cast<qint64>(listText.size())) ==
                              static_cast<qint64>(listText.size());

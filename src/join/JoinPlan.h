@@ -15,13 +15,6 @@ struct JoinPlan {
     std::vector<double> durations;
 };
 
-// The per-user temporary directory, ending in "/": a folder of our own inside
-// the system's temporary folder, made private (0700) on first use. A folder
-// at that place that is a symbolic link or belongs to someone else is never
-// used; a private folder made afresh for this run stands in for it.
-std::string userTemporaryDirectory();
-// The per-user temporary directory followed directly by "delete".
-std::string workDirectory();
 std::string intermediatePath(const std::string& workDir, size_t index);
 std::string concatListPath(const std::string& workDir);
 // The concat list text: one "file '<path>'" line per row.

@@ -18,4 +18,9 @@ std::string outputExtension(const std::vector<FileRow>& rows)
     return ".ext";
 }
 
+bool isJoinableList(const std::vector<FileRow>& rows)
+{
+    return outputExtension(rows) != ".ext";
+}
+
 }  // namespace velmora

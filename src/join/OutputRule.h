@@ -1,4 +1,6 @@
 #pragma once
+// The output type follows from the media types of the list.
+
 #include <string>
 #include <vector>
 
@@ -9,5 +11,8 @@ namespace velmora {
 // ".mp3" for all-audio lists, ".mp4" for all-video or all-"Audio & Video"
 // lists and for an empty list, ".ext" for anything that cannot be joined.
 std::string outputExtension(const std::vector<FileRow>& rows);
+// Whether the rows can be joined into one file: they share one media type
+// that is audio, video, or audio and video.
+bool isJoinableList(const std::vector<FileRow>& rows);
 
 }  // namespace velmora

@@ -9,42 +9,46 @@
 
 namespace velmora {
 
-AlertSpec mixedListAlert()
+MessageRequest mixedListMessage()
 {
-    AlertSpec alert;
-    alert.messageText = "Mix & Match - Can't join!";
-    alert.informativeText = contactText();
-    alert.style = AlertStyle::critical;
-    return alert;
+    MessageRequest message;
+    message.messageText = "Mix & Match - Can't join!";
+    message.informativeText = contactText();
+    message.style = MessageStyle::critical;
+    return message;
 }
 
-void runJoinPreflight(std::function<std::vector<FileRow>()> rows, JoinHost& host, JoinControl& control)
+void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host, JoinControl& control,
+                      QThreadPool& pool)
 {
     const std::optional<std::string> desktop = host.desktopDirectory();
-    const std::string extension = outputExtension(rows());
+    const std::vector<FileRow> pressed = rows();
+    const std::string extension = outputExtension(pressed);
+    const bool joinable = isJoinableList(pressed);
     diagnostic(extension);
 
-    SavePanelSpec panel;
-    panel.message = "Save Video";
-    panel.nameFieldLabel = "Named:";
-    panel.nameFieldText = "joined" + extension;
-    panel.prompt = "Save";
-    panel.directory = desktop;
-    host.runSavePanel(panel, [rows = std::move(rows), extension, &host, &control](std::optional<std::string> chosen) {
+    SaveDialogRequest dialog;
+    dialog.title = "Save Video";
+    dialog.nameFieldLabel = "Named:";
+    dialog.nameFieldText = "joined" + extension;
+    dialog.prompt = "Save";
+    dialog.directory = desktop;
+    host.runSaveDialog(dialog, [rows = std::move(rows), joinable, &host, &control,
+                                &pool](std::optional<std::string> chosen) {
         if (!chosen || chosen->empty())
             return;
-        if (extension == ".mp4" || extension == ".mp3")
-            startJoin(*chosen, rows(), control, host);
+        if (joinable)
+            startJoin(*chosen, rows(), control, host, pool);
         else
-            host.showAlert(mixedListAlert(), [](int) {});
+            host.showMessage(mixedListMessage(), [](MessageResponse) {});
     });
 }
 
-void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host)
+void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host,
+               QThreadPool& pool)
 {
-    control.isProcessCancelledByUser.store(false);
-    QThreadPool::globalInstance()->start(
-        [outputPath, rows = std::move(rows), &control, &host] { runJoinJob(outputPath, rows, control, host); });
+    control.clearCancel();
+    pool.start([outputPath, rows = std::move(rows), &control, &host] { runJoinJob(outputPath, rows, control, host); });
 }
 
 }  // namespace velmora

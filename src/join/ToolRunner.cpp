@@ -2,115 +2,36 @@
 
 #include <unistd.h>
 
-#include <QByteArrayView>
-#include <QRegularExpression>
-#include <QString>
+#include <memory>
+#include <string_view>
 
 #include "foundation/ChildProcess.h"
-#include "foundation/Diagnostics.h"
-#include "foundation/Json.h"
-#include "foundation/Numbers.h"
 #include "foundation/Resources.h"
+#include "join/Progress.h"
 
 namespace velmora {
 namespace {
 
-std::vector<std::string> allMatches(const QRegularExpression& expression, const QString& text)
+void keepTail(std::string& tail, std::string_view chunk)
 {
-    std::vector<std::string> matches;
-    QRegularExpressionMatchIterator it = expression.globalMatch(text);
-    while (it.hasNext())
-        matches.push_back(it.next().captured(0).toStdString());
-    return matches;
-}
-
-std::vector<std::string> splitDroppingEmpty(std::string_view text, char separator)
-{
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(separator, start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        if (end > start)
-            pieces.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return pieces;
-}
-
-std::optional<double> decimal(const std::string& piece)
-{
-    const std::optional<JSONNumber> number = parseDecimalNumber(piece);
-    if (!number)
-        return std::nullopt;
-    return number->toDouble();
+    tail.append(chunk);
+    if (tail.size() > kStderrTailBytes)
+        tail.erase(0, tail.size() - kStderrTailBytes);
 }
 
 }  // namespace
 
-std::vector<std::string> patternMatches(const std::string& pattern, const std::string& text)
-{
-    const QRegularExpression expression(QString::fromStdString(pattern));
-    if (!expression.isValid()) {
-        diagnostic("invalid regex: " + expression.errorString().toStdString());
-        return {};
-    }
-    return allMatches(expression, QString::fromStdString(text));
-}
-
-std::optional<double> timestampToSeconds(const std::string& text)
-{
-    const std::vector<std::string> dotPieces = splitDroppingEmpty(text, '.');
-    if (dotPieces.empty())
-        return std::nullopt;
-    const std::vector<std::string> clockPieces = splitDroppingEmpty(dotPieces.front(), ':');
-    if (clockPieces.size() < 2)
-        return std::nullopt;
-    const std::optional<double> cc = decimal(dotPieces.back());
-    const std::optional<double> hh = decimal(clockPieces.front());
-    const std::optional<double> mm = decimal(clockPieces[1]);
-    const std::optional<double> ss = decimal(clockPieces.back());
-    if (!cc || !hh || !mm || !ss)
-        return std::nullopt;
-    return ((*cc / 100.0 + *ss) + *mm * 60.0) + *hh * 3600.0;
-}
-
-std::optional<double> progressFromChunk(std::string_view chunk, size_t i, size_t n, const std::vector<double>& durations)
-{
-    const QByteArrayView bytes(chunk.data(), static_cast<qsizetype>(chunk.size()));
-    if (!bytes.isValidUtf8())
-        return std::nullopt;
-    if (chunk.find("time=") == std::string_view::npos)
-        return std::nullopt;
-    static const QRegularExpression timestamp(QString::fromLatin1(kTimestampPattern));
-    const std::vector<std::string> matches = allMatches(timestamp, QString::fromUtf8(bytes));
-    if (matches.empty() || i >= durations.size() || n == 0)
-        return std::nullopt;
-    const std::optional<double> t = timestampToSeconds(matches.front());
-    if (!t)
-        return std::nullopt;
-    return (static_cast<double>(i) / static_cast<double>(n)) * 100.0 +
-           ((*t / durations[i]) * 100.0) / static_cast<double>(n);
-}
-
-void handleToolErrorOutput(std::string_view chunk, size_t i, size_t n, const std::vector<double>& durations, JoinHost& host)
-{
-    const std::optional<double> percent = progressFromChunk(chunk, i, n, durations);
-    if (!percent)
-        return;
-    diagnostic("Percent : " + shortestDouble(*percent));
-    host.postToMain([&host, value = *percent] { host.updateJoinProgress(value); });
-}
-
-void runToolCommands(const JoinPlan& plan, const std::string& outputPath, JoinControl& control, JoinHost& host)
+RunReport runToolCommands(const JoinPlan& plan, const std::string& outputPath, JoinControl& control, JoinHost& host)
 {
     // The cancel flag is cleared when the join starts, not here: a Cancel
     // pressed while the plan was being built still counts.
+    RunReport report;
     const size_t n = plan.commands.size();
+    report.commands.resize(n);
     for (size_t i = 0; i < n; ++i) {
-        if (control.isProcessCancelledByUser.load())
+        if (control.isCancelled())
             continue;
+        CommandRun& run = report.commands[i];
         const std::optional<std::string> creator = resourcePath(kCreatorToolResource);
         auto process = std::make_shared<ChildProcess>(creator.value_or(std::string()), plan.commands[i]);
         process->setStandardError(ChildProcess::Output::pipe);
@@ -122,13 +43,19 @@ void runToolCommands(const JoinPlan& plan, const std::string& outputPath, JoinCo
             // for its result.
             beforeStart = [&outputPath] { ::unlink(outputPath.c_str()); };
         }
-        if (!control.startUnlessCancelled(process, beforeStart))
+        if (!control.startUnlessCancelled(process, &run.failure, beforeStart))
             continue;
+        run.started = true;
         process->readStandardError([&](const char* data, size_t size) {
-            handleToolErrorOutput(std::string_view(data, size), i, n, plan.durations, host);
+            const std::string_view chunk(data, size);
+            keepTail(run.stderrTail, chunk);
+            handleToolErrorOutput(chunk, i, n, plan.durations, host);
         });
-        process->waitForExit();
+        run.waitStatus = process->waitForExit();
+        control.release(process);
     }
+    report.cancelled = control.isCancelled();
+    return report;
 }
 
 }  // namespace velmora

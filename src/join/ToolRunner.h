@@ -1,10 +1,8 @@
 #pragma once
-// Runs a join plan with the encoder tool, one process at a time, turning the
-// tool's "time=" progress text into an overall percentage.
+// Runs a join plan with the encoder tool, one process at a time, in plan
+// order, turning the tool's progress text into an overall percentage.
 
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "join/JoinControl.h"
@@ -13,16 +11,22 @@
 
 namespace velmora {
 
-inline constexpr const char* kTimestampPattern = "([0-9][0-9]):([0-9][0-9]):([0-9][0-9]).([0-9][0-9])";
+// How one command of the plan went.
+struct CommandRun {
+    bool started = false;
+    int waitStatus = -1;      // as waitpid gives it; -1 when the command never ran
+    std::string failure;      // why it could not start
+    std::string stderrTail;   // the last bytes the tool wrote on its error stream
+};
 
-std::vector<std::string> patternMatches(const std::string& pattern, const std::string& text);
-// HH:MM:SS.cc to seconds; absent when a piece is not a number.
-std::optional<double> timestampToSeconds(const std::string& text);
-// The overall percentage a chunk of command i (of n) reports, if any.
-std::optional<double> progressFromChunk(std::string_view chunk, size_t i, size_t n, const std::vector<double>& durations);
-// One chunk of the error stream: writes "Percent : " and posts the value.
-void handleToolErrorOutput(std::string_view chunk, size_t i, size_t n, const std::vector<double>& durations, JoinHost& host);
+struct RunReport {
+    std::vector<CommandRun> commands;  // one per command of the plan, skipped ones included
+    bool cancelled = false;
+};
 
-void runToolCommands(const JoinPlan& plan, const std::string& outputPath, JoinControl& control, JoinHost& host);
+// How much of each command's error stream is kept for the report.
+inline constexpr size_t kStderrTailBytes = 8192;
+
+RunReport runToolCommands(const JoinPlan& plan, const std::string& outputPath, JoinControl& control, JoinHost& host);
 
 }  // namespace velmora

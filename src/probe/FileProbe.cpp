@@ -1,51 +1,42 @@
 #include "probe/FileProbe.h"
 
-#include <QString>
+#include <memory>
 
+#include "foundation/Cancellation.h"
 #include "foundation/ChildProcess.h"
 #include "foundation/Diagnostics.h"
+#include "foundation/Paths.h"
 #include "foundation/Resources.h"
+#include "probe/FormatMetadata.h"
 #include "probe/HumanValues.h"
+#include "probe/Tracks.h"
 
 namespace velmora {
 namespace {
 
-// Last component of a path, as a file URL names it ("/a/b/song.m4a" gives "song.m4a").
-std::string lastComponent(const std::string& path)
-{
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/')
-        trimmed.pop_back();
-    const size_t slash = trimmed.rfind('/');
-    if (slash == std::string::npos || trimmed.size() == 1)
-        return trimmed;
-    return trimmed.substr(slash + 1);
-}
-
-std::string lowerExtension(const std::string& path)
-{
-    const std::string name = lastComponent(path);
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0)
-        return {};
-    return QString::fromStdString(name.substr(dot + 1)).toLower().toStdString();
-}
-
 // Runs the probe tool on the file and collects its standard output. The
 // output is drained while the tool runs, so a large report never blocks it.
-std::string runProbeTool(const std::string& tool, const std::string& path)
+std::string runProbeTool(const std::string& tool, const std::string& path, Cancellation* cancellation)
 {
-    ChildProcess process(tool, {"-v", "quiet", "-print_format", "json", "-show_format", "-show_streams",
-                                "-show_chapters", "-show_error", path});
-    process.setStandardOutput(ChildProcess::Output::pipe);
-    process.setStandardError(ChildProcess::Output::discard);
+    auto process = std::make_shared<ChildProcess>(
+        tool, std::vector<std::string>{"-v", "quiet", "-print_format", "json", "-show_format", "-show_streams",
+                                       "-show_chapters", "-show_error", path});
+    process->setStandardOutput(ChildProcess::Output::pipe);
+    process->setStandardError(ChildProcess::Output::discard);
     std::string failure;
-    if (!process.start(&failure)) {
-        diagnostic(failure);
+    const bool started = cancellation ? cancellation->startUnlessCancelled(process, &failure) : process->start(&failure);
+    if (!started) {
+        if (!failure.empty())
+            diagnostic(failure);
         return {};
     }
-    std::string output = process.readAllStandardOutput();
-    process.waitForExit();
+    std::string output = process->readAllStandardOutput();
+    process->waitForExit();
+    if (cancellation) {
+        cancellation->release(process);
+        if (cancellation->isCancelled())
+            return {};  // cut short: whatever arrived is not the whole report
+    }
     return output;
 }
 
@@ -54,7 +45,7 @@ void fillFileValues(FileProbe& probe, const std::string& path, std::uint64_t siz
 {
     probe.fileSize = size;
     probe.fileSizeHuman = std::move(sizeText);
-    probe.fileName = lastComponent(path);
+    probe.fileName = lastPathComponent(path);
     // No media framework here to ask for protected content; the "drm" codec
     // tag scan below is the test.
     probe.isEncrypted = false;
@@ -102,7 +93,7 @@ void fillFromReport(FileProbe& probe, const std::string& path, std::string_view 
 
 }  // namespace
 
-FileProbe::FileProbe(const std::string& path)
+FileProbe::FileProbe(const std::string& path, Cancellation* cancellation)
 {
     const std::uint64_t size = fileSizeBytes(path);
     fillFileValues(*this, path, size, fileSizeText(path));
@@ -113,7 +104,7 @@ FileProbe::FileProbe(const std::string& path)
     const std::optional<std::string> tool = resourcePath(kProbeToolResource);
     if (!tool)
         return;
-    fillFromReport(*this, path, runProbeTool(*tool, path));
+    fillFromReport(*this, path, runProbeTool(*tool, path, cancellation));
 }
 
 FileProbe FileProbe::fromReport(const std::string& path, std::string_view reportBytes)

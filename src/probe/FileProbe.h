@@ -4,7 +4,6 @@
 // the record from its JSON report. It never fails; the flags tell what went wrong.
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +13,8 @@
 #include "probe/KeyValueEntry.h"
 
 namespace velmora {
+
+class Cancellation;
 
 // One stream's description.
 struct TrackInfo {
@@ -36,8 +37,9 @@ struct Metadata {
 class FileProbe {
 public:
     FileProbe() = default;
-    // Probes the file at an absolute path (runs the probe tool and waits for it).
-    explicit FileProbe(const std::string& path);
+    // Probes the file at an absolute path (runs the probe tool and waits for
+    // it). A cancel ends the running tool; the record then says nothing usable.
+    explicit FileProbe(const std::string& path, Cancellation* cancellation = nullptr);
     // Fills a record from report bytes as if the tool had printed them for this
     // path; the file itself is only read for its size. For tests, fuzzing and
     // benchmarks: no process runs.
@@ -65,22 +67,5 @@ public:
     std::optional<JSON> firstAudioTrackInfo;
     std::optional<Metadata> iTunesMetadata;
 };
-
-// The per-stream walk (fills tracksInfo, the counters and the first summaries).
-void readTracks(FileProbe& probe);
-// Container tags listing; also sets probe.iTunesMetadata.
-KeyValueList readFormatMetadata(FileProbe& probe, const JSON& report);
-// The file's chapters: title and time range, ordered by time text.
-KeyValueList readChapters(const FileProbe& probe);
-// One stream's sorted property listing (chapter tracks: chapters first).
-KeyValueList readStreamProperties(const FileProbe& probe, const JSON& stream);
-// The same with the file's chapters already read (the walk reads them once).
-KeyValueList readStreamProperties(const KeyValueList& chapters, const JSON& stream);
-
-// Media kind codes of the container's "media_type" tag and their names.
-const std::map<std::int64_t, std::string>& mediaTypeNames();
-// Expands an embedded movie property list (XML or binary) into labelled texts,
-// setting map[label] for each; prints one line and adds nothing when it does not parse.
-void expandMovieProperties(std::string_view bytes, std::map<std::string, std::string>& labels);
 
 }  // namespace velmora

@@ -197,11 +197,6 @@ constexpr std::array<IsoLocaleInfo, 184> kLanguages{{
 
 }  // namespace
 
-std::span<const IsoLocaleInfo> languageTable()
-{
-    return kLanguages;
-}
-
 IsoLocaleInfo languageInfo(const std::string& code)
 {
     const std::string lowered = QString::fromStdString(code).toLower().toStdString();

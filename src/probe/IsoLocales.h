@@ -1,5 +1,4 @@
 #pragma once
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,7 +17,5 @@ struct IsoLocaleInfo {
 // The row of the language table for a two- or three-letter code (any case);
 // a row of empty strings when nothing matches.
 IsoLocaleInfo languageInfo(const std::string& code);
-// The whole table, in its fixed order.
-std::span<const IsoLocaleInfo> languageTable();
 
 }  // namespace velmora

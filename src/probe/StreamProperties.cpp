@@ -1,16 +1,11 @@
+#include "probe/StreamProperties.h"
+
 #include <cmath>
 #include <map>
 
-#include "probe/FileProbe.h"
 #include "probe/HumanValues.h"
 
 namespace velmora {
-
-KeyValueList readStreamProperties(const FileProbe& probe, const JSON& stream)
-{
-    const bool isChapterTrack = stream["codec_name"] == JSON::fromString("bin_data");
-    return readStreamProperties(isChapterTrack ? readChapters(probe) : KeyValueList{}, stream);
-}
 
 KeyValueList readStreamProperties(const KeyValueList& chapters, const JSON& stream)
 {

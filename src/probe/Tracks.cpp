@@ -1,11 +1,14 @@
+#include "probe/Tracks.h"
+
 #include <array>
 #include <cmath>
 #include <string_view>
 
 #include "foundation/Numbers.h"
-#include "probe/FileProbe.h"
+#include "probe/FormatMetadata.h"
 #include "probe/HumanValues.h"
 #include "probe/IsoLocales.h"
+#include "probe/StreamProperties.h"
 
 namespace velmora {
 namespace {

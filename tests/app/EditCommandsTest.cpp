@@ -1,16 +1,12 @@
-#include "AppTestSupport.h"
-
+// Editing the list: Remove, Move Up, Move Down and row drags, by command
+// and by keyboard.
 #include <QMimeData>
+#include <QTest>
 
 #include "app/FileListView.h"
+#include "support/AppTestSupport.h"
 
 using namespace apptest;
-
-// Qt's own hook for delivering a key press to the shortcut map (what a real
-// key press goes through first).
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
 
 namespace {
 
@@ -21,11 +17,11 @@ struct EditCase { Names before; Rows selected; Op op; Names after; Rows selected
 
 class EditCommands : public AppTest {
 protected:
-    Rows selection() { return list().selectionIndexes(); }
+    Rows selection() { return list().selectedIndexes(); }
     void dragSelectedRows(QPoint at)
     {
-        std::unique_ptr<QMimeData> rows(delegate->ui.fileList->selectedRowsMimeData());
-        EXPECT_EQ(delegate->ui.fileList->takeDrop(rows.get(), at), Qt::MoveAction);
+        std::unique_ptr<QMimeData> rows(delegate->window->fileList()->selectedRowsMimeData());
+        EXPECT_EQ(delegate->window->fileList()->takeDrop(rows.get(), at), Qt::MoveAction);
     }
 };
 
@@ -55,16 +51,16 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
         const EditCase& c = cases[i];
         newDelegate();
         fill(c.before);
-        list().setSelectionIndexes(c.selected);
-        const QRect third = delegate->ui.fileList->visualRect(list().model()->index(2, 0));
+        list().selectIndexes(c.selected);
+        const QRect third = delegate->window->fileList()->visualRect(list().model()->index(2, 0));
         switch (c.op) {
         case Op::Up: delegate->moveUpBTNClicked(); break;
         case Op::Down: delegate->moveDownBTNClicked(); break;
         case Op::Remove: delegate->removeBTNClicked(); break;
-        case Op::RemoveRow1: list().removeObjectAtArrangedObjectIndex(1); break;
+        case Op::RemoveRow1: list().removeRow(1); break;
         case Op::DragBelowRow2: dragSelectedRows(third.center() + QPoint(0, third.height() / 4)); break;
         case Op::DragAboveRow2: dragSelectedRows(third.center() - QPoint(0, third.height() / 4)); break;
-        case Op::DragToTheEnd: dragSelectedRows({5, delegate->ui.fileList->viewport()->height() - 5}); break;
+        case Op::DragToTheEnd: dragSelectedRows({5, delegate->window->fileList()->viewport()->height() - 5}); break;
         }
         EXPECT_EQ(names(), c.after);
         EXPECT_EQ(selection(), c.selectedAfter);
@@ -73,22 +69,22 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
 
 TEST_F(EditCommands, KeyboardShortcuts)
 {
-    EXPECT_FALSE(delegate->ui.joinBTN->isEnabled());
+    EXPECT_FALSE(delegate->window->joinButton()->isEnabled());
     fill({"A", "B", "C"});
-    EXPECT_TRUE(delegate->ui.joinBTN->isEnabled());
-    EXPECT_EQ(delegate->ui.summary->text().toStdString(), "3 files, 00:00:03.000 in total");
+    EXPECT_TRUE(delegate->window->joinButton()->isEnabled());
+    EXPECT_EQ(delegate->window->summary()->text().toStdString(), "3 files, 00:00:03.000 in total");
     QApplication::setActiveWindow(delegate->window);
-    delegate->ui.fileList->setFocus();
+    delegate->window->fileList()->setFocus();
     ASSERT_TRUE(spinUntil([&] { return delegate->window->isActiveWindow(); }, 2000));
     const struct { int key; Qt::KeyboardModifiers mods; Names after; } keys[]{
         {Qt::Key_Up, Qt::ControlModifier, {"A", "C", "B"}}, {Qt::Key_Down, Qt::ControlModifier, {"A", "B", "C"}},
         {Qt::Key_Delete, Qt::NoModifier, {"A", "B"}},       {Qt::Key_Backspace, Qt::NoModifier, {"A"}}};
     for (const auto& k : keys) {
-        EXPECT_TRUE(qt_sendShortcutOverrideEvent(delegate->ui.fileList, 0, k.key, k.mods)) << k.key;
+        QTest::keyClick(delegate->window->fileList(), static_cast<Qt::Key>(k.key), k.mods);
         EXPECT_EQ(names(), k.after) << k.key;
     }
     // Ctrl+O opens the dialog of Add.
-    EXPECT_TRUE(qt_sendShortcutOverrideEvent(delegate->ui.fileList, 0, Qt::Key_O, Qt::ControlModifier));
+    QTest::keyClick(delegate->window->fileList(), Qt::Key_O, Qt::ControlModifier);
     QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 2000);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);

@@ -1,7 +1,7 @@
 // Adding, joining and stopping through the window with the real tools. The
 // pre-flight itself (proposed names, cancel, mixed and empty lists) is covered
 // through the recording host in the join tests.
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,10 +48,10 @@ TEST_F(EndToEnd, IntakeAddsUsableFilesInOrderThenJoins)
 
     Names appeared;
     QObject::connect(list().model(), &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int) {
-        appeared.push_back(list().arrangedObjects()[first].fileName);
+        appeared.push_back(list().rows()[first].fileName);
     });
     QString sheetWhileAdding;  // the indeterminate form, without Cancel
-    QObject::connect(&list(), &velmora::app::ArrayController::contentChanged, [&] {
+    QObject::connect(&list(), &velmora::app::FileListController::contentChanged, [&] {
         if (delegate->progressWindow->isVisible() && !delegate->progressBarCancelBTN->isVisible())
             sheetWhileAdding = delegate->progressTitle->text();
     });
@@ -59,7 +59,7 @@ TEST_F(EndToEnd, IntakeAddsUsableFilesInOrderThenJoins)
     EXPECT_EQ(appeared, (Names{"sine-1.wav", "sine-1.flac", "sine-1.m4a"}));
     EXPECT_EQ(names(), appeared);
     EXPECT_EQ(sheetWhileAdding, QStringLiteral("Analyzing Files..."));
-    EXPECT_EQ(list().selectionIndex(), 2);  // the last row added
+    EXPECT_EQ(list().firstSelectedIndex(), 2);  // the last row added
 
     const std::string out = testsupport::freshDir("e2e-out") + "/joined together.mp3";
     ASSERT_NO_FATAL_FAILURE(confirmSave(out));
@@ -71,9 +71,9 @@ TEST_F(EndToEnd, IntakeAddsUsableFilesInOrderThenJoins)
     EXPECT_EQ(buttonTexts(box), (QStringList{"Launch in QuickTime Player", "Show in Finder", "OK"}));
     EXPECT_NEAR(testsupport::mediaDuration(out), 3.0, 0.2);
     EXPECT_EQ(testsupport::runCommand("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).err, "");
-    const int reviews = delegate->reviewRequestCount();
+    const int reviews = delegate->ratingPromptCount();
     press(box, QStringLiteral("OK"));  // launchCount is absent: the rating check asks
-    EXPECT_EQ(delegate->reviewRequestCount(), reviews + 1);
+    EXPECT_EQ(delegate->ratingPromptCount(), reviews + 1);
 }
 
 TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
@@ -97,7 +97,7 @@ TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
         spinUntil([] { return false; }, 300);
         EXPECT_TRUE(quit || !delegate->progressWindow->isVisible());
         EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);
-        EXPECT_TRUE(delegate->control.currentProcess() && delegate->control.currentProcess()->hasExited());
+        EXPECT_NE(testsupport::runCommand("pgrep", {"-f", testsupport::scratchDir()}).exitCode, 0);
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
     }
 }

@@ -1,5 +1,5 @@
-#include "AppTestSupport.h"
-
+// The application shell: launch bookkeeping, drops, the progress sheet, help
+// and the rating check, desktop entries.
 #include <cmath>
 
 #include <QDropEvent>
@@ -9,15 +9,12 @@
 #include "app/DragAndDropView.h"
 #include "app/FileListView.h"
 #include "app/LaunchBookkeeping.h"
-#include "app/NotificationCenter.h"
+#include "support/AppTestSupport.h"
 #include "join/Completion.h"
 
 using namespace apptest;
-using velmora::app::NotificationCenter;
 
 namespace {
-
-const QString kDropNotification = QStringLiteral("FilesAddedByDragAndDrop");
 
 class Shell : public AppTest {};
 
@@ -27,7 +24,7 @@ TEST_F(Shell, LaunchBookkeepingAcrossVersions)
     delegate->applicationDidFinishLaunching();  // the application's own version, "1.0"
     const struct { std::optional<QString> version; bool firstTime; qint64 count; } launches[]{
         {"1.0", false, 2}, {"1.0", false, 3}, {"1.1", true, 1}, {std::nullopt, true, 1}, {std::nullopt, false, 2}};
-    auto defaults = velmora::userDefaults();
+    auto defaults = velmora::settings();
     Names expectedLines{"First Time"};
     for (const auto& l : launches) {
         SCOPED_TRACE(l.version.value_or("-").toStdString());
@@ -52,11 +49,11 @@ TEST_F(Shell, DropsPostLocalFilesInOrderAndSkipFolders)
     testsupport::writeFile(dir + "/a.wav", "x");
     QDir().mkpath(QString::fromStdString(dir + "/folder"));
     std::vector<QList<QUrl>> received;
-    QObject observer;
-    NotificationCenter::defaultCenter().addObserver(&observer, kDropNotification, [&](const auto& n) {
-        received.push_back(n.userInfo.value(QStringLiteral("key")).template value<QList<QUrl>>());
-    });
     DropArea view;
+    QObject::connect(&view, &velmora::app::DragAndDropView::filesAddedByDragAndDrop,
+                     [&](const QList<QUrl>& urls) { received.push_back(urls); });
+    QObject::connect(delegate->window, &velmora::app::MainWindow::filesDropped,
+                     [&](const QList<QUrl>& urls) { received.push_back(urls); });
     auto drop = [&](const QList<QUrl>& urls) {
         QMimeData mime;
         mime.setUrls(urls);
@@ -83,7 +80,7 @@ TEST_F(Shell, DropsPostLocalFilesInOrderAndSkipFolders)
     // Files dropped on the list itself go the same way.
     QMimeData files;
     files.setUrls({fileUrl(dir + "/a.wav")});
-    EXPECT_EQ(delegate->ui.fileList->takeDrop(&files, {5, 5}), Qt::CopyAction);
+    EXPECT_EQ(delegate->window->fileList()->takeDrop(&files, {5, 5}), Qt::CopyAction);
     EXPECT_EQ(received.size(), 4u);
 }
 
@@ -106,19 +103,19 @@ TEST_F(Shell, ProgressSheetFormsAndHide)
         EXPECT_FALSE(d.progressWindow->isVisible());
     }
 
-    // Values are clamped and NaN ignored; positive infinity turns the bar
-    // indeterminate for the rest of that join only.
+    // Values are clamped and NaN ignored; once indeterminate, the bar stays
+    // so for the rest of that join only.
     d.showProgressSheet("Joining Audio...", false);
     const int max = d.progressBar->maximum();
-    d.updateJoinProgress(31.25);
+    d.setProgressPercent(31.25);
     EXPECT_EQ(d.progressBar->value(), std::lround(max * 0.3125));
-    d.updateJoinProgress(150.0);
-    d.updateJoinProgress(NAN);
+    d.setProgressPercent(150.0);
+    d.setProgressPercent(NAN);
     EXPECT_EQ(d.progressBar->value(), max);
-    d.updateJoinProgress(-INFINITY);
+    d.setProgressPercent(-INFINITY);
     EXPECT_EQ(d.progressBar->value(), 0);
-    d.updateJoinProgress(INFINITY);
-    d.updateJoinProgress(60.0);
+    d.setProgressIndeterminate();
+    d.setProgressPercent(60.0);
     EXPECT_EQ(d.progressBar->maximum(), 0);
     d.hideProgressSheet();
     d.showProgressSheet("Joining Audio...", false);
@@ -127,13 +124,13 @@ TEST_F(Shell, ProgressSheetFormsAndHide)
 
 TEST_F(Shell, HelpResponsesAndTheRatingCheck)
 {
-    const struct { std::optional<qint64> launchCount; const char* button; int reviewRequests; } cases[]{
+    const struct { std::optional<qint64> launchCount; const char* button; int ratingPrompts; } cases[]{
         {10, "OK", 1},           {10, "Rate App", 2}, {11, "OK", 0}, {11, "Rate App", 1},
         {std::nullopt, "OK", 1}, {-20, "OK", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button + (" " + std::to_string(c.launchCount.value_or(-1))));
-        auto defaults = velmora::userDefaults();
+        auto defaults = velmora::settings();
         c.launchCount ? defaults->setValue("launchCount", *c.launchCount) : defaults->remove("launchCount");
         defaults->sync();
         newDelegate();
@@ -145,7 +142,7 @@ TEST_F(Shell, HelpResponsesAndTheRatingCheck)
         EXPECT_EQ(buttonTexts(box), (QStringList{"Rate App", "Check out my other Apps", "OK"}));
         press(box, QString::fromUtf8(c.button));
         spinUntil([&] { return visibleChild<QMessageBox>(delegate->window) == nullptr; }, 5000);
-        EXPECT_EQ(delegate->reviewRequestCount(), c.reviewRequests);
+        EXPECT_EQ(delegate->ratingPromptCount(), c.ratingPrompts);
     }
 }
 

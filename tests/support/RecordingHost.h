@@ -1,22 +1,23 @@
 #pragma once
-// A JoinHost for tests: records every call in order, answers the save dialog
-// and alerts from a script, and queues main-thread tasks until the test thread
-// runs them with drain() or one of the waitFor... helpers.
+// A window host for tests: records every call in order, answers the save
+// dialog and messages from a script, and queues main-thread tasks until the
+// test thread runs them with drain() or one of the waitFor... helpers.
 
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "join/JoinHost.h"
+#include "join/WindowHost.h"
 
 namespace testsupport {
 
-class RecordingHost : public velmora::JoinHost {
+class RecordingHost : public velmora::WindowHost {
 public:
     struct SheetEvent {
         bool shown = false;  // false: hidden
@@ -30,20 +31,21 @@ public:
     };
 
     // --- scripted answers -------------------------------------------------
-    // Each save panel takes the next answer; when none is left it is cancelled.
-    std::deque<std::optional<std::string>> savePanelAnswers;
-    // Each alert takes the next response; when none is left it answers the first button.
-    std::deque<int> alertResponses;
+    // Each save dialog takes the next answer; when none is left it is cancelled.
+    std::deque<std::optional<std::string>> saveDialogAnswers;
+    // Each message takes the next response; when none is left it answers the first button.
+    std::deque<velmora::MessageResponse> messageResponses;
     std::optional<std::string> desktop;  // what desktopDirectory() returns
 
     // --- records (read on the test thread, after draining) -----------------
     std::vector<std::string> calls;  // one entry per call, in order: "showProgressSheet", ...
     std::vector<SheetEvent> sheets;
-    std::vector<double> progress;
-    std::vector<velmora::SavePanelSpec> savePanels;
-    std::vector<velmora::AlertSpec> alerts;
+    std::vector<double> progress;  // percentages; an indeterminate bar is recorded as infinity
+    std::vector<velmora::SaveDialogRequest> saveDialogs;
+    std::vector<velmora::MessageRequest> messages;
+    std::vector<velmora::JoinOutcome> outcomes;
     std::vector<DesktopAction> desktopActions;
-    int reviewRequests = 0;
+    int ratingPrompts = 0;
 
     // --- main-thread queue -------------------------------------------------
     void postToMain(std::function<void()> task) override
@@ -104,9 +106,13 @@ public:
     {
         return waitFor([&] { return hiddenCount() >= count; }, timeout);
     }
-    bool waitForAlert(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
+    bool waitForMessage(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
     {
-        return waitFor([&] { return alerts.size() >= count; }, timeout);
+        return waitFor([&] { return messages.size() >= count; }, timeout);
+    }
+    bool waitForOutcome(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
+    {
+        return waitFor([&] { return outcomes.size() >= count; }, timeout);
     }
     // Drains for a while without waiting on anything in particular (to check
     // that nothing more arrives).
@@ -134,32 +140,43 @@ public:
         calls.push_back("hideProgressSheet");
         sheets.push_back({false, {}, false});
     }
-    void updateJoinProgress(double percent) override
+    void setProgressPercent(double percent) override
     {
-        calls.push_back("updateJoinProgress");
+        calls.push_back("setProgressPercent");
         progress.push_back(percent);
     }
-    void runSavePanel(const velmora::SavePanelSpec& spec,
-                      std::function<void(std::optional<std::string>)> completion) override
+    void setProgressIndeterminate() override
     {
-        calls.push_back("runSavePanel");
-        savePanels.push_back(spec);
+        calls.push_back("setProgressIndeterminate");
+        progress.push_back(std::numeric_limits<double>::infinity());
+    }
+    void joinFinished(const velmora::JoinOutcome& outcome) override
+    {
+        calls.push_back("joinFinished");
+        outcomes.push_back(outcome);
+    }
+    void runSaveDialog(const velmora::SaveDialogRequest& request,
+                       std::function<void(std::optional<std::string>)> completion) override
+    {
+        calls.push_back("runSaveDialog");
+        saveDialogs.push_back(request);
         std::optional<std::string> answer;
-        if (!savePanelAnswers.empty()) {
-            answer = savePanelAnswers.front();
-            savePanelAnswers.pop_front();
+        if (!saveDialogAnswers.empty()) {
+            answer = saveDialogAnswers.front();
+            saveDialogAnswers.pop_front();
         }
         if (completion)
             completion(answer);
     }
-    void showAlert(const velmora::AlertSpec& spec, std::function<void(int)> completion) override
+    void showMessage(const velmora::MessageRequest& request,
+                     std::function<void(velmora::MessageResponse)> completion) override
     {
-        calls.push_back("showAlert");
-        alerts.push_back(spec);
-        int response = velmora::kAlertFirstButtonReturn;
-        if (!alertResponses.empty()) {
-            response = alertResponses.front();
-            alertResponses.pop_front();
+        calls.push_back("showMessage");
+        messages.push_back(request);
+        velmora::MessageResponse response = velmora::MessageResponse::firstButton;
+        if (!messageResponses.empty()) {
+            response = messageResponses.front();
+            messageResponses.pop_front();
         }
         if (completion)
             completion(response);
@@ -179,10 +196,10 @@ public:
         calls.push_back("openWebAddress");
         desktopActions.push_back({"web", address, {}});
     }
-    void requestReview() override
+    void showRatingPrompt() override
     {
-        calls.push_back("requestReview");
-        ++reviewRequests;
+        calls.push_back("showRatingPrompt");
+        ++ratingPrompts;
     }
     std::optional<std::string> desktopDirectory() override
     {

@@ -1,0 +1,35 @@
+#pragma once
+// The rows of the file list as a table for the view: name, duration, codecs,
+// media type and size.
+
+#include <vector>
+
+#include <QAbstractTableModel>
+
+#include "join/FileRow.h"
+
+namespace velmora::app {
+
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { nameColumn, durationColumn, codecColumn, mediaTypeColumn, sizeColumn, columnCount_ };
+
+    explicit FileListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override;
+
+    const std::vector<FileRow>& rows() const { return rows_; }
+    void insertRow(int index, FileRow row);
+    void removeRowAt(int index);
+
+private:
+    std::vector<FileRow> rows_;
+};
+
+}  // namespace velmora::app

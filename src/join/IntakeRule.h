@@ -1,0 +1,40 @@
+#pragma once
+// The intake rule: which probed files enter the list, and the row each one
+// becomes. Shared by the window and the command-line tool.
+
+#include <optional>
+#include <string>
+
+#include "join/FileRow.h"
+#include "probe/FileProbe.h"
+
+namespace velmora {
+
+class Cancellation;
+
+enum class IntakeVerdict {
+    accepted,
+    skippedExtension,   // vob, m4p
+    unreadable,         // empty, unreadable or damaged (the probe reported errors)
+    notMedia,           // the probe found no usable media
+    protectedContent,   // encrypted
+    noAudioOrVideo,
+    cancelled,          // the intake was cancelled before this file was done
+};
+
+struct IntakeResult {
+    IntakeVerdict verdict = IntakeVerdict::notMedia;
+    std::optional<FileRow> row;
+};
+
+// Why a file was skipped, as a short phrase ("not media", ...).
+std::string intakeVerdictText(IntakeVerdict verdict);
+// Files never probed: their extension marks them as unusable.
+bool isSkippedExtension(const std::string& path);
+// The rule given a probe of the file (no process runs). Writes the accepted
+// file's media type as a diagnostic line.
+IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe);
+// Skips by extension or probes the file, then applies the rule.
+IntakeResult analyzeFile(const std::string& path, Cancellation* cancellation = nullptr);
+
+}  // namespace velmora

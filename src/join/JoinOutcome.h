@@ -1,0 +1,18 @@
+#pragma once
+// How a join ended, as one value: the window turns it into its alerts, the
+// command-line tool into its exit status.
+
+#include <string>
+
+namespace velmora {
+
+enum class JoinStatus { succeeded, failed, cancelled };
+
+struct JoinOutcome {
+    JoinStatus status = JoinStatus::failed;
+    std::string outputPath;
+    std::string reason;      // why it failed; empty otherwise
+    std::string stderrTail;  // the last lines the failing tool wrote, if any
+};
+
+}  // namespace velmora

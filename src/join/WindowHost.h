@@ -1,0 +1,50 @@
+#pragma once
+// What the window's side of the engine needs beyond a running join: the save
+// dialog, messages with buttons, and desktop actions. The window implements
+// it with widgets; tests implement it with a recorder.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "join/JoinHost.h"
+
+namespace velmora {
+
+enum class MessageStyle { warning, informational, critical };
+
+// The button that closed a message, in the order the buttons were given.
+enum class MessageResponse { firstButton, secondButton, thirdButton };
+
+struct MessageRequest {
+    std::string messageText;
+    std::string informativeText;
+    std::vector<std::string> buttons;  // none: the single default "OK" button
+    MessageStyle style = MessageStyle::warning;
+};
+
+struct SaveDialogRequest {
+    std::string title;
+    std::string nameFieldLabel;
+    std::string nameFieldText;
+    std::string prompt;
+    std::optional<std::string> directory;  // none: the dialog's own default
+};
+
+class WindowHost : public JoinHost {
+public:
+    // Main thread only.
+    // The completion gets the confirmed path, or nothing when the user cancelled.
+    virtual void runSaveDialog(const SaveDialogRequest& request,
+                               std::function<void(std::optional<std::string>)> completion) = 0;
+    virtual void showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion) = 0;
+    virtual void openFileWithApplication(const std::string& path, const std::string& application) = 0;
+    virtual void revealInFileManager(const std::string& path) = 0;
+    virtual void openWebAddress(const std::string& address) = 0;
+    // The store's rating prompt; there is no store here, so it shows nothing.
+    virtual void showRatingPrompt() = 0;
+    virtual std::optional<std::string> desktopDirectory() = 0;
+};
+
+}  // namespace velmora
