@@ -5,10 +5,12 @@
 
 # PNG renderings of src/app/velmora.svg, kept in the repository
 # (scripts/render-icons.sh makes them again).
-foreach(size 16 32 48 64 128 256)
-  install(FILES ${PROJECT_SOURCE_DIR}/src/app/icons/hicolor/${size}x${size}/apps/velmora.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-endforeach()
+if(VELMORA_BUILD_APP)
+  foreach(size 16 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/src/app/icons/hicolor/${size}x${size}/apps/velmora.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+endif()
 
 # Manual pages are installed compressed, as Debian does; gzip is part of
 # every Debian system. -n keeps the name and time out, so the result only

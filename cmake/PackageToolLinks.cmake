@@ -2,7 +2,6 @@
 # tool links in the resources folder point at Debian's /usr/bin/ffprobe and
 # /usr/bin/ffmpeg, which the package's ffmpeg dependency installs.
 set(_resources "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}/${CPACK_VELMORA_RESOURCES_DIR}")
-message(STATUS "resources: ${_resources}")
 foreach(_link sniffer:/usr/bin/ffprobe creator:/usr/bin/ffmpeg)
   string(REPLACE ":" ";" _link "${_link}")
   list(GET _link 0 _name)

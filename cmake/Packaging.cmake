@@ -1,10 +1,9 @@
 # The Debian package: `cpack -G DEB` in the build folder makes
 # velmora_<version>_<arch>.deb holding what `cmake --install` installs under /usr.
+include(${CMAKE_CURRENT_LIST_DIR}/DesktopIntegration.cmake)
 if(NOT VELMORA_BUILD_APP)
   return()
 endif()
-
-include(${CMAKE_CURRENT_LIST_DIR}/DesktopIntegration.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
