@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick fonts-dejavu-core jq
   clang libclang-rt-dev
+  dpkg-dev desktop-file-utils man-db bash-completion
 )
 
 missing=()
