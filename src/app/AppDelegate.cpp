@@ -203,9 +203,9 @@ void AppDelegate::hideProgressSheet()
     progressWindow->end();
 }
 
-void AppDelegate::setProgressPercent(double percent)
+void AppDelegate::setProgress(const JoinProgress& progress)
 {
-    progressWindow->setPercent(percent);
+    progressWindow->setPercent(progress.percent);
 }
 
 void AppDelegate::setProgressIndeterminate()

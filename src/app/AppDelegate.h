@@ -64,7 +64,7 @@ public:
     void postToMain(std::function<void()> task) override;
     void showProgressSheet(const std::string& title, bool indeterminate) override;
     void hideProgressSheet() override;
-    void setProgressPercent(double percent) override;
+    void setProgress(const JoinProgress& progress) override;
     void setProgressIndeterminate() override;
     void joinFinished(const JoinOutcome& outcome) override;
     // WindowHost

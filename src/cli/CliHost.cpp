@@ -68,9 +68,9 @@ void CliHost::hideProgressSheet()
     clearProgressLine();
 }
 
-void CliHost::setProgressPercent(double percent)
+void CliHost::setProgress(const JoinProgress& progress)
 {
-    drawProgressLine(percent);
+    drawProgressLine(progress.percent);
 }
 
 void CliHost::setProgressIndeterminate()

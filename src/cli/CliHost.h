@@ -26,7 +26,7 @@ public:
 
     void showProgressSheet(const std::string& title, bool indeterminate) override;
     void hideProgressSheet() override;
-    void setProgressPercent(double percent) override;
+    void setProgress(const JoinProgress& progress) override;
     void setProgressIndeterminate() override;
     // Keeps the outcome and ends runUntilQuit().
     void joinFinished(const JoinOutcome& outcome) override;

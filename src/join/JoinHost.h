@@ -4,12 +4,20 @@
 // with widgets, the command-line tool with a progress line, tests with a
 // recorder.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
 #include "join/JoinOutcome.h"
 
 namespace velmora {
+
+// Where a running join stands.
+struct JoinProgress {
+    double percent = 0.0;   // of the whole join; not clamped
+    size_t file = 0;        // the file being worked on, from 1; 0 once all are and the output is being written
+    size_t fileCount = 0;
+};
 
 class JoinHost {
 public:
@@ -21,8 +29,8 @@ public:
     // Main thread only, from here on.
     virtual void showProgressSheet(const std::string& title, bool indeterminate) = 0;
     virtual void hideProgressSheet() = 0;
-    // A determinate share of the work done, in percent (not clamped).
-    virtual void setProgressPercent(double percent) = 0;
+    // A determinate share of the work done.
+    virtual void setProgress(const JoinProgress& progress) = 0;
     // No share can be told any more: the bar only shows that work goes on.
     virtual void setProgressIndeterminate() = 0;
     // The end of a join, after the sheet has been hidden.

@@ -91,7 +91,9 @@ void handleToolErrorOutput(std::string_view chunk, size_t i, size_t n, const std
     if (std::isinf(*percent) && *percent > 0)
         host.postToMain([&host] { host.setProgressIndeterminate(); });
     else
-        host.postToMain([&host, value = *percent] { host.setProgressPercent(value); });
+        host.postToMain([&host, progress = JoinProgress{*percent, i + 1 < n ? i + 1 : 0, n - 1}] {
+            host.setProgress(progress);
+        });
 }
 
 }  // namespace velmora

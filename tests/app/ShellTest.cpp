@@ -107,15 +107,15 @@ TEST_F(Shell, ProgressSheetFormsAndHide)
     // so for the rest of that join only.
     d.showProgressSheet("Joining Audio...", false);
     const int max = d.progressBar->maximum();
-    d.setProgressPercent(31.25);
+    d.setProgress({31.25, 1, 2});
     EXPECT_EQ(d.progressBar->value(), std::lround(max * 0.3125));
-    d.setProgressPercent(150.0);
-    d.setProgressPercent(NAN);
+    d.setProgress({150.0, 1, 2});
+    d.setProgress({NAN, 1, 2});
     EXPECT_EQ(d.progressBar->value(), max);
-    d.setProgressPercent(-INFINITY);
+    d.setProgress({-INFINITY, 1, 2});
     EXPECT_EQ(d.progressBar->value(), 0);
     d.setProgressIndeterminate();
-    d.setProgressPercent(60.0);
+    d.setProgress({60.0, 1, 2});
     EXPECT_EQ(d.progressBar->maximum(), 0);
     d.hideProgressSheet();
     d.showProgressSheet("Joining Audio...", false);

@@ -41,6 +41,7 @@ public:
     std::vector<std::string> calls;  // one entry per call, in order: "showProgressSheet", ...
     std::vector<SheetEvent> sheets;
     std::vector<double> progress;  // percentages; an indeterminate bar is recorded as infinity
+    std::vector<size_t> progressFiles;  // the file each percentage was for (0: writing the output)
     std::vector<velmora::SaveDialogRequest> saveDialogs;
     std::vector<velmora::MessageRequest> messages;
     std::vector<velmora::JoinOutcome> outcomes;
@@ -140,10 +141,11 @@ public:
         calls.push_back("hideProgressSheet");
         sheets.push_back({false, {}, false});
     }
-    void setProgressPercent(double percent) override
+    void setProgress(const velmora::JoinProgress& update) override
     {
-        calls.push_back("setProgressPercent");
-        progress.push_back(percent);
+        calls.push_back("setProgress");
+        progress.push_back(update.percent);
+        progressFiles.push_back(update.file);
     }
     void setProgressIndeterminate() override
     {
