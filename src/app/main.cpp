@@ -5,9 +5,13 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "foundation/Diagnostics.h"
+#include "foundation/StandardStreams.h"
 
 int main(int argc, char* argv[])
 {
+    // Before anything opens a file: a closed standard stream would hand its
+    // number to that file.
+    velmora::reopenClosedStandardStreams();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));

@@ -9,9 +9,13 @@
 #include "BuildConfig.h"
 #include "cli/Commands.h"
 #include "foundation/Diagnostics.h"
+#include "foundation/StandardStreams.h"
 
 int main(int argc, char** argv)
 {
+    // Before anything opens a file: a closed standard stream would hand its
+    // number to that file.
+    velmora::reopenClosedStandardStreams();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));

@@ -1,8 +1,9 @@
 #include "foundation/Paths.h"
 
-#include <QDir>
+#include <QByteArray>
 #include <QFile>
-#include <QUrl>
+
+#include "foundation/FileSystem.h"
 
 namespace velmora {
 
@@ -67,12 +68,13 @@ std::string absolutePath(const std::string& path)
 {
     if (!path.empty() && path.front() == '/')
         return path;
-    return fromQString(QDir::currentPath()) + "/" + path;
+    return currentDirectory() + "/" + path;
 }
 
 std::string fileUrlText(const std::string& path)
 {
-    return QUrl::fromLocalFile(toQString(path)).toString(QUrl::FullyEncoded).toStdString();
+    // Percent-encoded byte by byte, so a name that is not UTF-8 keeps its bytes.
+    return "file://" + QByteArray::fromStdString(path).toPercentEncoding("/!$&'()*+,;=:@").toStdString();
 }
 
 }  // namespace velmora

@@ -10,15 +10,23 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "foundation/FileSystem.h"
 
 namespace testsupport {
 
 std::string scratchDir()
 {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/velmora-test-XXXXXX"));
-    return dir.path().toStdString();
+    // Removed with POSIX calls: tests make names that are not UTF-8, which
+    // Qt's own clean-up would look for under another name.
+    struct Scratch {
+        std::string path = QDir::tempPath().toStdString() + "/velmora-test-XXXXXX";
+        Scratch() { ::mkdtemp(path.data()); }
+        ~Scratch() { velmora::removeRecursively(path); }
+    };
+    static Scratch scratch;
+    return scratch.path;
 }
 
 std::string freshDir(const std::string& name)
