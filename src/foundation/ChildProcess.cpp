@@ -63,6 +63,8 @@ ChildProcess::~ChildProcess()
         terminate();
         waitForExit();
     }
+    if (watcher_.joinable())
+        watcher_.join();  // it ends once the process is reaped
 }
 
 bool ChildProcess::start(std::string* failure)
@@ -95,7 +97,8 @@ bool ChildProcess::start(std::string* failure)
         return fail(errno);
     if (pid == 0) {
         ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // SIGKILL: a tool that ignores SIGTERM must not outlive us either.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
             ::_exit(127);
         sigset_t none;
@@ -150,6 +153,11 @@ bool ChildProcess::start(std::string* failure)
     }
     stdoutFd_ = outPipe[0];
     stderrFd_ = errPipe[0];
+    if (timeLimit_) {
+        std::lock_guard lock(reapMutex_);
+        deadline_ = std::chrono::steady_clock::now() + *timeLimit_;
+        startWatcherLocked();
+    }
     return true;
 }
 
@@ -205,6 +213,7 @@ int ChildProcess::waitForExit()
         }
         status_ = status;
         reaped_.store(true);
+        watchCondition_.notify_all();
     }
     return status_;
 }
@@ -212,8 +221,63 @@ int ChildProcess::waitForExit()
 void ChildProcess::terminate()
 {
     std::lock_guard lock(reapMutex_);
-    if (pid_ > 0 && !reaped_.load())
-        ::kill(pid_, SIGTERM);
+    terminateLocked();
+}
+
+void ChildProcess::signalGroup(int signal)
+{
+    if (pid_ <= 0 || reaped_.load())
+        return;
+    // The group reaches what the tool started itself (a shell's children);
+    // the pid alone, should the group be gone.
+    if (::kill(-pid_, signal) != 0)
+        ::kill(pid_, signal);
+}
+
+void ChildProcess::terminateLocked()
+{
+    if (pid_ <= 0 || reaped_.load())
+        return;
+    signalGroup(SIGTERM);
+    if (!terminating_) {
+        terminating_ = true;
+        killAt_ = std::chrono::steady_clock::now() + kKillDelay;
+        startWatcherLocked();
+        watchCondition_.notify_all();
+    }
+}
+
+void ChildProcess::startWatcherLocked()
+{
+    if (!watcher_.joinable())
+        watcher_ = std::thread([this] { watch(); });
+}
+
+void ChildProcess::watch()
+{
+    std::unique_lock lock(reapMutex_);
+    while (!reaped_.load()) {
+        std::optional<std::chrono::steady_clock::time_point> next = deadline_;
+        if (killAt_ && (!next || *killAt_ < *next))
+            next = killAt_;
+        if (!next) {
+            watchCondition_.wait(lock);
+            continue;
+        }
+        watchCondition_.wait_until(lock, *next);
+        if (reaped_.load())
+            break;
+        const auto now = std::chrono::steady_clock::now();
+        if (killAt_ && now >= *killAt_) {
+            signalGroup(SIGKILL);
+            killAt_.reset();
+        }
+        if (deadline_ && now >= *deadline_) {
+            deadline_.reset();
+            timedOut_.store(true);
+            terminateLocked();
+        }
+    }
 }
 
 }  // namespace velmora

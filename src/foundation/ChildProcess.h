@@ -4,19 +4,27 @@
 // to stop), standard input from /dev/null, and dies with the thread that
 // started it, so no tool outlives the program.
 //
-// terminate() may be called from any thread at any time: the process is
-// signalled only while it has not been reaped, so its pid can never have been
-// handed to another process.
+// terminate() may be called from any thread at any time: the process group
+// is signalled only while its leader has not been reaped, so its pid can
+// never have been handed to another process. A tool that is still there
+// kKillDelay after being asked to stop is killed (SIGKILL).
 
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velmora {
+
+// How long a tool may take to stop after SIGTERM before it gets SIGKILL.
+inline constexpr std::chrono::seconds kKillDelay{3};
 
 class ChildProcess {
 public:
@@ -29,6 +37,10 @@ public:
 
     void setStandardOutput(Output mode) { stdoutMode_ = mode; }
     void setStandardError(Output mode) { stderrMode_ = mode; }
+    // A process still running this long after its start is terminated, and
+    // timedOut() tells so afterwards. Set before start().
+    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+    bool timedOut() const { return timedOut_.load(); }
 
     // Starts the process. On failure returns false with a description of the error.
     bool start(std::string* failure = nullptr);
@@ -46,11 +58,18 @@ public:
     int waitForExit();
     bool hasExited() const { return reaped_.load(); }
 
-    // Asks the process to stop (SIGTERM). Harmless after it has ended.
+    // Asks the process and anything it started to stop (SIGTERM to its
+    // group), then kills them after kKillDelay. Harmless after it has ended.
     void terminate();
 
 private:
     static void readFd(int& fd, const std::function<void(const char*, size_t)>& onChunk);
+    // Caller holds reapMutex_.
+    void signalGroup(int signal);
+    void terminateLocked();
+    void startWatcherLocked();
+    // The watcher thread: ends the time limit and escalates to SIGKILL.
+    void watch();
 
     std::string program_;
     std::vector<std::string> arguments_;
@@ -62,6 +81,14 @@ private:
     int status_ = -1;
     std::mutex reapMutex_;
     std::atomic<bool> reaped_{false};
+    std::optional<std::chrono::milliseconds> timeLimit_;
+    std::atomic<bool> timedOut_{false};
+    // Guarded by reapMutex_: when the time limit ends, and when to kill.
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    std::optional<std::chrono::steady_clock::time_point> killAt_;
+    bool terminating_ = false;
+    std::condition_variable watchCondition_;
+    std::thread watcher_;
 };
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 // The child-process layer: start failures, output, terminate, reaping, and
-// standard streams that the program itself was started without.
+// standard streams that the program itself was started without, tools that
+// will not stop, and time limits.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/ChildProcess.h"
+#include "foundation/StandardStreams.h"
 #include "support/TestSupport.h"
 
 using namespace velmora;
@@ -148,4 +150,64 @@ TEST(ChildProcess, ProgramStartedWithoutStandardStreams)
     });
     EXPECT_EQ(report, "out\nerr\n");
     EXPECT_EQ(testsupport::readFile(dir + "/links"), "/dev/null\n/dev/null\n");
+}
+
+TEST(ChildProcess, StopsToolsThatIgnoreSigtermOrOverrunTheirTimeLimit)
+{
+    // Each tool starts a child of its own and writes the child's pid: the
+    // whole process group is stopped, not only the tool.
+    const std::string dir = testsupport::freshDir("child-stop");
+    using namespace std::chrono_literals;
+    struct Case {
+        std::string script;
+        std::chrono::milliseconds limit;  // 0: none, terminate() is called instead
+        int signal;
+        bool timedOut;
+        std::chrono::milliseconds atLeast, below;
+    };
+    const Case cases[] = {
+        {"trap '' TERM; sleep 30 & echo $! > \"$0\"; wait", 0ms, SIGKILL, false, kKillDelay, kKillDelay + 2s},
+        {"sleep 30 & echo $! > \"$0\"; wait", 300ms, SIGTERM, true, 300ms, 2s},
+        {"trap '' TERM; sleep 30 & echo $! > \"$0\"; wait", 300ms, SIGKILL, true, kKillDelay + 300ms, kKillDelay + 2s},
+        {"echo $$ > \"$0\"", 5000ms, 0, false, 0ms, 2s}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        const std::string pidFile = dir + "/pid";
+        ::unlink(pidFile.c_str());
+        ChildProcess tool("/bin/sh", {"-c", c.script, pidFile});
+        if (c.limit.count() > 0)
+            tool.setTimeLimit(c.limit);
+        const auto started = std::chrono::steady_clock::now();
+        ASSERT_TRUE(tool.start());
+        while (testsupport::readFile(pidFile).empty())
+            std::this_thread::sleep_for(10ms);
+        if (c.limit.count() == 0)
+            tool.terminate();
+        const int status = tool.waitForExit();
+        const auto took = std::chrono::steady_clock::now() - started;
+        EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : 0, c.signal);
+        EXPECT_EQ(tool.timedOut(), c.timedOut);
+        EXPECT_TRUE(took >= c.atLeast && took < c.below) << std::chrono::duration<double>(took).count();
+        EXPECT_TRUE(waitUntilGone(std::stoi(testsupport::readFile(pidFile)), 2s));
+    }
+}
+
+TEST(ChildProcess, ClosedStandardStreamsAreReopenedOnDevNull)
+{
+    const std::string report = inForkedProcess([](int report) {
+        ::close(STDIN_FILENO);
+        ::close(STDERR_FILENO);
+        velmora::reopenClosedStandardStreams();
+        // The next file opened no longer lands on a standard stream.
+        const int next = ::open("/dev/zero", O_RDONLY);
+        std::string links;
+        for (int fd = 0; fd <= 2; ++fd) {
+            char target[64] = {};
+            links += (::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1) > 0
+                          ? std::string(target)
+                          : "closed") + " ";
+        }
+        send(report, links + std::to_string(next > STDERR_FILENO));
+    });
+    EXPECT_TRUE(report.rfind("/dev/null ", 0) == 0 && report.ends_with(" /dev/null 1")) << report;
 }
