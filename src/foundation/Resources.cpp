@@ -1,13 +1,16 @@
 #include "foundation/Resources.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <mutex>
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "BuildConfig.h"
+#include "foundation/FileSystem.h"
+#include "foundation/Paths.h"
 
 namespace velmora {
 namespace {
@@ -15,22 +18,30 @@ namespace {
 std::mutex g_mutex;
 std::string g_override;
 
+bool isDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string executableDirectory()
 {
-    const QFileInfo self(QStringLiteral("/proc/self/exe"));
-    return QFileInfo(self.canonicalFilePath()).absolutePath().toStdString();
+    char resolved[PATH_MAX];
+    if (::realpath("/proc/self/exe", resolved) == nullptr)
+        return currentDirectory();
+    return parentDirectory(resolved);
 }
 
 std::string defaultToolsDirectory()
 {
-    const QString exeDir = QString::fromStdString(executableDirectory());
-    const QString beside = exeDir + QStringLiteral("/" VELMORA_RESOURCES_DIR_NAME);
-    if (QFileInfo(beside).isDir())
-        return beside.toStdString();
-    const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../" VELMORA_INSTALL_RESOURCES_DIR));
-    if (QFileInfo(installed).isDir())
-        return installed.toStdString();
-    return beside.toStdString();
+    const std::string exeDir = executableDirectory();
+    const std::string beside = exeDir + "/" VELMORA_RESOURCES_DIR_NAME;
+    if (isDirectory(beside))
+        return beside;
+    const std::string installed = parentDirectory(exeDir) + "/" VELMORA_INSTALL_RESOURCES_DIR;
+    if (isDirectory(installed))
+        return installed;
+    return beside;
 }
 
 }  // namespace
@@ -38,7 +49,7 @@ std::string defaultToolsDirectory()
 void setToolsDirectory(const std::string& directory)
 {
     std::lock_guard lock(g_mutex);
-    g_override = directory.empty() ? std::string() : QDir(QString::fromStdString(directory)).absolutePath().toStdString();
+    g_override = directory.empty() ? std::string() : absolutePath(directory);
 }
 
 std::string toolsDirectory()
@@ -51,11 +62,37 @@ std::string toolsDirectory()
     return defaultToolsDirectory();
 }
 
+std::string toolPath(const std::string& name)
+{
+    return toolsDirectory() + "/" + name;
+}
+
 std::optional<std::string> resourcePath(const std::string& name)
 {
-    const std::string path = toolsDirectory() + "/" + name;
-    if (QFileInfo::exists(QString::fromStdString(path)))
+    const std::string path = toolPath(name);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
         return path;
+    return std::nullopt;
+}
+
+std::string toolDisplayName(const std::string& name)
+{
+    if (name == kProbeToolResource)
+        return "ffprobe";
+    if (name == kCreatorToolResource)
+        return "ffmpeg";
+    return name;
+}
+
+std::optional<std::string> toolProblem(const std::string& name)
+{
+    const std::string path = toolPath(name);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return toolDisplayName(name) + " not found at " + path + " (set --tools-dir)";
+    if (::access(path.c_str(), X_OK) != 0)
+        return toolDisplayName(name) + " cannot run at " + path + ": " + errorText(errno) + " (set --tools-dir)";
     return std::nullopt;
 }
 
