@@ -1,5 +1,6 @@
 #include "probe/FileProbe.h"
 
+#include <atomic>
 #include <memory>
 
 #include "foundation/Cancellation.h"
@@ -14,29 +15,55 @@
 namespace velmora {
 namespace {
 
+std::atomic<std::int64_t> g_timeLimitMs{std::chrono::milliseconds(kDefaultProbeTimeLimit).count()};
+
 // Runs the probe tool on the file and collects its standard output. The
 // output is drained while the tool runs, so a large report never blocks it.
-std::string runProbeTool(const std::string& tool, const std::string& path, Cancellation* cancellation)
+// A run that takes too long or prints too much is stopped; `run` tells how
+// it went, and the output is kept only when it completed.
+std::string runProbeTool(const std::string& tool, const std::string& path, Cancellation* cancellation, ProbeRun& run,
+                         std::string& runFailure)
 {
     auto process = std::make_shared<ChildProcess>(
         tool, std::vector<std::string>{"-v", "quiet", "-print_format", "json", "-show_format", "-show_streams",
                                        "-show_chapters", "-show_error", path});
     process->setStandardOutput(ChildProcess::Output::pipe);
     process->setStandardError(ChildProcess::Output::discard);
-    std::string failure;
-    const bool started = cancellation ? cancellation->startUnlessCancelled(process, &failure) : process->start(&failure);
+    process->setTimeLimit(probeTimeLimit());
+    const bool started =
+        cancellation ? cancellation->startUnlessCancelled(process, &runFailure) : process->start(&runFailure);
     if (!started) {
-        if (!failure.empty())
-            diagnostic(failure);
+        if (!runFailure.empty())
+            diagnostic(runFailure);
+        run = runFailure.empty() ? ProbeRun::cancelled : ProbeRun::toolFailedToStart;
         return {};
     }
-    std::string output = process->readAllStandardOutput();
+    std::string output;
+    bool tooLarge = false;
+    process->readStandardOutput([&](const char* data, size_t size) {
+        if (tooLarge)
+            return;  // drained until the stopped tool closes the pipe
+        if (output.size() + size > kProbeReportLimit) {
+            tooLarge = true;
+            std::string().swap(output);
+            process->terminate();
+            return;
+        }
+        output.append(data, size);
+    });
     process->waitForExit();
-    if (cancellation) {
+    if (cancellation)
         cancellation->release(process);
-        if (cancellation->isCancelled())
-            return {};  // cut short: whatever arrived is not the whole report
-    }
+    if (tooLarge)
+        run = ProbeRun::reportTooLarge;
+    else if (process->timedOut())
+        run = ProbeRun::timedOut;
+    else if (cancellation && cancellation->isCancelled())
+        run = ProbeRun::cancelled;
+    else
+        run = ProbeRun::completed;
+    if (run != ProbeRun::completed)
+        return {};  // cut short: whatever arrived is not the whole report
     return output;
 }
 
@@ -51,10 +78,9 @@ void fillFileValues(FileProbe& probe, const std::string& path, std::uint64_t siz
     probe.isEncrypted = false;
 }
 
-// Parses the tool's output and fills the record from the report.
-void fillFromReport(FileProbe& probe, const std::string& path, std::string_view bytes)
+// Fills the record from the parsed report.
+void fillFromReport(FileProbe& probe, const std::string& path, std::optional<JSON> parsed)
 {
-    std::optional<JSON> parsed = JSON::parse(bytes);
     if (!parsed)
         return;
     const JSON& report = *parsed;
@@ -91,7 +117,22 @@ void fillFromReport(FileProbe& probe, const std::string& path, std::string_view 
     readTracks(probe);
 }
 
+void fillFromReport(FileProbe& probe, const std::string& path, std::string_view bytes)
+{
+    fillFromReport(probe, path, JSON::parse(bytes));
+}
+
 }  // namespace
+
+void setProbeTimeLimit(std::chrono::milliseconds limit)
+{
+    g_timeLimitMs.store(limit.count());
+}
+
+std::chrono::milliseconds probeTimeLimit()
+{
+    return std::chrono::milliseconds(g_timeLimitMs.load());
+}
 
 FileProbe::FileProbe(const std::string& path, Cancellation* cancellation)
 {
@@ -102,9 +143,17 @@ FileProbe::FileProbe(const std::string& path, Cancellation* cancellation)
         return;
     }
     const std::optional<std::string> tool = resourcePath(kProbeToolResource);
-    if (!tool)
+    if (!tool) {
+        run = ProbeRun::toolMissing;
         return;
-    fillFromReport(*this, path, runProbeTool(*tool, path, cancellation));
+    }
+    std::optional<JSON> report;
+    {
+        // The bytes go as soon as they are parsed: only the report is kept.
+        const std::string bytes = runProbeTool(*tool, path, cancellation, run, runFailure);
+        report = JSON::parse(bytes);
+    }
+    fillFromReport(*this, path, std::move(report));
 }
 
 FileProbe FileProbe::fromReport(const std::string& path, std::string_view reportBytes)
@@ -116,6 +165,7 @@ FileProbe FileProbe::fromReport(const std::string& path, std::string_view report
         probe.hasErrors = true;
         return probe;
     }
+    probe.run = ProbeRun::completed;
     fillFromReport(probe, path, reportBytes);
     return probe;
 }
@@ -130,6 +180,7 @@ FileProbe FileProbe::fromReport(const std::string& path, std::uint64_t size, std
         probe.hasErrors = true;
         return probe;
     }
+    probe.run = ProbeRun::completed;
     fillFromReport(probe, path, reportBytes);
     return probe;
 }

@@ -3,6 +3,7 @@
 // calling thread: it reads the size, runs the probe tool ("sniffer") and fills
 // the record from its JSON report. It never fails; the flags tell what went wrong.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +34,26 @@ struct Metadata {
     std::optional<std::string> tagline;
     std::optional<std::string> synopsis;
 };
+
+// How the run of the probe tool went. Only `completed` means the record was
+// filled from a whole report; the others leave the report-derived fields at
+// their defaults.
+enum class ProbeRun {
+    notRun,             // the size was 0 or unreadable, or no process was asked for
+    completed,
+    toolMissing,        // no executable "sniffer" in the tools folder
+    toolFailedToStart,
+    timedOut,           // still running after the time limit: stopped
+    reportTooLarge,     // more than kProbeReportLimit bytes: stopped
+    cancelled,
+};
+
+// The most of a report that is read; a longer one is not used.
+inline constexpr std::size_t kProbeReportLimit = 64u * 1024 * 1024;
+inline constexpr std::chrono::seconds kDefaultProbeTimeLimit{30};
+// How long one probe run may take (for every probe from now on).
+void setProbeTimeLimit(std::chrono::milliseconds limit);
+std::chrono::milliseconds probeTimeLimit();
 
 class FileProbe {
 public:
@@ -66,6 +87,9 @@ public:
     std::optional<JSON> firstVideoTrackInfo;
     std::optional<JSON> firstAudioTrackInfo;
     std::optional<Metadata> iTunesMetadata;
+
+    ProbeRun run = ProbeRun::notRun;
+    std::string runFailure;  // why the tool could not start
 };
 
 }  // namespace velmora

@@ -40,11 +40,31 @@ nlohmann::json trackInfoJson(const TrackInfo& track)
     };
 }
 
-nlohmann::json fileProbeJson(const FileProbe& probe, bool withReport)
+namespace {
+
+constexpr auto kReplace = nlohmann::json::error_handler_t::replace;
+
+// A value's indented text placed at a nesting depth: every line after the
+// first is moved right by the depth (JSON strings hold no raw line breaks).
+std::string atDepth(const nlohmann::json& value, int depth)
 {
-    nlohmann::json tracks = nlohmann::json::array();
-    for (const TrackInfo& track : probe.tracksInfo)
-        tracks.push_back(trackInfoJson(track));
+    const std::string text = value.dump(2, ' ', false, kReplace);
+    std::string placed;
+    placed.reserve(text.size());
+    const std::string margin(static_cast<size_t>(depth) * 2, ' ');
+    for (char c : text) {
+        placed += c;
+        if (c == '\n')
+            placed += margin;
+    }
+    return placed;
+}
+
+}  // namespace
+
+void writeFileProbeJson(const FileProbe& probe, bool withReport, int depth,
+                        const std::function<void(std::string_view)>& write)
+{
     nlohmann::json embedded;
     if (probe.iTunesMetadata) {
         embedded = {
@@ -53,7 +73,9 @@ nlohmann::json fileProbeJson(const FileProbe& probe, bool withReport)
             {"synopsis", optionalJson(probe.iTunesMetadata->synopsis)},
         };
     }
-    nlohmann::json result = {
+    // The small members as one object; the tracks and the report, which may
+    // be large, are written piece by piece in their places (keys sorted).
+    nlohmann::json record = {
         {"fileSize", optionalJson(probe.fileSize)},
         {"fileSizeHuman", optionalJson(probe.fileSizeHuman)},
         {"fileName", optionalJson(probe.fileName)},
@@ -68,24 +90,50 @@ nlohmann::json fileProbeJson(const FileProbe& probe, bool withReport)
         {"numberOfVideoTracks", probe.numberOfVideoTracks},
         {"numberOfAudioTracks", probe.numberOfAudioTracks},
         {"numberOfSubtitleTracks", probe.numberOfSubtitleTracks},
-        {"tracksInfo", std::move(tracks)},
+        {"tracksInfo", nullptr},
         {"metadata", keyValueListJson(probe.metadata)},
         {"firstVideoTrackInfo", jsonValue(probe.firstVideoTrackInfo)},
         {"firstAudioTrackInfo", jsonValue(probe.firstAudioTrackInfo)},
         {"iTunesMetadata", std::move(embedded)},
     };
     if (withReport)
-        result["json"] = jsonValue(probe.json);
-    return result;
+        record["json"] = nullptr;
+    const std::string inner(static_cast<size_t>(depth + 1) * 2, ' ');
+    write("{\n");
+    size_t left = record.size();
+    for (const auto& [key, value] : record.items()) {
+        write(inner + "\"" + key + "\": ");
+        if (key == "tracksInfo" && !probe.tracksInfo.empty()) {
+            write("[\n");
+            for (size_t i = 0; i < probe.tracksInfo.size(); ++i) {
+                write(inner + "  " + atDepth(trackInfoJson(probe.tracksInfo[i]), depth + 2));
+                write(i + 1 < probe.tracksInfo.size() ? ",\n" : "\n");
+            }
+            write(inner + "]");
+        } else if (key == "tracksInfo") {
+            write("[]");
+        } else if (key == "json" && probe.json && probe.json->node()) {
+            write(atDepth(*probe.json->node(), depth + 1));
+        } else {
+            write(atDepth(value, depth + 1));
+        }
+        write(--left > 0 ? ",\n" : "\n");
+    }
+    write(std::string(static_cast<size_t>(depth) * 2, ' ') + "}");
 }
 
 std::string fileProbesText(const std::vector<FileProbe>& probes, bool withReport)
 {
-    nlohmann::json array = nlohmann::json::array();
-    for (const FileProbe& probe : probes)
-        array.push_back(fileProbeJson(probe, withReport));
-    // Texts taken from embedded property lists need not be valid UTF-8.
-    return array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (probes.empty())
+        return "[]";
+    // Texts taken from embedded property lists need not be valid UTF-8: they are replaced.
+    std::string text = "[\n";
+    for (size_t i = 0; i < probes.size(); ++i) {
+        text += "  ";
+        writeFileProbeJson(probes[i], withReport, 1, [&](std::string_view piece) { text += piece; });
+        text += i + 1 < probes.size() ? ",\n" : "\n";
+    }
+    return text + "]";
 }
 
 }  // namespace velmora

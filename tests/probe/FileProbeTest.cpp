@@ -138,3 +138,30 @@ TEST(CraftedReport, TenMegabyteReportThroughThePipe)
     EXPECT_EQ(trackSummaries(probe).back(), "1000/1000/0");
     EXPECT_EQ(probe.tracksInfo.at(1999).trackLanguage, "English");
 }
+
+TEST(CraftedReport, RunsThatAreCutShortOrCannotStart)
+{
+    // Tools folder, time limit, how the run went. A cut-short run fills nothing from its output.
+    const std::string huge = "head -c " + std::to_string(kProbeReportLimit + 1) + " /dev/zero | tr '\\0' ' '";
+    using namespace std::chrono_literals;
+    const std::tuple<std::string, std::chrono::milliseconds, ProbeRun> cases[] = {
+        {testsupport::fakeProbeTools("runs-ok", report({stream("audio", "aac")})), 30s, ProbeRun::completed},
+        {testsupport::fakeToolsWithScript("runs-slow", "sniffer", "exec sleep 30"), 300ms, ProbeRun::timedOut},
+        {testsupport::fakeToolsWithScript("runs-huge", "sniffer", huge + "; echo '{}'"), 30s, ProbeRun::reportTooLarge},
+        {testsupport::freshDir("runs-none"), 30s, ProbeRun::toolMissing},
+        {testsupport::fakeToolsWithScript("runs-bad", "sniffer", ""), 30s, ProbeRun::toolFailedToStart}};
+    // An executable the system cannot run at all.
+    testsupport::writeFile(std::get<0>(cases[4]) + "/sniffer", "\x7f" "ELF not really");
+    DiagnosticRecorder recorder;
+    for (const auto& [tools, limit, run] : cases) {
+        ToolsDirectory directory(tools);
+        setProbeTimeLimit(limit);
+        const auto started = std::chrono::steady_clock::now();
+        const FileProbe probe(placeholderFile("run.mp3"));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << tools;
+        EXPECT_EQ(probe.run, run) << tools;
+        EXPECT_EQ(probe.isValidMediaFile, run == ProbeRun::completed) << tools;
+        EXPECT_EQ(probe.runFailure.empty(), run != ProbeRun::toolFailedToStart) << tools;
+    }
+    setProbeTimeLimit(kDefaultProbeTimeLimit);
+}
