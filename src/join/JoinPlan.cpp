@@ -1,10 +1,8 @@
 #include "join/JoinPlan.h"
 
-#include <QSaveFile>
-
 #include "foundation/Diagnostics.h"
+#include "foundation/FileSystem.h"
 #include "foundation/Paths.h"
-#include "join/WorkFolder.h"
 
 namespace velmora {
 std::string intermediatePath(const std::string& workDir, size_t index)
@@ -80,11 +78,9 @@ static std::string commandsListing(const std::vector<std::vector<std::string>>& 
     return nlohmann::json(commands).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath)
+JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir)
 {
     JoinPlan plan;
-    const std::string workDir = workDirectory();
-    resetWorkDirectory(workDir);
     diagnostic(workDir);
 
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -94,12 +90,7 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
 
     const std::string listPath = concatListPath(workDir);
     const std::string listText = concatListText(workDir, rows.size());
-    QSaveFile listFile(toQString(listPath));
-    bool written = listFile.open(QIODevice::WriteOnly);
-    written = written && listFile.write(listText.data(), static_cast<qint64>(listText.size())) ==
-                             static_cast<qint64>(listText.size());
-    written = written && listFile.commit();
-    if (!written)
+    if (!writeFileAtomically(listPath, listText))
         diagnostic("error");
 
     plan.commands.push_back(concatCommand(listPath, outputPath));

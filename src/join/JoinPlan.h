@@ -24,7 +24,8 @@ std::string concatListQuoted(const std::string& path);
 std::vector<std::string> normalisationCommand(const FileRow& row, const std::string& intermediate);
 std::vector<std::string> concatCommand(const std::string& listPath, const std::string& outputPath);
 
-// Resets the work directory, writes the concat list and returns the plan.
-JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath);
+// Writes the concat list into the work directory (a join's own, see
+// RunFolder) and returns the plan; the concat command writes `outputPath`.
+JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir);
 
 }  // namespace velmora

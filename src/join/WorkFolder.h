@@ -1,19 +1,46 @@
 #pragma once
-// Where a join keeps its intermediate files.
+// Where joins keep their intermediate files. Every join gets a run folder of
+// its own, made with mkdtemp inside the per-user folder
+// ($TMPDIR/velmora-<uid>/run-XXXXXX), so joins running at the same time never
+// touch each other's files. The run folder holds a lock file, held with flock
+// while the join runs, and the work directory "delete" with the intermediates
+// and the concat list. It is removed when the join ends; a run folder whose
+// lock nobody holds (its join crashed) is removed when the next one starts.
 
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace velmora {
 
-// The per-user temporary directory, ending in "/": a folder of our own inside
-// the system's temporary folder, made private (0700) on first use. A folder
-// at that place that is a symbolic link or belongs to someone else is never
-// used; a private folder made afresh for this run stands in for it.
-std::string userTemporaryDirectory();
-// The per-user temporary directory followed directly by "delete".
-std::string workDirectory();
-// Removes the work directory with everything in it and makes it again, empty.
-// Failures are not reported: the join then fails on its own.
-void resetWorkDirectory(const std::string& workDir);
+// The system's temporary folder: $TMPDIR when it names a folder we may write
+// in, otherwise /tmp; never the file-system root.
+std::string systemTemporaryDirectory();
+// The per-user folder inside it, ending in "/", made private (0700) on first
+// use. Nothing when that place is a symbolic link, or not a folder of ours.
+std::optional<std::string> userTemporaryDirectory();
+
+class RunFolder {
+public:
+    // Makes a private run folder with its work directory, after removing the
+    // run folders nobody holds any more. When the per-user folder cannot be
+    // used, a private folder made beside it stands in for the run folder.
+    // Nothing, and `failure` says why, when no private folder can be made.
+    static std::unique_ptr<RunFolder> create(std::string* failure = nullptr);
+    // Removes the folder with everything in it.
+    ~RunFolder();
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The folder "delete" inside the run folder.
+    std::string workDirectory() const { return path_ + "/delete"; }
+
+private:
+    RunFolder(std::string path, int lockFd) : path_(std::move(path)), lockFd_(lockFd) {}
+
+    std::string path_;
+    int lockFd_ = -1;
+};
 
 }  // namespace velmora

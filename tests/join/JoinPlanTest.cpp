@@ -1,6 +1,5 @@
 // The command plan of a join: argument lists, the list file and durations.
 #include "join/JoinPlan.h"
-#include "join/WorkFolder.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -39,9 +38,8 @@ TEST(JoinPlan, ProResRowAndAwkwardPaths)
               (Args{"-i", "/m/in.mov", "-pix_fmt", "yuv420p", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v", "libx264",
                     "-vf", "scale=640:480,setsar=1:1", "-r", "24", "-ac", "2", "-c:a", "aac", "-ar", "48000", "-y",
                     "/w/temp3.mp4"}));
-    const std::string out = "/some where/it's ünïcode/out put.mp3";
-    const JoinPlan plan = buildJoinPlan({row("/in put/l'été.wav", 10.5, "Video")}, out);
-    const std::string w = workDirectory();
+    const std::string out = "/some where/it's ünïcode/out put.mp3", w = freshDir("plan-awkward");
+    const JoinPlan plan = buildJoinPlan({row("/in put/l'été.wav", 10.5, "Video")}, out, w);
     EXPECT_EQ(plan.commands, (std::vector<Args>{normalisation("/in put/l'été.wav", w + "/temp0.mp4"),
                                                 concat(w + "/delete.txt", kMp3, out)}));
     EXPECT_EQ(plan.durations, (std::vector<double>{10.5, 10.5}));
@@ -50,7 +48,7 @@ TEST(JoinPlan, ProResRowAndAwkwardPaths)
 
 TEST(JoinPlan, ElevenRowsThenAnEmptyList)
 {
-    const std::string w = tmpDir() + "/velmora-" + std::to_string(::getuid()) + "/delete";
+    const std::string w = freshDir("plan-eleven");
     std::vector<FileRow> rows;
     std::vector<Args> commands;
     std::vector<double> durations{10.5, 20.25, 1, 1, 1, 1, 1, 1, 1, 1, 1, 10.5 + 20.25 + 9};
@@ -61,12 +59,12 @@ TEST(JoinPlan, ElevenRowsThenAnEmptyList)
         list += "file '" + commands[i].back() + "'\n";
     }
     commands.push_back(concat(w + "/delete.txt", kCopy, "/out.mp4"));
-    const JoinPlan plan = buildJoinPlan(rows, "/out.mp4");
+    const JoinPlan plan = buildJoinPlan(rows, "/out.mp4", w);
     EXPECT_EQ(plan.commands, commands);
     EXPECT_EQ(plan.durations, durations);
     EXPECT_EQ(readFile(w + "/delete.txt"), list);
 
-    const JoinPlan empty = buildJoinPlan({}, "/out.mp4");
+    const JoinPlan empty = buildJoinPlan({}, "/out.mp4", w);
     EXPECT_EQ(empty.commands, std::vector<Args>{commands.back()});
     EXPECT_EQ(empty.durations, std::vector<double>{0.0});
     EXPECT_EQ(QFileInfo(QString::fromStdString(w + "/delete.txt")).size(), 0);
