@@ -1,25 +1,63 @@
 #include "join/JoinJob.h"
 
+#include <memory>
+
+#include "foundation/Resources.h"
 #include "join/Completion.h"
 #include "join/JoinPlan.h"
+#include "join/OutputCheck.h"
+#include "join/OutputFile.h"
 #include "join/ToolRunner.h"
+#include "join/WorkFolder.h"
 
 namespace velmora {
+namespace {
+
+JoinOutcome failedBeforeStart(const std::string& outputPath, std::string reason)
+{
+    return JoinOutcome{JoinStatus::failed, outputPath, std::move(reason), {}};
+}
+
+// Runs the join into the partial file and judges it; the partial file is
+// put in place (or dropped) by the caller.
+JoinOutcome runJoin(const std::string& outputPath, const std::vector<FileRow>& rows, PartialOutput& partial,
+                    JoinControl& control, JoinHost& host)
+{
+    if (const std::optional<std::string> problem = toolProblem(kCreatorToolResource))
+        return failedBeforeStart(outputPath, *problem);
+    std::string failure;
+    if (!partial.claim(&failure))
+        return failedBeforeStart(outputPath, failure);
+    RunReport run;
+    {
+        const std::unique_ptr<RunFolder> folder = RunFolder::create(&failure);
+        if (!folder)
+            return failedBeforeStart(outputPath, failure);
+        const JoinPlan plan = buildJoinPlan(rows, partial.path(), folder->workDirectory());
+        run = runToolCommands(plan, control, host);
+    }  // the intermediates go as soon as the tools are done with them
+    if (run.cancelled)
+        return JoinOutcome{JoinStatus::cancelled, outputPath, {}, {}};
+    return judgeJoin(outputPath, run, rows, partial.path(), &control);
+}
+
+}  // namespace
 
 void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host)
 {
     host.postToMain([&host] { host.showProgressSheet("Joining Audio...", false); });
-    const JoinPlan plan = buildJoinPlan(rows, outputPath);
-    const RunReport run = runToolCommands(plan, outputPath, control, host);
-    JoinOutcome outcome;
-    outcome.outputPath = outputPath;
-    outcome.status = JoinStatus::cancelled;
-    if (!run.cancelled)
-        outcome = judgeJoin(outputPath, run);
-    host.postToMain([outcome = std::move(outcome), &control, &host]() mutable {
+    auto partial = std::make_shared<PartialOutput>(outputDestination(outputPath));
+    JoinOutcome outcome = runJoin(outputPath, rows, *partial, control, host);
+    // The joined file replaces the output in the end step, where a late
+    // cancel is seen too; until then whatever stood there is untouched.
+    host.postToMain([outcome = std::move(outcome), partial, &control, &host]() mutable {
         host.hideProgressSheet();
         if (control.isCancelled())
             outcome = JoinOutcome{JoinStatus::cancelled, outcome.outputPath, {}, {}};
+        std::string failure;
+        if (outcome.status == JoinStatus::succeeded && !partial->commit(&failure))
+            outcome = JoinOutcome{JoinStatus::failed, outcome.outputPath, failure, {}};
+        partial->discard();
         host.joinFinished(outcome);
     });
 }

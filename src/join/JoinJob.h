@@ -9,9 +9,12 @@
 namespace velmora {
 
 // The join job, run on a background worker: shows the joining sheet, builds
-// and runs the plan and judges the output; then, on the main thread, hides
-// the sheet and hands the outcome to the host. A cancel that comes before
-// that last step makes the outcome "cancelled".
+// the plan in a run folder of its own and runs it into a partial file beside
+// the output, and judges that file; then, on the main thread, hides the
+// sheet, puts the joined file at the output path if the join succeeded (and
+// drops it otherwise), and hands the outcome to the host. A cancel that
+// comes before that last step makes the outcome "cancelled" and leaves the
+// output path as it was.
 void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host);
 
 }  // namespace velmora

@@ -1,7 +1,5 @@
 #include "join/ToolRunner.h"
 
-#include <unistd.h>
-
 #include <memory>
 #include <string_view>
 
@@ -21,7 +19,7 @@ void keepTail(std::string& tail, std::string_view chunk)
 
 }  // namespace
 
-RunReport runToolCommands(const JoinPlan& plan, const std::string& outputPath, JoinControl& control, JoinHost& host)
+RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& host)
 {
     // The cancel flag is cleared when the join starts, not here: a Cancel
     // pressed while the plan was being built still counts.
@@ -35,15 +33,7 @@ RunReport runToolCommands(const JoinPlan& plan, const std::string& outputPath, J
         const std::optional<std::string> creator = resourcePath(kCreatorToolResource);
         auto process = std::make_shared<ChildProcess>(creator.value_or(std::string()), plan.commands[i]);
         process->setStandardError(ChildProcess::Output::pipe);
-
-        std::function<void()> beforeStart;
-        if (i + 1 == n) {
-            // Whatever stood at the output path goes before the concat starts,
-            // so a concat that fails cannot leave an older file to be taken
-            // for its result.
-            beforeStart = [&outputPath] { ::unlink(outputPath.c_str()); };
-        }
-        if (!control.startUnlessCancelled(process, &run.failure, beforeStart))
+        if (!control.startUnlessCancelled(process, &run.failure))
             continue;
         run.started = true;
         process->readStandardError([&](const char* data, size_t size) {

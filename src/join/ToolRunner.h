@@ -27,6 +27,8 @@ struct RunReport {
 // How much of each command's error stream is kept for the report.
 inline constexpr size_t kStderrTailBytes = 8192;
 
-RunReport runToolCommands(const JoinPlan& plan, const std::string& outputPath, JoinControl& control, JoinHost& host);
+// Every command's exit status and error-stream tail go into the report; what
+// they mean for the join is judged afterwards (judgeJoin).
+RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& host);
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 // Running a join: whole joins with the real encoder, cancel, launch
-// failures, stale output files, and no encoder process left behind.
+// failures, older files at the output path, inputs that change under the
+// join, and no encoder process left behind.
 #include <QFile>
 
 #include "join/JoinJob.h"
@@ -89,28 +90,90 @@ TEST_F(JoinTest, CancelBeforeTheFirstOrAfterTheLastCommandShowsNoResult)
     EXPECT_TRUE(host.outcomes[0].status == JoinStatus::cancelled && host.outcomes[1].status == JoinStatus::cancelled);
 }
 
-TEST_F(JoinTest, FailuresAreReportedAsFailures)
+TEST_F(JoinTest, FailuresAreReportedAndLeaveTheOutputPathAsItWas)
 {
-    // No encoder at all; a concat that cannot run while a valid file stands
-    // at the output path; an output folder that is a plain file.
+    // No encoder at all; a concat that fails while an older file stands at
+    // the output path; an output folder that is a plain file.
     const std::string dir = freshDir("failures"), stale = dir + "/joined.m4a", plain = dir + "/plain";
     ASSERT_TRUE(QFile::copy(QString::fromStdString(sineM4a(1.0)), QString::fromStdString(stale)));
+    const std::string older = readFile(stale);
     writeFile(plain, "x");
-    const std::string concatFails = "case \"$*\" in *concat*) exit 1;; esac\nexec '" + resourcesDir() + "/creator' \"$@\"";
-    const std::vector<std::tuple<std::string, std::vector<FileRow>, std::string>> cases{
-        {creatorTools("no-creator", ""), kTwoRows, dir + "/joined.mp3"},
-        {creatorTools("concat-fails", concatFails), {row(sineWav(1.0), 1.0)}, stale},
-        {resourcesDir(), {row(sineWav(1.0), 1.0)}, plain + "/joined.mp3"}};
-    for (const auto& [tools, rows, out] : cases) {
+    const std::string concatFails = "case \"$*\" in *concat*) echo 'concat: no way' >&2; exit 1;; esac\n"
+                                    "exec '" + resourcesDir() + "/creator' \"$@\"";
+    const std::string noCreator = creatorTools("no-creator", "");
+    const std::vector<std::tuple<std::string, std::vector<FileRow>, std::string, std::string>> cases{
+        {noCreator, kTwoRows, dir + "/joined.mp3", "ffmpeg not found at " + noCreator + "/creator (set --tools-dir)"},
+        {creatorTools("concat-fails", concatFails), {row(sineWav(1.0), 1.0)}, stale,
+         "Step 2 of 2 (writing the joined file) failed: ffmpeg exited with status 1."},
+        {resourcesDir(), {row(sineWav(1.0), 1.0)}, plain + "/joined.mp3",
+         "cannot write " + plain + "/.joined.velmora-partial.mp3: Not a directory"}};
+    for (const auto& [tools, rows, out, reason] : cases) {
         RecordingHost host;
         setToolsDirectory(tools);
         startJoin(out, rows, control, host, pool);
         ASSERT_TRUE(host.waitForOutcome()) << out;
         EXPECT_EQ(host.outcomes[0].status, JoinStatus::failed) << out;
+        EXPECT_EQ(host.outcomes[0].reason, reason);
         EXPECT_EQ(host.hiddenCount(), 1);
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+        EXPECT_EQ(readFile(stale), older);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/joined.mp3")));
+        EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  (QStringList{"joined.m4a", "plain"}));  // no partial file left
         EXPECT_FALSE(encoderLeft());
         control.cancel();  // harmless once the join has ended
     }
     EXPECT_EQ(readFile(plain), "x");
+}
+
+TEST_F(JoinTest, CancelDuringTheConcatKeepsTheOlderOutput)
+{
+    const std::string log = useScriptedCreator("cancel-concat", "*velmora-partial*");
+    const std::string out = freshDir("cancel-concat-out") + "/joined.mp3";
+    writeFile(out, "an older join");
+    startJoin(out, kTwoRows, control, host, pool);
+    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() == 3 && !host.progress.empty(); }));
+    EXPECT_TRUE(contains(logLines(log)[2], "/.joined.velmora-partial.mp3"));
+    control.cancel();
+    ASSERT_TRUE(host.waitForOutcome(1, 10s));
+    EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
+    EXPECT_EQ(readFile(out), "an older join");
+    EXPECT_EQ(QDir(QString::fromStdString(out.substr(0, out.rfind('/')))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"joined.mp3"});
+    EXPECT_FALSE(encoderLeft());
+}
+
+TEST_F(JoinTest, AnInputThatChangesWhileTheJoinRunsMakesItFail)
+{
+    // The second input is removed, or cut to a quarter, while the first is being converted.
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"rm -f", "Step 2 of 3 (converting b.wav) failed: ffmpeg exited with status "},
+        {"truncate -s 44144", "The joined file lasts 1.5"}};
+    for (const auto& [change, reason] : cases) {
+        const std::string dir = freshDir("changing-input"), a = dir + "/a.wav", b = dir + "/b.wav";
+        writeFile(a, readFile(sineWav(1.0)));
+        writeFile(b, readFile(sineWav(2.0)));
+        setToolsDirectory(creatorTools("changing", "case \"$*\" in *temp0.mp4) " + change + " '" + b +
+                                                       "';; esac\nexec '" + resourcesDir() + "/creator' \"$@\""));
+        RecordingHost host;
+        startJoin(dir + "/joined.mp3", {row(a, 1.0), row(b, 2.0)}, control, host, pool);
+        ASSERT_TRUE(host.waitForOutcome());
+        EXPECT_EQ(host.outcomes[0].status, JoinStatus::failed) << change;
+        EXPECT_EQ(host.outcomes[0].reason.substr(0, reason.size()), reason) << host.outcomes[0].reason;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/joined.mp3")));
+    }
+}
+
+TEST_F(JoinTest, CancelStopsAnEncoderThatIgnoresSigterm)
+{
+    const std::string dir = freshDir("stubborn"), log = dir + "/log";
+    setToolsDirectory(creatorTools("stubborn", "echo $$ >> '" + log + "'\ntrap '' TERM\nexec sleep 30"));
+    startJoin(dir + "/joined.mp3", kTwoRows, control, host, pool);
+    ASSERT_TRUE(pollUntil([&] { return !logLines(log).empty(); }, 10s));
+    const auto cancelled = std::chrono::steady_clock::now();
+    control.cancel();
+    ASSERT_TRUE(host.waitForOutcome(1, 10s));
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, kKillDelay + 2s);
+    EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
+    EXPECT_EQ(logLines(log).size(), 1u);
+    EXPECT_FALSE(encoderLeft());
 }
