@@ -1,8 +1,16 @@
 #include "join/Completion.h"
 
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 #include <QVariant>
 
 #include "BuildConfig.h"
+#include "foundation/Paths.h"
+#include "foundation/Resources.h"
 #include "foundation/Settings.h"
 #include "probe/FileProbe.h"
 
@@ -23,18 +31,118 @@ std::string contactText()
     return "Contact: " + supportEmailAddress();
 }
 
-JoinOutcome judgeJoin(const std::string& outputPath, const RunReport&)
+namespace {
+
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", seconds);
+    return text;
+}
+
+// What step i of a plan for these rows does.
+std::string stepText(size_t i, size_t steps, const std::vector<FileRow>& rows)
+{
+    const std::string what = i < rows.size() ? "converting " + lastPathComponent(rows[i].filePath)
+                                             : std::string("writing the joined file");
+    return "Step " + std::to_string(i + 1) + " of " + std::to_string(steps) + " (" + what + ")";
+}
+
+std::string exitText(int waitStatus)
+{
+    const std::string tool = toolDisplayName(kCreatorToolResource);
+    if (WIFEXITED(waitStatus))
+        return tool + " exited with status " + std::to_string(WEXITSTATUS(waitStatus));
+    if (WIFSIGNALED(waitStatus))
+        return tool + " was ended by signal " + std::to_string(WTERMSIG(waitStatus));
+    return tool + " ended with wait status " + std::to_string(waitStatus);
+}
+
+// The last lines of a tool's error stream, one per line: carriage returns
+// (progress redraws) become line ends, a line cut by the tail's start goes,
+// and of the progress lines only the last one stays.
+std::string tidyTail(const std::string& tail)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : tail + "\n") {
+        if (c != '\n' && c != '\r') {
+            line += c;
+            continue;
+        }
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        line.clear();
+    }
+    if (tail.size() >= kStderrTailBytes && !lines.empty())
+        lines.erase(lines.begin());
+    auto isProgress = [](const std::string& l) { return l.rfind("frame=", 0) == 0 || l.rfind("size=", 0) == 0; };
+    const auto lastProgress = std::find_if(lines.rbegin(), lines.rend(), isProgress);
+    std::string text;
+    for (auto it = lines.begin(); it != lines.end(); ++it) {
+        if (isProgress(*it) && it != lastProgress.base() - 1)
+            continue;
+        text += *it + "\n";
+    }
+    return text;
+}
+
+JoinOutcome failed(JoinOutcome outcome, std::string reason, const std::string& tail = {})
+{
+    outcome.status = JoinStatus::failed;
+    outcome.reason = std::move(reason);
+    outcome.stderrTail = tidyTail(tail);
+    return outcome;
+}
+
+}  // namespace
+
+JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run, const std::vector<FileRow>& rows,
+                      const std::string& writtenPath, Cancellation* cancellation)
 {
     JoinOutcome outcome;
     outcome.outputPath = outputPath;
-    const FileProbe probe(outputPath);
-    if (!probe.hasErrors && probe.isValidMediaFile) {
-        outcome.status = JoinStatus::succeeded;
-        return outcome;
+    const size_t steps = run.commands.size();
+    for (size_t i = 0; i < steps; ++i) {
+        const CommandRun& command = run.commands[i];
+        if (!command.started)
+            return failed(outcome, stepText(i, steps, rows) + " could not start: " +
+                                       (command.failure.empty() ? "it was skipped" : command.failure));
+        if (command.waitStatus != 0)
+            return failed(outcome, stepText(i, steps, rows) + " failed: " + exitText(command.waitStatus) + ".",
+                          command.stderrTail);
     }
-    outcome.status = JoinStatus::failed;
-    outcome.reason = "The joined file is missing or is not playable media.";
+    const std::string lastTail = run.commands.empty() ? std::string() : run.commands.back().stderrTail;
+
+    const FileProbe probe(writtenPath.empty() ? outputPath : writtenPath, cancellation);
+    if (probe.hasErrors || !probe.isValidMediaFile)
+        return failed(outcome, "The joined file is missing or is not playable media.", lastTail);
+
+    double known = 0.0;
+    bool someUnknown = false;
+    for (const FileRow& row : rows) {
+        if (std::isfinite(row.duration) && row.duration > 0.0)
+            known += row.duration;
+        else
+            someUnknown = true;
+    }
+    const double tolerance = std::max(0.5, 0.01 * known);
+    const double lasts = probe.duration;
+    if (someUnknown && lasts < known - tolerance)
+        return failed(outcome, "The joined file lasts " + secondsText(lasts) + ", less than the " + secondsText(known) +
+                                   " of the files whose duration is known.", lastTail);
+    if (!someUnknown && std::abs(lasts - known) > tolerance)
+        return failed(outcome, "The joined file lasts " + secondsText(lasts) + ", but the files add up to " +
+                                   secondsText(known) + ".", lastTail);
+    outcome.status = JoinStatus::succeeded;
     return outcome;
+}
+
+std::string failureDetails(const JoinOutcome& outcome)
+{
+    if (outcome.stderrTail.empty())
+        return outcome.reason;
+    return outcome.reason + "\n\n" + outcome.stderrTail;
 }
 
 MessageRequest joinSucceededMessage(const JoinOutcome& outcome)
@@ -47,11 +155,12 @@ MessageRequest joinSucceededMessage(const JoinOutcome& outcome)
     return message;
 }
 
-MessageRequest joinFailedMessage(const JoinOutcome&)
+MessageRequest joinFailedMessage(const JoinOutcome& outcome)
 {
     MessageRequest message;
     message.messageText = "Something went wrong!";
     message.informativeText = contactText();
+    message.detailedText = failureDetails(outcome);
     message.style = MessageStyle::critical;
     return message;
 }

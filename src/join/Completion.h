@@ -3,7 +3,9 @@
 // buttons do, and the rating check.
 
 #include <string>
+#include <vector>
 
+#include "join/FileRow.h"
 #include "join/JoinOutcome.h"
 #include "join/ToolRunner.h"
 #include "join/WindowHost.h"
@@ -14,9 +16,20 @@ std::string supportEmailAddress();
 std::string developerPageAddress();
 std::string contactText();  // "Contact: " and the support address
 
-// Decides how a join that was not cancelled ended: the output is probed, and
-// the join succeeded when the probe finds valid media without errors.
-JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run);
+class Cancellation;
+
+// Decides how a join that was not cancelled ended. It succeeded when every
+// command ran and exited with status 0, and the file the concat wrote
+// (`writtenPath`, or else the output path) probes as valid media whose
+// duration is the rows' total within max(0.5 s, 1 %). Rows of unknown or
+// zero duration only ask that the file is not shorter than the known rows
+// together. A failed outcome says which step failed and how, and carries the
+// last lines that step's tool wrote.
+JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run, const std::vector<FileRow>& rows,
+                      const std::string& writtenPath = {}, Cancellation* cancellation = nullptr);
+// The reason of a failed outcome with the tool's last lines, for an alert's
+// details or a terminal.
+std::string failureDetails(const JoinOutcome& outcome);
 
 MessageRequest joinSucceededMessage(const JoinOutcome& outcome);
 MessageRequest joinFailedMessage(const JoinOutcome& outcome);

@@ -22,6 +22,7 @@ struct MessageRequest {
     std::string informativeText;
     std::vector<std::string> buttons;  // none: the single default "OK" button
     MessageStyle style = MessageStyle::warning;
+    std::string detailedText;  // more for those who ask (why a join failed); may be empty
 };
 
 struct SaveDialogRequest {
