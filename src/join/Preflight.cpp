@@ -5,6 +5,7 @@
 #include "foundation/Diagnostics.h"
 #include "join/Completion.h"
 #include "join/JoinJob.h"
+#include "join/OutputCheck.h"
 #include "join/OutputRule.h"
 
 namespace velmora {
@@ -14,6 +15,15 @@ MessageRequest mixedListMessage()
     MessageRequest message;
     message.messageText = "Mix & Match - Can't join!";
     message.informativeText = contactText();
+    message.style = MessageStyle::critical;
+    return message;
+}
+
+MessageRequest outputRefusedMessage(const std::string& reason)
+{
+    MessageRequest message;
+    message.messageText = "Can't write the joined file there";
+    message.informativeText = reason;
     message.style = MessageStyle::critical;
     return message;
 }
@@ -37,10 +47,17 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
                                 &pool](std::optional<std::string> chosen) {
         if (!chosen || chosen->empty())
             return;
-        if (joinable)
-            startJoin(*chosen, rows(), control, host, pool);
-        else
-            host.showMessage(mixedListMessage(), [](MessageResponse) {});
+        if (!joinable)
+            return host.showMessage(mixedListMessage(), [](MessageResponse) {});
+        std::vector<FileRow> confirmed = rows();
+        std::vector<std::string> inputs;
+        for (const FileRow& row : confirmed)
+            inputs.push_back(row.filePath);
+        // The dialog has asked before replacing a file; an input, a folder or
+        // a device is never replaced.
+        if (const auto problem = checkOutputPath(*chosen, inputs, true))
+            return host.showMessage(outputRefusedMessage(problem->reason), [](MessageResponse) {});
+        startJoin(*chosen, std::move(confirmed), control, host, pool);
     });
 }
 

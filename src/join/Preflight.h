@@ -20,5 +20,7 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
 void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host,
                QThreadPool& pool);
 MessageRequest mixedListMessage();
+// The alert for an output path the join may not write (see checkOutputPath).
+MessageRequest outputRefusedMessage(const std::string& reason);
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 // The Join button's pre-flight: the proposed name, a cancelled dialog, a
-// mixed list refused, and a confirmed one started.
+// mixed list or an output that must not be written refused, and a confirmed
+// one started.
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -50,6 +51,32 @@ TEST_F(JoinTest, PreflightStartsTheJoinOrRefusesAMixedList)
     ASSERT_TRUE(host.waitForOutcome(2));
     const auto lines = logLines(log);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_TRUE(lines[2].ends_with(" " + dir + "/my join.wav"));  // another extension, kept
-    EXPECT_TRUE(lines[3].ends_with(" " + dir + "/joined.mp4"));
+    // The concat writes beside the output under a partial name, keeping the extension.
+    EXPECT_TRUE(lines[2].ends_with(" " + dir + "/.my join.velmora-partial.wav"));  // another extension, kept
+    EXPECT_TRUE(lines[3].ends_with(" " + dir + "/.joined.velmora-partial.mp4"));
+}
+
+TEST_F(JoinTest, PreflightRefusesAnOutputThatIsAnInputOrNoFile)
+{
+    const std::string log = useScriptedCreator("preflight-refuse"), dir = log.substr(0, log.rfind('/'));
+    const std::string input = dir + "/in.wav", link = dir + "/hard link.wav";
+    writeFile(input, readFile(sineWav(1.0)));
+    ASSERT_EQ(::link(input.c_str(), link.c_str()), 0);
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {input, input + " is the same file as the input " + input},
+        {link, link + " is the same file as the input " + input},
+        {dir, dir + " is a folder"},
+        {"/dev/null", "/dev/null is not a regular file"}};
+    for (const auto& [answer, reason] : cases) {
+        RecordingHost host;
+        host.saveDialogAnswers = {answer};
+        runJoinPreflight([&] { return std::vector<FileRow>{row(input, 1)}; }, host, control, pool);
+        host.settle(std::chrono::milliseconds(50));
+        ASSERT_EQ(host.messages.size(), 1u) << answer;
+        EXPECT_EQ(fields(host.messages[0]),
+                  MessageFields("Can't write the joined file there", reason, {}, MessageStyle::critical));
+        EXPECT_TRUE(host.sheets.empty() && host.outcomes.empty());
+    }
+    EXPECT_TRUE(logLines(log).empty());
+    EXPECT_EQ(readFile(input), readFile(sineWav(1.0)));
 }
