@@ -29,6 +29,9 @@ std::string intakeVerdictText(IntakeVerdict verdict)
     case IntakeVerdict::protectedContent: return "protected";
     case IntakeVerdict::noAudioOrVideo: return "no audio or video";
     case IntakeVerdict::cancelled: return "cancelled";
+    case IntakeVerdict::probeTimedOut: return "probe timed out";
+    case IntakeVerdict::reportTooLarge: return "probe report too large";
+    case IntakeVerdict::toolUnavailable: return "ffprobe cannot run";
     }
     return "not media";
 }
@@ -42,6 +45,15 @@ bool isSkippedExtension(const std::string& path)
 IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe)
 {
     IntakeResult result;
+    switch (probe.run) {
+    case ProbeRun::notRun:
+    case ProbeRun::completed: break;
+    case ProbeRun::toolMissing:
+    case ProbeRun::toolFailedToStart: result.verdict = IntakeVerdict::toolUnavailable; return result;
+    case ProbeRun::timedOut: result.verdict = IntakeVerdict::probeTimedOut; return result;
+    case ProbeRun::reportTooLarge: result.verdict = IntakeVerdict::reportTooLarge; return result;
+    case ProbeRun::cancelled: result.verdict = IntakeVerdict::cancelled; return result;
+    }
     if (probe.hasErrors) {
         result.verdict = IntakeVerdict::unreadable;
         return result;

@@ -20,6 +20,9 @@ enum class IntakeVerdict {
     protectedContent,   // encrypted
     noAudioOrVideo,
     cancelled,          // the intake was cancelled before this file was done
+    probeTimedOut,      // the probe ran past its time limit
+    reportTooLarge,     // the probe's report was past the size limit
+    toolUnavailable,    // the probe tool is missing or cannot run
 };
 
 struct IntakeResult {

@@ -61,6 +61,20 @@ TEST(Intake, RowsAndRefusals)
         EXPECT_EQ(result.row ? result.row->mediaType : "", type);
         EXPECT_FALSE(result.row && result.row->isProRes) << type;
     }
+    // A probe run that was cut short or never started says so, whatever the record holds.
+    const std::vector<std::tuple<ProbeRun, IntakeVerdict, std::string>> runs{
+        {ProbeRun::timedOut, IntakeVerdict::probeTimedOut, "probe timed out"},
+        {ProbeRun::reportTooLarge, IntakeVerdict::reportTooLarge, "probe report too large"},
+        {ProbeRun::toolMissing, IntakeVerdict::toolUnavailable, "ffprobe cannot run"},
+        {ProbeRun::toolFailedToStart, IntakeVerdict::toolUnavailable, "ffprobe cannot run"},
+        {ProbeRun::cancelled, IntakeVerdict::cancelled, "cancelled"},
+        {ProbeRun::completed, IntakeVerdict::accepted, "accepted"}};
+    for (const auto& [run, verdict, text] : runs) {
+        FileProbe p = probe("Audio:aac");
+        p.run = run;
+        EXPECT_EQ(intakeFromProbe("/x", p).verdict, verdict) << text;
+        EXPECT_EQ(intakeVerdictText(verdict), text);
+    }
 }
 
 TEST_F(JoinTest, SkippedExtensionsAreNeverProbed)
