@@ -3,11 +3,13 @@
 #include <cstdio>
 
 #include "foundation/Paths.h"
+#include "foundation/Resources.h"
 #include "join/Intake.h"
 
 namespace velmora::cli {
 
-std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation)
+std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation,
+                                 std::string* toolFailure)
 {
     std::vector<std::string> paths;
     paths.reserve(files.size());
@@ -15,11 +17,18 @@ std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancella
         paths.push_back(absolutePath(file));
     std::vector<FileRow> rows;
     runIntake(paths, cancellation, [&](size_t index, IntakeResult result) {
-        if (result.row)
+        if (result.row) {
             rows.push_back(std::move(*result.row));
-        else
+        } else if (result.verdict == IntakeVerdict::toolUnavailable) {
+            // Not a fault of the file: said once, for the whole intake.
+            if (toolFailure && toolFailure->empty())
+                *toolFailure = toolProblem(kProbeToolResource)
+                                   .value_or(toolDisplayName(kProbeToolResource) + " cannot run at " +
+                                             toolPath(kProbeToolResource) + " (set --tools-dir)");
+        } else {
             std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[index].c_str(),
                          intakeVerdictText(result.verdict).c_str());
+        }
     });
     return rows;
 }

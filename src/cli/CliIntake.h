@@ -9,8 +9,11 @@ namespace velmora::cli {
 
 // The intake of the file arguments, in order: each accepted file becomes a
 // row; each skipped one gets a line on standard error naming it and why.
-// Stops early, with the rows so far, once `cancellation` is cancelled.
-std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation);
+// Stops early, with the rows so far, once `cancellation` is cancelled. When
+// the probe tool could not run, no file is named: `toolFailure` gets one line
+// saying so.
+std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation,
+                                 std::string* toolFailure);
 
 // JSON text for standard output; bytes that are not UTF-8 are replaced.
 std::string jsonText(const nlohmann::json& value);

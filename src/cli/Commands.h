@@ -17,8 +17,12 @@ int joinCommand(const std::vector<std::string>& arguments);
 inline constexpr int kUsageExit = 2;
 int usageError(const std::string& message);
 void printUsage(FILE* stream);
+// Exit status and message when a tool is missing or cannot run.
+inline constexpr int kToolExit = 1;
+int toolError(const std::string& message);
 
-// Reports a usage error (returned as an exit status), or applies --tools-dir.
+// Reports a usage error (returned as an exit status), or applies --tools-dir
+// and --probe-timeout.
 std::optional<int> applyCommonOptions(const CommandLine& line);
 
 }  // namespace velmora::cli

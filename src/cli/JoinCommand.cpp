@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 #include "cli/CliHost.h"
@@ -10,12 +11,16 @@
 #include "cli/SignalCancel.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/Paths.h"
+#include "foundation/Resources.h"
 #include "join/Completion.h"
 #include "join/JoinControl.h"
 #include "join/JoinJob.h"
 #include "join/JoinPlan.h"
+#include "join/OutputCheck.h"
+#include "join/OutputFile.h"
 #include "join/OutputRule.h"
 #include "join/Preflight.h"
+#include "join/WorkFolder.h"
 
 namespace velmora::cli {
 namespace {
@@ -26,25 +31,59 @@ void printMessage(FILE* stream, const MessageRequest& message)
     std::fflush(stream);
 }
 
+// The output check, as a usage error when the output may not be written.
+std::optional<int> refuseOutput(const std::string& outputPath, const std::vector<std::string>& inputs, bool force)
+{
+    const std::optional<OutputProblem> problem = checkOutputPath(outputPath, inputs, force);
+    if (!problem)
+        return std::nullopt;
+    std::string text = problem->reason;
+    if (problem->refusal == OutputRefusal::exists)
+        text += "; use --force to replace it";
+    std::fprintf(stderr, "velmora-cli: %s\n", text.c_str());
+    return kUsageExit;
+}
+
 }  // namespace
 
 int joinCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine(
-        {"join", {"--dry-run", "--verbose"}, {"--output", "--tools-dir"}, {{"-o", "--output"}}}, arguments);
+    const CommandLine line = parseCommandLine({"join",
+                                               {"--dry-run", "--verbose", "--force"},
+                                               {"--output", "--tools-dir", "--probe-timeout"},
+                                               {{"-o", "--output"}, {"-f", "--force"}}},
+                                              arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
     const std::string output = line.value("--output").value_or(std::string());
     const bool dryRun = line.has("--dry-run");
     const bool verbose = line.has("--verbose");
+    const bool force = line.has("--force");
     setDiagnosticTarget(verbose ? DiagnosticTarget::standardError : DiagnosticTarget::discard);
+
+    for (const char* tool : {kProbeToolResource, kCreatorToolResource}) {
+        if (const auto problem = toolProblem(tool); problem && !(dryRun && tool == kCreatorToolResource))
+            return toolError(*problem);
+    }
+    std::vector<std::string> inputs;
+    for (const std::string& file : line.files)
+        inputs.push_back(absolutePath(file));
+    // A named output is checked before any tool runs; the default name
+    // once the intake has told its extension.
+    if (!output.empty()) {
+        if (const auto refused = refuseOutput(absolutePath(output), inputs, force))
+            return *refused;
+    }
 
     JoinControl control;
     CancelOnSignal cancelOnSignal(control);
 
-    const std::vector<FileRow> rows = intakeFiles(line.files, control);
+    std::string toolFailure;
+    const std::vector<FileRow> rows = intakeFiles(line.files, control, &toolFailure);
     if (cancelOnSignal.interrupted().load())
         return kCancelledExit;
+    if (!toolFailure.empty())
+        return toolError(toolFailure);
     if (rows.empty()) {
         std::fputs("Nothing to join\n", stderr);
         return kFailedExit;
@@ -56,9 +95,22 @@ int joinCommand(const std::vector<std::string>& arguments)
         return kFailedExit;
     }
     const std::string outputPath = absolutePath(output.empty() ? "joined" + extension : output);
+    if (output.empty()) {
+        if (const auto refused = refuseOutput(outputPath, inputs, force))
+            return *refused;
+    }
 
     if (dryRun) {
-        const JoinPlan plan = buildJoinPlan(rows, outputPath);
+        // A run folder of its own, gone again when the plan is printed:
+        // nothing another join uses is touched.
+        std::string failure;
+        const std::unique_ptr<RunFolder> folder = RunFolder::create(&failure);
+        if (!folder) {
+            std::fprintf(stderr, "velmora-cli: %s\n", failure.c_str());
+            return kFailedExit;
+        }
+        const JoinPlan plan =
+            buildJoinPlan(rows, partialOutputPath(outputDestination(outputPath)), folder->workDirectory());
         const nlohmann::json listing{{"commands", plan.commands}, {"durations", plan.durations}};
         std::printf("%s\n", jsonText(listing).c_str());
         return kSucceededExit;
@@ -70,10 +122,13 @@ int joinCommand(const std::vector<std::string>& arguments)
     worker.join();
 
     const JoinOutcome outcome = host.outcome().value_or(JoinOutcome{});
-    if (outcome.status == JoinStatus::succeeded)
+    if (outcome.status == JoinStatus::succeeded) {
         printMessage(stdout, joinSucceededMessage(outcome));
-    else if (outcome.status == JoinStatus::failed)
+    } else if (outcome.status == JoinStatus::failed) {
         printMessage(stderr, joinFailedMessage(outcome));
+        const std::string details = failureDetails(outcome);
+        std::fprintf(stderr, "%s%s", details.c_str(), details.empty() || details.back() == '\n' ? "" : "\n");
+    }
     return exitStatusFor(outcome);
 }
 

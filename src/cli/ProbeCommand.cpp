@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "foundation/Paths.h"
+#include "foundation/Resources.h"
 #include "probe/FileProbe.h"
 #include "probe/ProbeReport.h"
 
@@ -9,22 +10,33 @@ namespace velmora::cli {
 
 // velmora-cli probe [--tools-dir DIR] [--with-report] FILE...
 // Prints one JSON array with one record per file, in argument order. A file
-// that is not usable media is a result, not an error.
+// that is not usable media is a result, not an error; a probe tool that is
+// missing or cannot run is.
 int probeCommand(const std::vector<std::string>& arguments)
 {
     const CommandLine line = parseCommandLine({"probe", {"--with-report"}, {"--tools-dir"}, {}}, arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
-    const std::vector<std::string>& files = line.files;
+    if (const auto problem = toolProblem(kProbeToolResource))
+        return toolError(*problem);
     const bool withReport = line.has("--with-report");
 
-    std::vector<FileProbe> probes;
-    probes.reserve(files.size());
-    for (const std::string& file : files)
-        probes.emplace_back(absolutePath(file));
-    const std::string text = fileProbesText(probes, withReport);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+    // Each record is written as soon as its file is probed and then dropped:
+    // a file with a huge report never sits in memory beside the others.
+    auto write = [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); };
+    write("[\n");
+    for (size_t i = 0; i < line.files.size(); ++i) {
+        const FileProbe probe(absolutePath(line.files[i]));
+        if (probe.run == ProbeRun::toolFailedToStart) {
+            write("]\n");
+            std::fflush(stdout);
+            return toolError(toolDisplayName(kProbeToolResource) + " cannot run at " + toolPath(kProbeToolResource) +
+                             " (set --tools-dir)");
+        }
+        write(i > 0 ? ",\n  " : "  ");
+        writeFileProbeJson(probe, withReport, 1, write);
+    }
+    write("\n]\n");
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 

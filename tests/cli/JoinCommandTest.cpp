@@ -1,51 +1,140 @@
 // velmora-cli join, run as a program.
+#include <sys/stat.h>
+
 #include <QProcess>
 #include <nlohmann/json.hpp>
 
+#include "foundation/FileSystem.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kContact = "\nContact: support@velmora.app\n";
+
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// MD5 of the decoded audio.
+std::string decodedMd5(const std::string& path)
+{
+    return runCommand("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-f", "md5", "-"}).out;
+}
+
+}  // namespace
 
 TEST(JoinCommand, OutputAndExitStatus)
 {
     const std::string dir = freshDir("cli join"), tools = scriptedCreator("cli-join", dir + "/log"), wav = sineWav(1.0);
     writeFile(dir + "/notes.txt", "just some words");
     writeFile(dir + "/plain-file", "x");
-    const std::string contact = "\nContact: support@velmora.app\n";
+    writeFile(dir + "/a.wav", readFile(wav));
+    ASSERT_EQ(::link((dir + "/a.wav").c_str(), (dir + "/hard.wav").c_str()), 0);
     // Arguments, exit code, standard output, a part of standard error.
     const std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>> cases{
         {{"join", "--tools-dir", tools, "notes.txt"}, 1, "", "Nothing to join\n"},
         {{"join", "--tools-dir", tools}, 2, "", "join needs at least one file"},
         {{"join", "--output"}, 2, "", "--output needs a value"},
         {{"join", "--fast", wav}, 2, "", "unknown option '--fast'"},
+        {{"join", "--probe-timeout", "soon", wav}, 2, "", "--probe-timeout needs a number of seconds above 0"},
         {{"join", "--tools-dir", tools, "-o", "out.mp4", wav, h264Clip(320, 240, 15, 1.0)}, 1, "",
-         "Mix & Match - Can't join!" + contact},
-        {{"join", "-o", "plain-file/out.mp3", wav}, 1, "", "Something went wrong!" + contact},
-        {{"join", "--verbose", wav, mp3WithCover(1.0)}, 0, "Audio Joined Successfully!\n" + dir + "/joined.mp3\n",
-         "Percent : "}};
+         "Mix & Match - Can't join!" + kContact},
+        // Outputs that must not be written: nothing runs.
+        {{"join", "--tools-dir", tools, "-o", "plain-file/out.mp3", wav}, 2, "",
+         "cannot write in " + dir + "/plain-file: Not a directory\n"},
+        {{"join", "--tools-dir", tools, "-o", "notes.txt", wav}, 2, "",
+         dir + "/notes.txt exists; use --force to replace it\n"},
+        {{"join", "--tools-dir", tools, "-f", "-o", "a.wav", "a.wav", wav}, 2, "",
+         dir + "/a.wav is the same file as the input " + dir + "/a.wav"},
+        {{"join", "--tools-dir", tools, "--force", "-o", "hard.wav", wav, "a.wav"}, 2, "",
+         dir + "/hard.wav is the same file as the input " + dir + "/a.wav"},
+        {{"join", "--tools-dir", tools, "-f", "-o", "/dev/null", wav}, 2, "", "/dev/null is not a regular file"},
+        {{"join", "--tools-dir", tools, "-f", "-o", ".", wav}, 2, "", dir + "/. is a folder"},
+        {{"join", "--verbose", wav, mp3WithCover(1.0)}, 0,
+         "Audio Joined Successfully!\n" + dir + "/joined.mp3\n", "Percent : "},
+        // The default name, now taken, needs --force too.
+        {{"join", "--tools-dir", tools, wav}, 2, "", dir + "/joined.mp3 exists; use --force to replace it"}};
     for (const auto& [arguments, code, out, err] : cases) {
         const auto result = cliIn(dir, arguments);
         EXPECT_EQ(result.exitCode, code) << result.err;
         EXPECT_EQ(result.out, out);
         EXPECT_TRUE(contains(result.err, err)) << result.err;
     }
-    EXPECT_GT(mediaDuration(dir + "/joined.mp3"), 1.9);
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/out.mp4")));
+    EXPECT_TRUE(logLines(dir + "/log").empty());  // the refused joins ran no encoder
+    EXPECT_EQ(readFile(dir + "/a.wav"), readFile(wav));
+    EXPECT_EQ(readFile(dir + "/notes.txt"), "just some words");
+    EXPECT_FALSE(exists(dir + "/out.mp4"));
 
-    // A dry run prints the plan and writes the list file; no tool runs.
-    const auto dry = cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, wav, sineFlac(1.0)});
+    // A dry run prints the plan; it works in a run folder of its own, gone
+    // again when it ends, and runs no tool.
+    const auto dry = cliIn(dir, {"join", "--dry-run", "--force", "--tools-dir", tools, wav, sineFlac(1.0)});
     EXPECT_EQ(dry.exitCode, 0);
     EXPECT_EQ(dry.err, "");
     const auto plan = nlohmann::json::parse(dry.out);
     const auto& commands = plan.at("commands");
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[0][1], wav);
-    EXPECT_EQ(commands[2].back(), dir + "/joined.mp3");
+    EXPECT_EQ(commands[2].back(), dir + "/.joined.velmora-partial.mp3");
     EXPECT_NEAR(plan.at("durations").at(2).get<double>(), 2.0, 0.01);
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(commands[2][7].get<std::string>())));
+    const std::string list = commands[2][7].get<std::string>();
+    EXPECT_TRUE(contains(list, "/velmora-" + std::to_string(::getuid()) + "/run-")) << list;
+    EXPECT_FALSE(exists(list.substr(0, list.find("/delete/"))));
     EXPECT_TRUE(logLines(dir + "/log").empty());
+    QDir().mkpath(QString::fromStdString(dir + "/sub"));
     const auto relative = cliIn(dir, {"join", "--dry-run", "-o", "sub/../x.m4a", wav});
-    EXPECT_EQ(nlohmann::json::parse(relative.out).at("commands")[1].back(), dir + "/sub/../x.m4a");
+    EXPECT_EQ(nlohmann::json::parse(relative.out).at("commands")[1].back(), dir + "/sub/../.x.velmora-partial.m4a");
+}
+
+TEST(JoinCommand, AFailedJoinLeavesTheOutputAndSaysWhy)
+{
+    const std::string dir = freshDir("cli-failed"), notes = dir + "/notes.txt";
+    writeFile(notes, "my notes, not to be lost");
+    const std::string tools = creatorTools("cli-failed", "case \"$*\" in *concat*) echo 'muxer: disk full' >&2; exit 1;; "
+                                                         "esac\nexec '" + resourcesDir() + "/creator' \"$@\"");
+    const auto result = cliIn(dir, {"join", "--tools-dir", tools, "-f", "-o", "notes.txt", sineWav(1.0), sineFlac(1.0)});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Something went wrong!" + kContact +
+                              "Step 3 of 3 (writing the joined file) failed: ffmpeg exited with status 1.\n\n"
+                              "muxer: disk full\n");
+    EXPECT_EQ(readFile(notes), "my notes, not to be lost");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"notes.txt"});
+    EXPECT_FALSE(encoderLeft());
+}
+
+TEST(JoinCommand, TwoJoinsAtOnceGetWhatEachGetsAlone)
+{
+    // The encoder reads at the media's pace, so the joins overlap for seconds.
+    const std::string dir = freshDir("cli-two"), paced = creatorTools("paced", "exec ffmpeg -re \"$@\"");
+    const std::vector<std::vector<std::string>> inputs{{sineWav(1.0), sineM4a(1.0)}, {sineFlac(1.0), sineWav(2.0)}};
+    std::vector<std::string> alone;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        std::vector<std::string> args{"join", "-o", "alone" + std::to_string(i) + ".mp3"};
+        args.insert(args.end(), inputs[i].begin(), inputs[i].end());
+        ASSERT_EQ(cliIn(dir, args).exitCode, 0);
+        alone.push_back(decodedMd5(dir + "/alone" + std::to_string(i) + ".mp3"));
+    }
+    std::vector<std::unique_ptr<QProcess>> joins;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        QStringList args{"join", "--tools-dir", QString::fromStdString(paced), "-o",
+                         QString::fromStdString(dir + "/together" + std::to_string(i) + ".mp3")};
+        for (const std::string& input : inputs[i])
+            args << QString::fromStdString(input);
+        joins.push_back(std::make_unique<QProcess>());
+        joins.back()->start(QString::fromStdString(cliPath()), args);
+        QThread::msleep(500);
+    }
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        ASSERT_TRUE(joins[i]->waitForFinished(60000));
+        EXPECT_EQ(joins[i]->exitCode(), 0) << joins[i]->readAllStandardError().toStdString();
+        EXPECT_EQ(decodedMd5(dir + "/together" + std::to_string(i) + ".mp3"), alone[i]) << i;
+        EXPECT_FALSE(alone[i].empty());
+    }
 }
 
 TEST(JoinCommand, InterruptOrTerminateCancelsTheJoin)
@@ -68,5 +157,65 @@ TEST(JoinCommand, InterruptOrTerminateCancelsTheJoin)
         EXPECT_FALSE(cli.readAllStandardError().contains("Something went wrong!"));
         EXPECT_FALSE(processAlive(logLines(log).at(1)));
         EXPECT_EQ(logLines(log).size(), 2u);  // nothing ran after the cancel
+        EXPECT_TRUE(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).contains("log"));
+        EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+}
+
+TEST(JoinCommand, OddStartingConditions)
+{
+    // Closed standard streams, a TMPDIR that is gone, names that are not UTF-8
+    // (input, output, the current folder and TMPDIR): each join still writes
+    // the right file, and only that. Shell line (run in the scratch folder),
+    // the output as the test sees it.
+    const std::string dir = freshDir("cli-odd"), cli = cliPath();
+    writeFile(dir + "/a.wav", readFile(sineWav(1.0)));
+    ASSERT_EQ(::mkdir((dir + "/cwd\xfe").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((dir + "/tmp\xfd").c_str(), 0755), 0);
+    writeFile(dir + "/cwd\xfe/bad\xff.wav", readFile(sineFlac(1.0)));
+    const std::string join = "'" + cli + "' join --verbose -o out.mp3 a.wav '" + sineFlac(1.0) + "'";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"exec 0<&- 1>&- 2>&-; " + join, dir + "/out.mp3"},
+        {"TMPDIR=/nonexistent/tmp " + join + " -f", dir + "/out.mp3"},
+        {"cd \"$(printf 'cwd\\376')\" && TMPDIR=\"$PWD/../$(printf 'tmp\\375')\" '" + cli +
+             "' join --verbose -o \"$(printf 'out\\374.mp3')\" \"$(printf 'bad\\377.wav')\" ../a.wav",
+         dir + "/cwd\xfe/out\xfc.mp3"}};
+    for (const auto& [line, out] : cases) {
+        const auto result = runCommand("/bin/sh", {"-c", "cd \"$0\" && " + line, dir});
+        EXPECT_EQ(result.exitCode, 0) << line << "\n" << result.err;
+        ASSERT_TRUE(exists(out)) << line;
+        ASSERT_EQ(::rename(out.c_str(), (dir + "/checked.mp3").c_str()), 0);
+        EXPECT_NEAR(mediaDuration(dir + "/checked.mp3"), 2.0, 0.1) << line;
+        EXPECT_EQ(runCommand("ffmpeg", {"-v", "error", "-i", dir + "/checked.mp3", "-f", "null", "-"}).err, "");
+        // The work folder named on standard error is gone.
+        if (const size_t end = result.err.find("/delete\n"); end != std::string::npos) {
+            const size_t start = result.err.rfind('\n', end) + 1;
+            EXPECT_FALSE(exists(result.err.substr(start, end + 7 - start))) << result.err.substr(start, end + 7 - start);
+        }
+    }
+    EXPECT_FALSE(exists("/velmora-" + std::to_string(::getuid())));
+    EXPECT_TRUE(exists(dir + "/tmp\xfd/velmora-" + std::to_string(::getuid())));
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.wav", "checked.mp3"}));  // no log, list or partial file here
+}
+
+TEST(JoinCommand, MissingToolsAreNamed)
+{
+    const std::string dir = freshDir("cli-no-tools"), noCreator = creatorTools("cli-no-creator", "");
+    const std::string noSniffer = freshDir("cli-no-sniffer"), wav = sineWav(1.0);
+    const std::string cannotRun = fakeToolsWithScript("cli-cannot-run", "sniffer", "");
+    writeFile(cannotRun + "/sniffer", "\x7f" "ELF but not really");
+    // Arguments, exit code, standard error.
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
+        {{"join", "--tools-dir", noCreator, wav}, 1, "velmora-cli: ffmpeg not found at " + noCreator + "/creator (set --tools-dir)\n"},
+        {{"join", "--tools-dir", noSniffer, wav}, 1, "velmora-cli: ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)\n"},
+        {{"list", "--tools-dir", noSniffer, wav}, 1, "velmora-cli: ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)\n"},
+        {{"probe", "--tools-dir", noSniffer, wav}, 1, "velmora-cli: ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)\n"},
+        {{"list", "--tools-dir", cannotRun, wav, wav}, 1, "velmora-cli: ffprobe cannot run at " + cannotRun + "/sniffer (set --tools-dir)\n"},
+        {{"join", "--dry-run", "--tools-dir", noCreator, wav}, 0, ""}};
+    for (const auto& [arguments, code, err] : cases) {
+        const auto result = cliIn(dir, arguments);
+        EXPECT_EQ(result.exitCode, code) << arguments.front();
+        EXPECT_EQ(result.err, err);
     }
 }

@@ -52,9 +52,12 @@ TEST(ProbeCommand, OptionsRelativePathsAndBadArguments)
     const std::string file = probetest::placeholderFile("cli-fake.mp3");
     expectRecords(runCommand(cliPath(), {"probe", "--tools-dir", tools, file}),
                   {{"/0/tracksInfo/0/trackCodec", "fake"}, {"/0/durationHuman", "00:00:02.500"}});
-    // A folder without the tool: the file is probed as not media, not an error.
-    expectRecords(runCommand(cliPath(), {"probe", "--tools-dir", testsupport::freshDir("cli-none"), file}),
-                  {{"/0/isValidMediaFile", false}, {"/0/hasErrors", false}});
+    // A folder without the tool: that is said, rather than every file probed as not media.
+    const std::string none = testsupport::freshDir("cli-none");
+    const auto noTool = runCommand(cliPath(), {"probe", "--tools-dir", none, file});
+    EXPECT_EQ(noTool.exitCode, 1);
+    EXPECT_EQ(noTool.out, "");
+    EXPECT_EQ(noTool.err, "velmora-cli: ffprobe not found at " + none + "/sniffer (set --tools-dir)\n");
     // Bad arguments print the usage and nothing else.
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"probe"}, {"probe", "--bogus", "a.mp3"}, {"probe", "a.mp3", "--tools-dir"}, {"probe", "--with-report"}}) {
