@@ -22,6 +22,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressSheet.h"
 #include "foundation/Paths.h"
+#include "foundation/Resources.h"
 #include "foundation/Settings.h"
 #include "join/Completion.h"
 #include "join/Intake.h"
@@ -87,6 +88,15 @@ void AppDelegate::addFiles(const QList<QUrl>& urls)
     std::vector<std::string> paths;
     for (const QUrl& url : urls)
         paths.push_back(fromQString(url.isLocalFile() ? url.toLocalFile() : url.path()));
+    // Without a probe tool every file would be skipped as not media: say so once instead.
+    if (const std::optional<std::string> problem = toolProblem(kProbeToolResource); problem && !paths.empty()) {
+        MessageRequest message;
+        message.messageText = *problem;
+        message.informativeText = contactText();
+        message.style = MessageStyle::critical;
+        showMessage(message, {});
+        return;
+    }
     control.clearCancel();
     pool_.start([this, paths = std::move(paths)] {
         analyzeFiles(paths, *this, control, [this](FileRow row) { mainArrayController->appendRow(std::move(row)); });
@@ -250,6 +260,8 @@ void AppDelegate::showMessage(const MessageRequest& request, std::function<void(
     box->setWindowTitle(QApplication::applicationDisplayName());
     box->setText(QString::fromStdString(request.messageText));
     box->setInformativeText(QString::fromStdString(request.informativeText));
+    if (!request.detailedText.empty())
+        box->setDetailedText(QString::fromStdString(request.detailedText));
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     switch (request.style) {
     case MessageStyle::informational: box->setIcon(QMessageBox::Information); break;

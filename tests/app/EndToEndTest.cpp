@@ -102,4 +102,34 @@ TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
     }
 }
 
+TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
+{
+    const std::string noSniffer = testsupport::freshDir("no-sniffer");
+    velmora::setToolsDirectory(noSniffer);
+    delegate->addFiles({fileUrl(testsupport::sineWav(1.0)), fileUrl(testsupport::sineFlac(1.0))});
+    QMessageBox* box = waitForAlert();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text().toStdString(), "ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)");
+    press(box, QStringLiteral("OK"));
+    ASSERT_TRUE(delegate->waitForBackgroundWork(5000));
+    EXPECT_TRUE(names().empty());
+    EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);  // once, not once per file
+
+    const std::string tools = testsupport::fakeToolsWithScript(
+        "concat-fails", "creator",
+        "case \"$*\" in *concat*) echo 'muxer: disk full' >&2; exit 1;; esac\nexec ffmpeg \"$@\"");
+    ::symlink((testsupport::resourcesDir() + "/sniffer").c_str(), (tools + "/sniffer").c_str());
+    velmora::setToolsDirectory(tools);
+    addAndWait({testsupport::sineWav(1.0), testsupport::sineFlac(1.0)});
+    const std::string out = testsupport::freshDir("failed-out") + "/joined.mp3";
+    ASSERT_NO_FATAL_FAILURE(confirmSave(out));
+    box = waitForAlert(60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Something went wrong!"));
+    EXPECT_EQ(box->informativeText(), QStringLiteral("Contact: support@velmora.app"));
+    EXPECT_EQ(box->detailedText(), QStringLiteral("Step 3 of 3 (writing the joined file) failed: ffmpeg exited with "
+                                                  "status 1.\n\nmuxer: disk full\n"));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
+}
+
 }  // namespace
