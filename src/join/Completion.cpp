@@ -87,6 +87,16 @@ std::string tidyTail(const std::string& tail)
     return text;
 }
 
+// ffmpeg reports a failure to finish its file (a full disk while the trailer
+// or the last buffered bytes are written) on its error stream but still
+// exits with status 0; the file it leaves may even claim its full duration
+// in its header.
+bool unfinishedWrite(const std::string& tail)
+{
+    return tail.find("Error writing trailer of ") != std::string::npos ||
+           tail.find("Error closing file ") != std::string::npos;
+}
+
 JoinOutcome failed(JoinOutcome outcome, std::string reason, const std::string& tail = {})
 {
     outcome.status = JoinStatus::failed;
@@ -110,6 +120,9 @@ JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run, const
                                        (command.failure.empty() ? "it was skipped" : command.failure));
         if (command.waitStatus != 0)
             return failed(outcome, stepText(i, steps, rows) + " failed: " + exitText(command.waitStatus) + ".",
+                          command.stderrTail);
+        if (unfinishedWrite(command.stderrTail))
+            return failed(outcome, stepText(i, steps, rows) + " failed: ffmpeg could not finish writing its file.",
                           command.stderrTail);
     }
     const std::string lastTail = run.commands.empty() ? std::string() : run.commands.back().stderrTail;

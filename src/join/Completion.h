@@ -19,7 +19,7 @@ std::string contactText();  // "Contact: " and the support address
 class Cancellation;
 
 // Decides how a join that was not cancelled ended. It succeeded when every
-// command ran and exited with status 0, and the file the concat wrote
+// command ran, exited with status 0 and finished writing its file, and the file the concat wrote
 // (`writtenPath`, or else the output path) probes as valid media whose
 // duration is the rows' total within max(0.5 s, 1 %). Rows of unknown or
 // zero duration only ask that the file is not shorter than the known rows

@@ -107,6 +107,33 @@ TEST(JoinCommand, AFailedJoinLeavesTheOutputAndSaysWhy)
     EXPECT_FALSE(encoderLeft());
 }
 
+TEST(JoinCommand, AFullDiskIsAFailure)
+{
+    // A 64 kB file system, mounted in a mount namespace of the join's own,
+    // holds the output folder or the temporary folder. ffmpeg exits with
+    // status 0 when only its last bytes cannot be written.
+    const std::string unshare = runCommand("unshare", {"-m", "true"}).exitCode == 0     ? "unshare -m"
+                                : runCommand("unshare", {"-rm", "true"}).exitCode == 0 ? "unshare -rm"
+                                                                                       : "";
+    if (unshare.empty())
+        GTEST_SKIP() << "no mount namespace here for a small file system";
+    const std::string dir = freshDir("cli-full"), small = freshDir("cli-full-fs"), song = sineWav(20.0);
+    const std::string mount = unshare + " sh -c 'mount -t tmpfs -o size=64k tmpfs \"$0\" && cd \"$0\" && "
+                              "echo older > mix.mp3 && \"$@\"; echo; cat mix.mp3' '" + small + "' ";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"'" + cliPath() + "' join -f -o mix.mp3 '" + song + "' '" + sineWav(1.0) + "'",
+         "Step 3 of 3 (writing the joined file) failed: ffmpeg could not finish writing its file."},
+        {"env TMPDIR='" + small + "' '" + cliPath() + "' join -o '" + dir + "/mix.mp3' '" + song + "' '" +
+             sineWav(1.0) + "'",
+         "Step 1 of 3 (converting sine-20.wav) failed: ffmpeg exited with status 1."}};
+    for (const auto& [join, reason] : cases) {
+        const auto result = runCommand("/bin/sh", {"-c", mount + join});
+        EXPECT_TRUE(contains(result.err, "Something went wrong!" + kContact + reason + "\n")) << result.err;
+        EXPECT_TRUE(result.out.ends_with("\nolder\n")) << result.out;  // what stood at the output is still there
+        EXPECT_FALSE(exists(dir + "/mix.mp3"));
+    }
+}
+
 TEST(JoinCommand, TwoJoinsAtOnceGetWhatEachGetsAlone)
 {
     // The encoder reads at the media's pace, so the joins overlap for seconds.

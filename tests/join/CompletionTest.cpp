@@ -36,6 +36,8 @@ TEST(Completion, EveryStepAndTheOutputsDurationDecide)
         {good, ran({256, 0}), {1.0}, step1 + "failed: ffmpeg exited with status 1."},
         {good, ran({0, SIGKILL}), {1.0}, step2 + "failed: ffmpeg was ended by signal 9."},
         {good, ran({-1, -1}), {1.0}, step1 + "could not start: boom"},
+        {good, ran({0, 0}, "Error writing trailer of /o.m4a: No space left on device\n"), {1.0},
+         step1 + "failed: ffmpeg could not finish writing its file."},
         {good, ran({0, 0}), {1.6}, "The joined file lasts 1.0"},
         {good, ran({0, 0}), {3.0, 0.0}, "The joined file lasts 1.0"},
         {broken, ran({0, 0}), {1.0}, "The joined file is missing or is not playable media."},
