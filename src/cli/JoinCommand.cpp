@@ -61,10 +61,11 @@ int joinCommand(const std::vector<std::string>& arguments)
     const bool force = line.has("--force");
     setDiagnosticTarget(verbose ? DiagnosticTarget::standardError : DiagnosticTarget::discard);
 
-    for (const char* tool : {kProbeToolResource, kCreatorToolResource}) {
-        if (const auto problem = toolProblem(tool); problem && !(dryRun && tool == kCreatorToolResource))
-            return toolError(*problem);
-    }
+    // A dry run needs the probe only.
+    if (const auto problem = toolProblem(kProbeToolResource))
+        return toolError(*problem);
+    if (const auto problem = dryRun ? std::nullopt : toolProblem(kCreatorToolResource))
+        return toolError(*problem);
     std::vector<std::string> inputs;
     for (const std::string& file : line.files)
         inputs.push_back(absolutePath(file));

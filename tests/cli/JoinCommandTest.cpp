@@ -94,9 +94,10 @@ TEST(JoinCommand, AFailedJoinLeavesTheOutputAndSaysWhy)
 {
     const std::string dir = freshDir("cli-failed"), notes = dir + "/notes.txt";
     writeFile(notes, "my notes, not to be lost");
-    const std::string tools = creatorTools("cli-failed", "case \"$*\" in *concat*) echo 'muxer: disk full' >&2; exit 1;; "
-                                                         "esac\nexec '" + resourcesDir() + "/creator' \"$@\"");
-    const auto result = cliIn(dir, {"join", "--tools-dir", tools, "-f", "-o", "notes.txt", sineWav(1.0), sineFlac(1.0)});
+    const std::string tools = creatorTools("cli-failed", "case \"$*\" in *concat*) echo 'muxer: disk full' >&2; "
+                                                         "exit 1;; esac\nexec '" + resourcesDir() + "/creator' \"$@\"");
+    const auto result =
+        cliIn(dir, {"join", "--tools-dir", tools, "-f", "-o", "notes.txt", sineWav(1.0), sineFlac(1.0)});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Something went wrong!" + kContact +
                               "Step 3 of 3 (writing the joined file) failed: ffmpeg exited with status 1.\n\n"
@@ -217,7 +218,8 @@ TEST(JoinCommand, OddStartingConditions)
         // The work folder named on standard error is gone.
         if (const size_t end = result.err.find("/delete\n"); end != std::string::npos) {
             const size_t start = result.err.rfind('\n', end) + 1;
-            EXPECT_FALSE(exists(result.err.substr(start, end + 7 - start))) << result.err.substr(start, end + 7 - start);
+            const std::string work = result.err.substr(start, end + 7 - start);
+            EXPECT_FALSE(exists(work)) << work;
         }
     }
     EXPECT_FALSE(exists("/velmora-" + std::to_string(::getuid())));
@@ -232,13 +234,16 @@ TEST(JoinCommand, MissingToolsAreNamed)
     const std::string noSniffer = freshDir("cli-no-sniffer"), wav = sineWav(1.0);
     const std::string cannotRun = fakeToolsWithScript("cli-cannot-run", "sniffer", "");
     writeFile(cannotRun + "/sniffer", "\x7f" "ELF but not really");
+    const std::string noFfmpeg = "velmora-cli: ffmpeg not found at " + noCreator + "/creator (set --tools-dir)\n";
+    const std::string noFfprobe = "velmora-cli: ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)\n";
     // Arguments, exit code, standard error.
     const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
-        {{"join", "--tools-dir", noCreator, wav}, 1, "velmora-cli: ffmpeg not found at " + noCreator + "/creator (set --tools-dir)\n"},
-        {{"join", "--tools-dir", noSniffer, wav}, 1, "velmora-cli: ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)\n"},
-        {{"list", "--tools-dir", noSniffer, wav}, 1, "velmora-cli: ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)\n"},
-        {{"probe", "--tools-dir", noSniffer, wav}, 1, "velmora-cli: ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)\n"},
-        {{"list", "--tools-dir", cannotRun, wav, wav}, 1, "velmora-cli: ffprobe cannot run at " + cannotRun + "/sniffer (set --tools-dir)\n"},
+        {{"join", "--tools-dir", noCreator, wav}, 1, noFfmpeg},
+        {{"join", "--tools-dir", noSniffer, wav}, 1, noFfprobe},
+        {{"list", "--tools-dir", noSniffer, wav}, 1, noFfprobe},
+        {{"probe", "--tools-dir", noSniffer, wav}, 1, noFfprobe},
+        {{"list", "--tools-dir", cannotRun, wav, wav}, 1,
+         "velmora-cli: ffprobe cannot run at " + cannotRun + "/sniffer (set --tools-dir)\n"},
         {{"join", "--dry-run", "--tools-dir", noCreator, wav}, 0, ""}};
     for (const auto& [arguments, code, err] : cases) {
         const auto result = cliIn(dir, arguments);

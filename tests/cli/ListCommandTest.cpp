@@ -47,10 +47,12 @@ TEST(ListCommand, ProbesThatHangAreSkippedAndCtrlCEndsThemAtOnce)
     writeFile(dir + "/hang.ffconcat", "ffconcat version 1.0\nfile fi\n");
     ASSERT_EQ(readFile(dir + "/hang.ffconcat").size(), 29u);
     writeFile(dir + "/slow.wav", readFile(sineWav(1.0)));
-    const std::string sleepy = fakeToolsWithScript("cli-sleepy", "sniffer", "for last; do :; done\ncase \"$last\" in "
-                                                   "*slow.wav) sleep 30 & echo $! > '" + dir + "/pid'; wait;; esac\nexec '" + resourcesDir() + "/sniffer' \"$@\"");
+    const std::string sleepy = fakeToolsWithScript(
+        "cli-sleepy", "sniffer", "for last; do :; done\ncase \"$last\" in *slow.wav) sleep 30 & echo $! > '" + dir +
+                                     "/pid'; wait;; esac\nexec '" + resourcesDir() + "/sniffer' \"$@\"");
     ::symlink((resourcesDir() + "/creator").c_str(), (sleepy + "/creator").c_str());
-    for (const auto& [tools, file] : {std::pair{sleepy, std::string("slow.wav")}, std::pair{resourcesDir(), std::string("hang.ffconcat")}}) {
+    const std::pair<std::string, std::string> hanging[] = {{sleepy, "slow.wav"}, {resourcesDir(), "hang.ffconcat"}};
+    for (const auto& [tools, file] : hanging) {
         const auto started = std::chrono::steady_clock::now();
         const auto result = cliIn(dir, {"list", "--probe-timeout", "0.5", "--tools-dir", tools, file, sineFlac(1.0)});
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << file;

@@ -65,8 +65,8 @@ TEST(WorkFolder, LeftoversGoOnlyWhenNoLiveProcessHoldsTheirLock)
     writeFile(userDir + "run-other/lock", "");
     ChildProcess holder("/usr/bin/flock", {userDir + "run-other/lock", "sleep", "30"});
     ASSERT_TRUE(holder.start());
-    ASSERT_TRUE(pollUntil([&] { return runCommand("/usr/bin/flock", {"-n", userDir + "run-other/lock", "true"}).exitCode != 0; },
-                          std::chrono::seconds(5)));
+    const auto held = [&] { return runCommand("/usr/bin/flock", {"-n", userDir + "run-other/lock", "true"}).exitCode; };
+    ASSERT_TRUE(pollUntil([&] { return held() != 0; }, std::chrono::seconds(5)));
     const auto next = RunFolder::create();
     ASSERT_TRUE(next);
     EXPECT_FALSE(exists(userDir + "run-crashed") || exists(userDir + "run-nolock"));
