@@ -75,8 +75,9 @@ TEST(ListCommand, ProbesThatHangAreSkippedAndCtrlCEndsThemAtOnce)
             EXPECT_LT(timer.elapsed(), 1000) << command << " " << file;
             EXPECT_EQ(cli.exitCode(), 130) << command << " " << file;
             EXPECT_TRUE(pollUntil([] { return !encoderLeft(); }, std::chrono::seconds(2)));
-            if (tools == sleepy)  // what the probe tool started went with it
+            if (tools == sleepy) {  // what the probe tool started went with it
                 EXPECT_FALSE(processAlive(readFile(dir + "/pid")));
+            }
         }
     }
 }
