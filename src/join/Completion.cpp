@@ -139,7 +139,11 @@ JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run, const
         else
             someUnknown = true;
     }
-    const double tolerance = std::max(0.5, 0.01 * known);
+    // Half a second or 1 %, and a tenth of a second per row: decoders trim
+    // the encoder delay and padding that containers count in a file's
+    // duration (about 45 ms for an MP3, 23 ms of AAC priming), so many short
+    // rows would otherwise fail a good join.
+    const double tolerance = std::max({0.5, 0.01 * known, 0.1 * static_cast<double>(rows.size())});
     const double lasts = probe.duration;
     if (someUnknown && lasts < known - tolerance)
         return failed(outcome, "The joined file lasts " + secondsText(lasts) + ", less than the " + secondsText(known) +
