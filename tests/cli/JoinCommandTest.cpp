@@ -202,8 +202,13 @@ TEST(JoinCommand, OddStartingConditions)
     ASSERT_EQ(::mkdir((dir + "/tmp\xfd").c_str(), 0755), 0);
     writeFile(dir + "/cwd\xfe/bad\xff.wav", readFile(sineFlac(1.0)));
     const std::string join = "'" + cli + "' join --verbose -o out.mp3 a.wav '" + sineFlac(1.0) + "'";
+    // The encoder notes what the program's standard streams are: a file the
+    // program opened must never sit there, or its messages would go into it.
+    const std::string streams = freshDir("cli-odd-streams") + "/streams";
+    const std::string peek = creatorTools("cli-peek", "readlink /proc/$PPID/fd/0 /proc/$PPID/fd/1 /proc/$PPID/fd/2 > '" +
+                                                          streams + "'\nexec '" + resourcesDir() + "/creator' \"$@\"");
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"exec 0<&- 1>&- 2>&-; " + join, dir + "/out.mp3"},
+        {"exec 0<&- 1>&- 2>&-; " + join + " --tools-dir '" + peek + "'", dir + "/out.mp3"},
         {"TMPDIR=/nonexistent/tmp " + join + " -f", dir + "/out.mp3"},
         {"cd \"$(printf 'cwd\\376')\" && TMPDIR=\"$PWD/../$(printf 'tmp\\375')\" '" + cli +
              "' join --verbose -o \"$(printf 'out\\374.mp3')\" \"$(printf 'bad\\377.wav')\" ../a.wav",
@@ -222,6 +227,7 @@ TEST(JoinCommand, OddStartingConditions)
             EXPECT_FALSE(exists(work)) << work;
         }
     }
+    EXPECT_EQ(readFile(streams), "/dev/null\n/dev/null\n/dev/null\n");
     EXPECT_FALSE(exists("/velmora-" + std::to_string(::getuid())));
     EXPECT_TRUE(exists(dir + "/tmp\xfd/velmora-" + std::to_string(::getuid())));
     EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden),
