@@ -5,6 +5,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/CliIntake.h"
+#include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "cli/SignalCancel.h"
@@ -15,6 +16,7 @@
 #include "join/JoinJob.h"
 #include "join/JoinPlan.h"
 #include "join/OutputRule.h"
+#include "join/Playlist.h"
 #include "join/Preflight.h"
 
 namespace velmora::cli {
@@ -30,10 +32,20 @@ void printMessage(FILE* stream, const MessageRequest& message)
 
 int joinCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine(
-        {"join", {"--dry-run", "--verbose"}, {"--output", "--tools-dir"}, {{"-o", "--output"}}}, arguments);
+    CommandLine line = parseCommandLine(joinSpec().syntax(), arguments);
+    // A playlist alone is enough: its files are the command's files.
+    if (line.error && line.files.empty() && line.value("--from-list") && line.error->ends_with("needs at least one file"))
+        line.error.reset();
     if (const auto failed = applyCommonOptions(line))
         return *failed;
+    if (const auto playlist = line.value("--from-list")) {
+        const PlaylistEntries entries = readPlaylist(*playlist);
+        if (entries.error)
+            return usageError(*entries.error);
+        line.files.insert(line.files.end(), entries.paths.begin(), entries.paths.end());
+        if (line.files.empty())
+            return usageError("join needs at least one file");
+    }
     const std::string output = line.value("--output").value_or(std::string());
     const bool dryRun = line.has("--dry-run");
     const bool verbose = line.has("--verbose");

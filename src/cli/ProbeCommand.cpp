@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "foundation/Paths.h"
 #include "probe/FileProbe.h"
@@ -12,7 +13,7 @@ namespace velmora::cli {
 // that is not usable media is a result, not an error.
 int probeCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine({"probe", {"--with-report"}, {"--tools-dir"}, {}}, arguments);
+    const CommandLine line = parseCommandLine(probeSpec().syntax(), arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
     const std::vector<std::string>& files = line.files;

@@ -74,7 +74,7 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
         {{"help", ""}, "join list probe"},
         {{"probe", "-"}, "--tools-dir --with-report"},
         {{"list", "-"}, "--tools-dir"},
-        {{"join", "-"}, "--dry-run --output --tools-dir --verbose -o"},
+        {{"join", "-"}, "--dry-run --from-list --output --tools-dir --verbose -o"},
         {{"join", "--d"}, "--dry-run"},
         {{"join", "--tools-dir", ""}, "sub"},
         {{"join", "--tools-dir", "=", ""}, "sub"},
