@@ -62,6 +62,11 @@ TEST(AudioCheck, DecodesToTheAskedFormAndReportsFailures)
     EXPECT_EQ(pcm.channels, 2);
     EXPECT_EQ(decode(sweepWav(), 22050, 1).frames(), kRate);
     EXPECT_EQ(decodeErrors(sweepWav()), "");
+    EXPECT_EQ(sampleRate(sweepWav()), kRate);
+    EXPECT_DOUBLE_EQ(declaredDuration(sweepWav()), 2.0);
+    const Pcm resampled = resample(pcm, 48000);
+    EXPECT_EQ(resampled.frames(), 96000);
+    EXPECT_GT(snrDb(resampled, decode(sweepWav(), 48000, 2), 0), 120.0);  // the same resampler as decoding at 48 kHz
 
     std::string error;
     EXPECT_EQ(decode("/nonexistent/file.wav", kRate, 2, &error).frames(), 0);
@@ -143,6 +148,12 @@ INSTANTIATE_TEST_SUITE_P(
                  [] { return rejoined("gap.wav", "[p2x];anullsrc=r=44100:cl=stereo,atrim=end_sample=441[gap];"
                                                    "[gap][p2x]concat=n=2:v=0:a=1"); },
                  0, {441, 0}, 9.9, 10.1, 441, 20, 200},
+        JoinCase{"TenMsOfNoise",
+                 [] {
+                     return rejoined("noise.wav", "[p2x];anoisesrc=r=44100:a=0.02,pan=stereo|c0=c0|c1=c0,"
+                                                  "atrim=end_sample=441[gap];[gap][p2x]concat=n=2:v=0:a=1");
+                 },
+                 0, {441, 0}, 9.5, 10.5, 441, 20, 200},
         JoinCase{"FiveMsLost",
                  [] { return rejoined("lost.wav", ",atrim=start_sample=220,asetpts=PTS-STARTPTS"); }, 0, {-220, 0},
                  0, 0.1, -220, 5, 200},

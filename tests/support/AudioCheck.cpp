@@ -7,8 +7,10 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryFile>
 
 namespace audiocheck {
 namespace {
@@ -19,16 +21,22 @@ std::string& ffmpegProgram()
     return program;
 }
 
+std::string& ffprobeProgram()
+{
+    static std::string program = "ffprobe";
+    return program;
+}
+
 struct ToolResult {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
 };
 
-ToolResult runFfmpeg(const QStringList& arguments)
+ToolResult runTool(const std::string& program, const QStringList& arguments)
 {
     QProcess process;
-    process.start(QString::fromStdString(ffmpegProgram()), arguments);
+    process.start(QString::fromStdString(program), arguments);
     ToolResult result;
     if (!process.waitForStarted()) {
         result.err = process.errorString().toUtf8();
@@ -40,6 +48,31 @@ ToolResult runFfmpeg(const QStringList& arguments)
     result.err = process.readAllStandardError();
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return result;
+}
+
+ToolResult runFfmpeg(const QStringList& arguments)
+{
+    return runTool(ffmpegProgram(), arguments);
+}
+
+// ffmpeg's first audio stream of `input` (its input arguments) as float PCM.
+Pcm decodeWith(const QStringList& input, int rate, int channels, std::string* error)
+{
+    const ToolResult result = runFfmpeg(QStringList{"-v", "error", "-nostdin"} + input +
+                                        QStringList{"-map", "0:a:0", "-c:a", "pcm_f32le", "-f", "f32le", "-ar",
+                                                    QString::number(rate), "-ac", QString::number(channels), "-"});
+    Pcm pcm;
+    if (result.exitCode != 0) {
+        if (error)
+            *error = result.err.isEmpty() ? "ffmpeg failed" : result.err.toStdString();
+        return pcm;
+    }
+    pcm.rate = rate;
+    pcm.channels = channels;
+    const size_t frames = size_t(result.out.size()) / (sizeof(float) * size_t(channels));
+    pcm.samples.resize(frames * size_t(channels));
+    std::memcpy(pcm.samples.data(), result.out.constData(), pcm.samples.size() * sizeof(float));
+    return pcm;
 }
 
 // Dot product of two runs of floats; eight independent sums let the
@@ -101,20 +134,87 @@ int64_t lagFor(int64_t n, const std::vector<int64_t>& starts, const std::vector<
     return lag;
 }
 
-double maxError(const Pcm& output, const Pcm& reference, int64_t from, int64_t to,
-                const std::vector<int64_t>& starts, const std::vector<int64_t>& lags)
+struct Peak {
+    double value = 0.0;
+    int64_t frame = 0;
+};
+
+Peak maxError(const Pcm& output, const Pcm& reference, int64_t from, int64_t to, const std::vector<int64_t>& starts,
+              const std::vector<int64_t>& lags)
 {
     from = std::max<int64_t>(from, 0);
     to = std::min(to, output.frames());
-    double peak = 0.0;
+    Peak peak;
     for (int64_t n = from; n < to; ++n) {
         const int64_t m = n - lagFor(n, starts, lags);
         if (m < 0 || m >= reference.frames())
             continue;
-        for (int c = 0; c < output.channels; ++c)
-            peak = std::max(peak, double(std::fabs(output.at(n, c) - reference.at(m, c))));
+        for (int c = 0; c < output.channels; ++c) {
+            const double error = std::fabs(output.at(n, c) - reference.at(m, c));
+            if (error > peak.value)
+                peak = {error, n};
+        }
     }
     return peak;
+}
+
+double piecewiseSnr(const Pcm& output, const Pcm& reference, const std::vector<int64_t>& starts,
+                    const std::vector<int64_t>& lags)
+{
+    double signal = 0.0, noise = 0.0;
+    for (int64_t n = 0; n < output.frames(); ++n) {
+        const int64_t m = n - lagFor(n, starts, lags);
+        if (m < 0 || m >= reference.frames())
+            continue;
+        for (int c = 0; c < output.channels; ++c) {
+            const double r = reference.at(m, c);
+            const double e = output.at(n, c) - r;
+            signal += r * r;
+            noise += e * e;
+        }
+    }
+    if (signal <= 0.0)
+        return 0.0;
+    return noise <= signal * 1e-20 ? 200.0 : 10.0 * std::log10(signal / noise);
+}
+
+// The largest magnitude over all channels within +-half of frame n.
+double level(const Pcm& pcm, int64_t n, int64_t half)
+{
+    double peak = 0.0;
+    const int64_t from = std::max<int64_t>(0, n - half), to = std::min(pcm.frames(), n + half + 1);
+    for (int64_t k = from; k < to; ++k)
+        for (int c = 0; c < pcm.channels; ++c)
+            peak = std::max(peak, double(std::fabs(pcm.at(k, c))));
+    return peak;
+}
+
+// Frames in the longest run touching [from, to) where the output's level is
+// far below the reference's. The level looks half an envelope either side, so
+// a run of silence shows up shorter by one envelope: that is added back.
+int64_t longestDropout(const Pcm& output, const Pcm& reference, int64_t from, int64_t to,
+                       const std::vector<int64_t>& starts, const std::vector<int64_t>& lags, const Options& options)
+{
+    const int64_t half = msToFrames(options.envelopeMs / 2, output.rate);
+    const int64_t reach = msToFrames(options.maxShiftMs, output.rate);
+    int64_t longest = 0, runStart = -1;
+    auto close = [&](int64_t end) {
+        if (runStart >= 0 && runStart < to && end > from)
+            longest = std::max(longest, end - runStart + 2 * half);
+        runStart = -1;
+    };
+    const int64_t first = std::max<int64_t>(0, from - reach), last = std::min(output.frames(), to + reach);
+    for (int64_t n = first; n < last; ++n) {
+        const int64_t m = n - lagFor(n, starts, lags);
+        const bool quiet = m >= 0 && m < reference.frames() &&
+                           level(output, n, half) < options.dropoutRatio * level(reference, m, half);
+        if (quiet && runStart < 0)
+            runStart = n;
+        else if (!quiet)
+            close(n);
+    }
+    close(last);
+    return longest;
 }
 
 }  // namespace
@@ -124,23 +224,46 @@ void setFfmpegProgram(const std::string& program)
     ffmpegProgram() = program;
 }
 
+void setFfprobeProgram(const std::string& program)
+{
+    ffprobeProgram() = program;
+}
+
+QByteArray audioStreamEntry(const std::string& path, const QString& entry)
+{
+    const ToolResult result =
+        runTool(ffprobeProgram(), {"-v", "error", "-select_streams", "a:0", "-show_entries", "stream=" + entry, "-of",
+                                   "csv=p=0", QString::fromStdString(path)});
+    return result.exitCode == 0 ? result.out.trimmed() : QByteArray();
+}
+
+int sampleRate(const std::string& path)
+{
+    return audioStreamEntry(path, "sample_rate").toInt();
+}
+
+double declaredDuration(const std::string& path)
+{
+    return audioStreamEntry(path, "duration").toDouble();
+}
+
 Pcm decode(const std::string& path, int rate, int channels, std::string* error)
 {
-    const ToolResult result = runFfmpeg({"-v", "error", "-nostdin", "-i", QString::fromStdString(path), "-map",
-                                         "0:a:0", "-c:a", "pcm_f32le", "-f", "f32le", "-ar", QString::number(rate),
-                                         "-ac", QString::number(channels), "-"});
-    Pcm pcm;
-    if (result.exitCode != 0) {
-        if (error)
-            *error = result.err.isEmpty() ? "ffmpeg failed" : result.err.toStdString();
+    return decodeWith({"-i", QString::fromStdString(path)}, rate, channels, error);
+}
+
+Pcm resample(const Pcm& pcm, int rate)
+{
+    if (rate == pcm.rate)
         return pcm;
-    }
-    pcm.rate = rate;
-    pcm.channels = channels;
-    const size_t frames = size_t(result.out.size()) / (sizeof(float) * size_t(channels));
-    pcm.samples.resize(frames * size_t(channels));
-    std::memcpy(pcm.samples.data(), result.out.constData(), pcm.samples.size() * sizeof(float));
-    return pcm;
+    QTemporaryFile raw(QDir::tempPath() + "/audiocheck-XXXXXX.f32");
+    if (!raw.open())
+        return {};
+    raw.write(reinterpret_cast<const char*>(pcm.samples.data()), qint64(pcm.samples.size() * sizeof(float)));
+    raw.flush();
+    return decodeWith({"-f", "f32le", "-ar", QString::number(pcm.rate), "-ac", QString::number(pcm.channels), "-i",
+                       raw.fileName()},
+                      rate, pcm.channels, nullptr);
 }
 
 std::string decodeErrors(const std::string& path)
@@ -244,21 +367,16 @@ Alignment align(const Pcm& output, const Pcm& reference, int64_t start, int64_t 
 
 double snrDb(const Pcm& output, const Pcm& reference, int64_t lag)
 {
-    double signal = 0.0, noise = 0.0;
-    const int64_t from = std::max<int64_t>(0, lag);
-    const int64_t to = std::min(output.frames(), reference.frames() + lag);
-    for (int64_t n = from; n < to; ++n)
-        for (int c = 0; c < output.channels; ++c) {
-            const double r = reference.at(n - lag, c);
-            const double e = output.at(n, c) - r;
-            signal += r * r;
-            noise += e * e;
-        }
-    if (signal <= 0.0)
+    if (output.channels != reference.channels)
         return 0.0;
-    if (noise <= signal * 1e-20)
-        return 200.0;
-    return 10.0 * std::log10(signal / noise);
+    return piecewiseSnr(output, reference, {0}, {lag});
+}
+
+double snrDb(const Pcm& output, const Pcm& reference, const Report& alignment)
+{
+    if (alignment.pieceLags.empty() || output.channels != reference.channels)
+        return 0.0;
+    return piecewiseSnr(output, reference, alignment.pieceStarts, alignment.pieceLags);
 }
 
 Report compare(const Pcm& output, const Pcm& reference, const std::vector<int64_t>& cuts, const Options& options)
@@ -297,37 +415,28 @@ Report compare(const Pcm& output, const Pcm& reference, const std::vector<int64_
         join.shiftMs = framesToMs(join.lagAfter - join.lagBefore, rate);
         const int64_t from = join.cut + std::min(join.lagBefore, join.lagAfter) - joinWindow;
         const int64_t to = join.cut + std::max(join.lagBefore, join.lagAfter) + joinWindow;
-        join.joinError = maxError(output, reference, from, to, starts, lags);
-        // A quiet run counts when it touches the join window; look wider to see all of it.
-        for (const QuietRun& run :
-             quietRuns(output, options.minDropoutFrames, options.quietThreshold, from - maxShift, to + maxShift))
-            if (run.start < to && run.start + run.length > from)
-                join.dropoutMs = std::max(join.dropoutMs, framesToMs(run.length, rate));
+        join.joinError = maxError(output, reference, from, to, starts, lags).value;
+        join.dropoutMs = framesToMs(longestDropout(output, reference, from, to, starts, lags, options), rate);
         report.joins.push_back(join);
     }
 
     // Codec noise: the largest error inside the pieces, away from joins and ends.
+    const int64_t margin = msToFrames(options.noiseMarginMs, rate);
     for (size_t k = 0; k < starts.size(); ++k) {
         const int64_t end = k + 1 < starts.size() ? starts[k + 1] : reference.frames();
-        const int64_t from = starts[k] + std::max(lags[k], k > 0 ? lags[k - 1] : lags[k]) + joinWindow;
-        const int64_t to = end + std::min(lags[k], k + 1 < lags.size() ? lags[k + 1] : lags[k]) - joinWindow;
-        if (to > from)
-            report.noisePeak = std::max(report.noisePeak, maxError(output, reference, from, to, starts, lags));
-    }
-
-    double signal = 0.0, noise = 0.0;
-    for (int64_t n = 0; n < output.frames(); ++n) {
-        const int64_t m = n - lagFor(n, starts, lags);
-        if (m < 0 || m >= reference.frames())
+        const int64_t from = starts[k] + std::max(lags[k], k > 0 ? lags[k - 1] : lags[k]) + margin;
+        const int64_t to = end + std::min(lags[k], k + 1 < lags.size() ? lags[k + 1] : lags[k]) - margin;
+        if (to <= from)
             continue;
-        for (int c = 0; c < output.channels; ++c) {
-            const double r = reference.at(m, c);
-            const double e = output.at(n, c) - r;
-            signal += r * r;
-            noise += e * e;
+        const Peak peak = maxError(output, reference, from, to, starts, lags);
+        if (peak.value > report.noisePeak) {
+            report.noisePeak = peak.value;
+            report.noisePeakFrame = peak.frame;
         }
     }
-    report.snrDb = signal <= 0.0 ? 0.0 : noise <= signal * 1e-20 ? 200.0 : 10.0 * std::log10(signal / noise);
+    report.snrDb = piecewiseSnr(output, reference, starts, lags);
+    report.pieceStarts = starts;
+    report.pieceLags = lags;
 
     const std::vector<QuietRun> leading = quietRuns(output, 1, options.quietThreshold, 0, maxShift);
     if (!leading.empty() && leading.front().start == 0)

@@ -22,8 +22,14 @@ struct Pcm {
     float at(int64_t frame, int channel) const { return samples[size_t(frame * channels + channel)]; }
 };
 
-// The ffmpeg used to decode (default "ffmpeg" from PATH).
+// The ffmpeg and ffprobe used (default "ffmpeg" and "ffprobe" from PATH).
 void setFfmpegProgram(const std::string& program);
+void setFfprobeProgram(const std::string& program);
+
+// The sample rate of the first audio stream (0 when there is none), and its
+// duration in seconds as the container declares it (0 when unknown).
+int sampleRate(const std::string& path);
+double declaredDuration(const std::string& path);
 
 // Decodes the first audio stream of `path` to `rate` Hz and `channels`
 // channels with ffmpeg. An empty Pcm (and the tool's message in `error`)
@@ -32,6 +38,10 @@ Pcm decode(const std::string& path, int rate, int channels, std::string* error =
 
 // What `ffmpeg -v error -i path -f null -` prints: empty for a clean decode.
 std::string decodeErrors(const std::string& path);
+
+// The same audio at another rate, by ffmpeg's default resampler (the one a
+// join made with ffmpeg uses too).
+Pcm resample(const Pcm& pcm, int rate);
 
 // The pieces one after another (same rate and channels).
 Pcm concatenate(const std::vector<Pcm>& pieces);
@@ -68,7 +78,7 @@ struct Join {
     int64_t lagBefore = 0;      // alignment of the piece before the join
     int64_t lagAfter = 0;       // and of the piece after it
     double shiftMs = 0.0;       // (lagAfter - lagBefore) in ms: > 0 inserted, < 0 lost
-    double dropoutMs = 0.0;     // longest near-silent run around the join
+    double dropoutMs = 0.0;     // longest stretch around the join far quieter than the reference
     double joinError = 0.0;     // largest |output - reference| within the join window
 };
 struct Report {
@@ -76,16 +86,23 @@ struct Report {
     double startCorrelation = 0.0;
     std::vector<Join> joins;
     double noisePeak = 0.0;           // largest |output - reference| away from the joins
+    int64_t noisePeakFrame = 0;       // the output frame where it is
     double snrDb = 0.0;               // over the whole aligned output
     int64_t frameDifference = 0;      // output frames - reference frames
     double leadingSilenceMs = 0.0;    // digital-or-near silence at the very start
+    std::vector<int64_t> pieceStarts; // reference frames: 0 and the cuts
+    std::vector<int64_t> pieceLags;   // the alignment of each piece
 };
 struct Options {
     double maxShiftMs = 250.0;        // how far a piece may have moved
     double windowMs = 200.0;          // correlation window
     double joinWindowMs = 10.0;       // either side of a join for the join error and dropouts
-    float quietThreshold = 1e-4f;     // -80 dBFS counts as silence
-    int64_t minDropoutFrames = 3;     // shorter quiet runs are zero crossings
+    double noiseMarginMs = 50.0;      // the codec noise is taken this far from joins and ends
+    // A dropout: the output's level (the largest magnitude over all channels
+    // within +-envelopeMs/2) below dropoutRatio times the reference's there.
+    double envelopeMs = 1.0;
+    double dropoutRatio = 0.25;
+    float quietThreshold = 1e-4f;     // -80 dBFS counts as silence at the start
 };
 Report compare(const Pcm& output, const Pcm& reference, const std::vector<int64_t>& cuts,
                const Options& options = {});
@@ -93,5 +110,8 @@ Report compare(const Pcm& output, const Pcm& reference, const std::vector<int64_
 // Signal-to-noise ratio in dB of output against reference at a fixed lag,
 // over the frames both cover; 200 for an exact copy.
 double snrDb(const Pcm& output, const Pcm& reference, int64_t lag);
+// The same with each piece at the lag `compare` found for it (the reference
+// may be another one of the same length, such as the source of lossy pieces).
+double snrDb(const Pcm& output, const Pcm& reference, const Report& alignment);
 
 }  // namespace audiocheck
