@@ -14,11 +14,12 @@
 //       (default mp3,m4a,flac,wav); --extra outputs (default opus,ogg,mkv,mka)
 //       are made from the WAV set only.
 //
-//   velmora_fidelity speed [--cli PATH] [--rounds N] [--files N] [--seconds S]
+//   velmora_fidelity speed [--cli PATH] [--rounds N] [--files N] [--seconds S] [--music]
 //       Twenty 30-s MP3s into one .mp3: velmora-cli against one ffmpeg
 //       concat-filter run (libmp3lame -q:a 2), alternating; then the first two
 //       normalisation commands of velmora-cli's own plan, one after another and
-//       both at once.
+//       both at once. The MP3s hold mono tones, cheap to encode, or with
+//       --music stereo noise under the tones, as costly to encode as music.
 //
 //   velmora_fidelity measure [--reference FILE] [--lossless] --pieces A,B,... OUTPUT...
 //       The same measures for outputs made by hand from the given pieces; the
@@ -217,6 +218,8 @@ struct Row {
     audiocheck::Report report;
     std::string md5, clean;
     double snrSource = 0.0;
+    double dropoutMs = 0.0;         // the longest at any join
+    double joinError = 0.0;         // the largest at any join
     int rate = kRate;               // the output's, at which it is measured
     double lengthDifferenceMs = 0.0;  // output - inputs
     bool within = false;
@@ -255,19 +258,18 @@ Row measure(InputSet& set, const std::string& path, const OutputKind& kind, cons
     row.lengthDifferenceMs = (output.seconds() - set.joined.seconds()) * 1000.0;
     row.within = std::fabs(row.lengthDifferenceMs) <= audiocheck::framesToMs(kind.frame, kRate) + 1e-6;
 
-    double dropout = 0.0, joinError = 0.0;
     bool shifted = row.report.startLag != 0;
     for (const audiocheck::Join& join : row.report.joins) {
-        dropout = std::max(dropout, join.dropoutMs);
-        joinError = std::max(joinError, join.joinError);
+        row.dropoutMs = std::max(row.dropoutMs, join.dropoutMs);
+        row.joinError = std::max(row.joinError, join.joinError);
         shifted = shifted || join.lagAfter != join.lagBefore;
     }
     std::vector<std::string> failed;
     if (shifted)
         failed.push_back("shift");
-    if (dropout > 1.0)
+    if (row.dropoutMs > 1.0)
         failed.push_back("dropout");
-    if (joinError > row.report.noisePeak * 1.5 + 1e-6)
+    if (row.joinError > row.report.noisePeak * 1.5 + 1e-6)
         failed.push_back("join error");
     if (!row.within)
         failed.push_back("length");
@@ -298,16 +300,12 @@ void printRow(const Row& row)
         return;
     }
     std::string shifts;
-    double dropout = 0.0, joinError = 0.0;
-    for (const audiocheck::Join& join : r.joins) {
+    for (const audiocheck::Join& join : r.joins)
         shifts += (shifts.empty() ? "" : " ") + format("%.1f", join.shiftMs);
-        dropout = std::max(dropout, join.dropoutMs);
-        joinError = std::max(joinError, join.joinError);
-    }
     std::printf("| %s | %s | %s | %s | %s | %s | %s | %s / %s | %s | %s%s | %s | %s |\n", row.inputs.c_str(),
                 row.output.c_str(), row.by.c_str(), row.result.c_str(),
                 format("%.1f", audiocheck::framesToMs(r.startLag, row.rate)).c_str(), shifts.c_str(),
-                format("%.2f", dropout).c_str(), format("%.4f", joinError).c_str(),
+                format("%.2f", row.dropoutMs).c_str(), format("%.4f", row.joinError).c_str(),
                 format("%.4f", r.noisePeak).c_str(), format("%.1f", row.snrSource).c_str(),
                 format("%+.2f", row.lengthDifferenceMs).c_str(), row.within ? "" : " (> 1 frame)",
                 row.md5.c_str(), row.clean.c_str());
@@ -321,12 +319,13 @@ struct Options {
     std::vector<std::string> extra{"opus", "ogg", "mkv", "mka"};
     bool withFfmpeg = true;
     bool lossless = false;
+    bool music = false;
     int rounds = 2;
     int files = 20;
     double seconds = 30.0;
     std::string reference;
     std::vector<std::string> pieces;
-    std::vector<std::string> files_;
+    std::vector<std::string> measured;
 };
 
 InputSet makeInputSet(const InputKind& kind, const QString& source, const Pcm& reference, const QString& folder)
@@ -448,8 +447,8 @@ int fidelity(const Options& options)
             joinAll(*wavSet, output);
 
     std::printf("\nstart: where the first piece begins in the output; shift: material inserted (+) or lost (−) "
-                "at a join; join error: the largest |output − source| within 10 ms of a join, next to the largest "
-                "anywhere else (the codec's own noise); ok means no shift, no dropout over 1 ms, no join error above "
+                "at a join; join error: the largest |output − inputs| within 10 ms of a join (the pieces as "
+                "decoded, each cut to its length), next to the largest anywhere else (the codec's own noise); ok means no shift, no dropout over 1 ms, no join error above "
                 "1.5 × the codec noise, length within one codec frame of the inputs, bit-exact when lossless, and a "
                 "clean decode.\n\n%d velmora-cli joins fail.\n",
                 failures);
@@ -479,7 +478,7 @@ int measureByHand(const Options& options)
         set.losslessMd5 = audiocheck::md5(set.joined);
     set.source = options.reference.empty() ? set.joined : load(options.reference, rate);
     printHeader();
-    for (const std::string& output : options.files_) {
+    for (const std::string& output : options.measured) {
         const std::string extension = QFileInfo(QString::fromStdString(output)).suffix().toStdString();
         OutputKind kind = outputKind(extension).value_or(OutputKind{"." + extension, 1024, {}, false});
         const Row row = measure(set, output, kind, "given", Outcome{0, {}, 0.0});
@@ -523,9 +522,15 @@ int speed(const Options& options)
     QStringList files;
     for (int i = 1; i <= options.files; ++i) {
         const QString file = work + QString("/track%1.mp3").arg(i);
-        ffmpeg({"-f", "lavfi", "-i",
-                QString("sine=frequency=%1:sample_rate=44100:duration=%2").arg(200 + 20 * i).arg(options.seconds),
-                "-c:a", "libmp3lame", "-b:a", "128k", file});
+        const QString tone =
+            QString("sine=frequency=%1:sample_rate=44100:duration=%2").arg(200 + 20 * i).arg(options.seconds);
+        if (options.music)  // stereo pink noise under the tone: the encoder works as hard as on music
+            ffmpeg({"-f", "lavfi", "-i",
+                    QString("anoisesrc=color=pink:amplitude=0.2:r=44100:d=%1:seed=%2").arg(options.seconds).arg(i),
+                    "-f", "lavfi", "-i", tone, "-filter_complex", "[0][1]amix=inputs=2,pan=stereo|c0=c0|c1=0.8*c0",
+                    "-c:a", "libmp3lame", "-b:a", "192k", file});
+        else
+            ffmpeg({"-f", "lavfi", "-i", tone, "-c:a", "libmp3lame", "-b:a", "128k", file});
         files << file;
     }
     const QString velmoraOut = work + "/joined-velmora.mp3";
@@ -562,6 +567,9 @@ int speed(const Options& options)
         std::fflush(stdout);
     }
     std::printf("ratio velmora-cli / ffmpeg concat filter: %.3f\n", velmoraTotal / ffmpegTotal);
+    // What the probes of the intake cost, apart (velmora-cli probes every input before it joins).
+    const Outcome intake = run(options.cli, QStringList{"list"} + files, tmp);
+    std::printf("the intake alone (velmora-cli list): %.2f s\n", intake.seconds);
 
     // Two normalisations of the plan, one after another and then together.
     const std::vector<QStringList> plan = plannedCommands(options, files.mid(0, 2), tmp);
@@ -604,7 +612,7 @@ int usage()
     std::fprintf(stderr,
                  "usage: velmora_fidelity [--cli PATH] [--work DIR] [--inputs LIST] [--outputs LIST] [--extra LIST] "
                  "[--no-ffmpeg]\n"
-                 "       velmora_fidelity speed [--cli PATH] [--work DIR] [--rounds N] [--files N] [--seconds S]\n"
+                 "       velmora_fidelity speed [--cli PATH] [--work DIR] [--rounds N] [--files N] [--seconds S] [--music]\n"
                  "       velmora_fidelity measure [--reference FILE] [--lossless] --pieces A,B,... OUTPUT...\n");
     return 2;
 }
@@ -632,6 +640,8 @@ int main(int argc, char** argv)
             options.withFfmpeg = false;
         } else if (a == "--lossless") {
             options.lossless = true;
+        } else if (a == "--music") {
+            options.music = true;
         } else if (a.startsWith("--")) {
             value = next();
             if (!value)
@@ -660,7 +670,7 @@ int main(int argc, char** argv)
             else
                 return usage();
         } else {
-            options.files_.push_back(a.toStdString());
+            options.measured.push_back(a.toStdString());
         }
     }
 
@@ -672,7 +682,7 @@ int main(int argc, char** argv)
         QDir().mkpath(options.work);
     }
     if (mode == "measure")
-        return options.pieces.size() < 2 || options.files_.empty() ? usage() : measureByHand(options);
+        return options.pieces.size() < 2 || options.measured.empty() ? usage() : measureByHand(options);
     if (!QFileInfo(options.cli).isExecutable()) {
         std::fprintf(stderr, "no velmora-cli at %s\n", options.cli.toUtf8().constData());
         return 2;
