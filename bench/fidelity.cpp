@@ -104,7 +104,7 @@ std::optional<OutputKind> outputKind(const std::string& name)
         {"wav", {".wav", 0, {"-c:a", "pcm_s16le"}, true}},
         {"opus", {".opus", 882, {"-c:a", "libopus", "-b:a", "128k"}, false}},
         {"ogg", {".ogg", 882, {"-c:a", "libopus", "-b:a", "128k"}, false}},
-        {"mkv", {".mkv", 1024, {"-c:a", "flac"}, true}},
+        {"mkv", {".mkv", 1024, {}, false}},  // the tool's defaults (Vorbis)
         {"mka", {".mka", 1024, {"-c:a", "flac"}, true}},
     };
     const auto it = kinds.find(name);
@@ -236,6 +236,7 @@ Row measure(InputSet& set, const std::string& path, const OutputKind& kind, cons
     row.md5 = "–";
     if (outcome.exitCode != 0) {
         row.result = "failed (exit " + std::to_string(outcome.exitCode) + ")";
+        std::fprintf(stderr, "%s into %s failed: %s\n", by.c_str(), path.c_str(), outcome.err.c_str());
         return row;
     }
     row.rate = audiocheck::sampleRate(path);
