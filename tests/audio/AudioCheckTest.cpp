@@ -117,6 +117,11 @@ struct JoinCase {
     double minSnr, maxSnr;
 };
 
+void PrintTo(const JoinCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class CompareJoins : public testing::TestWithParam<JoinCase> {};
 
 TEST_P(CompareJoins, MeasuresShiftDropoutAndNoise)

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -15,28 +14,16 @@
 namespace audiocheck {
 namespace {
 
-std::string& ffmpegProgram()
-{
-    static std::string program = "ffmpeg";
-    return program;
-}
-
-std::string& ffprobeProgram()
-{
-    static std::string program = "ffprobe";
-    return program;
-}
-
 struct ToolResult {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
 };
 
-ToolResult runTool(const std::string& program, const QStringList& arguments)
+ToolResult runTool(const QString& program, const QStringList& arguments)
 {
     QProcess process;
-    process.start(QString::fromStdString(program), arguments);
+    process.start(program, arguments);
     ToolResult result;
     if (!process.waitForStarted()) {
         result.err = process.errorString().toUtf8();
@@ -52,7 +39,7 @@ ToolResult runTool(const std::string& program, const QStringList& arguments)
 
 ToolResult runFfmpeg(const QStringList& arguments)
 {
-    return runTool(ffmpegProgram(), arguments);
+    return runTool("ffmpeg", arguments);
 }
 
 // ffmpeg's first audio stream of `input` (its input arguments) as float PCM.
@@ -217,25 +204,14 @@ int64_t longestDropout(const Pcm& output, const Pcm& reference, int64_t from, in
     return longest;
 }
 
-}  // namespace
-
-void setFfmpegProgram(const std::string& program)
-{
-    ffmpegProgram() = program;
-}
-
-void setFfprobeProgram(const std::string& program)
-{
-    ffprobeProgram() = program;
-}
-
 QByteArray audioStreamEntry(const std::string& path, const QString& entry)
 {
-    const ToolResult result =
-        runTool(ffprobeProgram(), {"-v", "error", "-select_streams", "a:0", "-show_entries", "stream=" + entry, "-of",
-                                   "csv=p=0", QString::fromStdString(path)});
+    const ToolResult result = runTool("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                                  "stream=" + entry, "-of", "csv=p=0", QString::fromStdString(path)});
     return result.exitCode == 0 ? result.out.trimmed() : QByteArray();
 }
+
+}  // namespace
 
 int sampleRate(const std::string& path)
 {

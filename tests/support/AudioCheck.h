@@ -1,6 +1,6 @@
 #pragma once
-// Audio fidelity checks on real decoded audio: ffmpeg decodes a file to
-// interleaved float PCM, and the functions below compare it with a reference
+// Audio fidelity checks on real decoded audio: ffmpeg (from PATH) decodes a
+// file to interleaved float PCM, and the functions below compare it with a reference
 // (the continuous source the joined pieces were cut from).
 //
 // Positions are in frames (one sample per channel); "lag" L means output
@@ -21,10 +21,6 @@ struct Pcm {
     double seconds() const { return rate > 0 ? double(frames()) / rate : 0.0; }
     float at(int64_t frame, int channel) const { return samples[size_t(frame * channels + channel)]; }
 };
-
-// The ffmpeg and ffprobe used (default "ffmpeg" and "ffprobe" from PATH).
-void setFfmpegProgram(const std::string& program);
-void setFfprobeProgram(const std::string& program);
 
 // The sample rate of the first audio stream (0 when there is none), and its
 // duration in seconds as the container declares it (0 when unknown).
@@ -61,9 +57,9 @@ int64_t msToFrames(double ms, int rate);
 double framesToMs(int64_t frames, int rate);
 
 // The lag in [expectedLag - maxShift, expectedLag + maxShift] that best
-// matches output[window] with the reference (normalised cross-correlation
-// over all channels, found coarse-to-fine on a decimated copy and refined at
-// full rate). `window` is `length` output frames starting at `start`.
+// matches `length` output frames from `start` with the reference: normalised
+// cross-correlation over all channels, first on every fourth frame of the
+// window at every lag, then on every frame around the three best lags.
 struct Alignment {
     int64_t lag = 0;
     double correlation = 0.0;  // 1 for an exact copy
