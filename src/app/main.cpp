@@ -1,28 +1,82 @@
+#include <cstring>
+#include <memory>
+
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTimer>
 
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/StartupFiles.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/StandardStreams.h"
+
+namespace {
+
+void describeArguments(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral("Joins audio files (and audio with video) into one file."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files to add to the list."),
+                                 QStringLiteral("[FILE...]"));
+}
+
+// --help and --version answer on the terminal, without needing a display.
+bool asksForHelpOrVersion(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+        if (std::strcmp(argv[i], "--") == 0)
+            break;
+    }
+    return false;
+}
+
+void nameTheApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
     // Before anything opens a file: a closed standard stream would hand its
     // number to that file.
     velmora::reopenClosedStandardStreams();
+    if (asksForHelpOrVersion(argc, argv)) {
+        QCoreApplication terminal(argc, argv);
+        nameTheApplication();
+        QCommandLineParser parser;
+        describeArguments(parser);
+        parser.process(terminal);  // prints and exits
+        return 0;
+    }
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    nameTheApplication();
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
-    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("app.velmora.Velmora"));
     velmora::setDiagnosticTarget(velmora::DiagnosticTarget::standardOutput);
+    QCommandLineParser parser;
+    describeArguments(parser);
+    parser.process(application);
 
     velmora::app::AppDelegate delegate;
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      &velmora::app::AppDelegate::applicationWillTerminate);
     delegate.window->show();
-    QTimer::singleShot(0, &delegate, &velmora::app::AppDelegate::applicationDidFinishLaunching);
+    const QList<QUrl> files = velmora::app::startupFileUrls(parser.positionalArguments());
+    QTimer::singleShot(0, &delegate, [&delegate, files] {
+        delegate.applicationDidFinishLaunching();
+        if (!files.isEmpty())
+            delegate.addFiles(files);
+    });
     return application.exec();
 }

@@ -17,6 +17,12 @@ int joinCommand(const std::vector<std::string>& arguments);
 inline constexpr int kUsageExit = 2;
 int usageError(const std::string& message);
 void printUsage(FILE* stream);
+// Every command with its options.
+void printHelp(FILE* stream);
+// One command: what it does, its options and exit statuses.
+int printCommandHelp(FILE* stream, const std::string& command);
+// The program's version and the encoder it finds.
+void printVersion(FILE* stream);
 // Exit status and message when a tool is missing or cannot run.
 inline constexpr int kToolExit = 1;
 int toolError(const std::string& message);

@@ -6,6 +6,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/CliIntake.h"
+#include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "cli/SignalCancel.h"
@@ -19,6 +20,7 @@
 #include "join/OutputCheck.h"
 #include "join/OutputFile.h"
 #include "join/OutputRule.h"
+#include "join/Playlist.h"
 #include "join/Preflight.h"
 #include "join/WorkFolder.h"
 
@@ -48,13 +50,20 @@ std::optional<int> refuseOutput(const std::string& outputPath, const std::vector
 
 int joinCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine({"join",
-                                               {"--dry-run", "--verbose", "--force"},
-                                               {"--output", "--tools-dir", "--probe-timeout"},
-                                               {{"-o", "--output"}, {"-f", "--force"}}},
-                                              arguments);
+    CommandLine line = parseCommandLine(joinSpec().syntax(), arguments);
+    // A playlist alone is enough: its files are the command's files.
+    if (line.error && line.files.empty() && line.value("--from-list") && line.error->ends_with("needs at least one file"))
+        line.error.reset();
     if (const auto failed = applyCommonOptions(line))
         return *failed;
+    if (const auto playlist = line.value("--from-list")) {
+        const PlaylistEntries entries = readPlaylist(*playlist);
+        if (entries.error)
+            return usageError(*entries.error);
+        line.files.insert(line.files.end(), entries.paths.begin(), entries.paths.end());
+        if (line.files.empty())
+            return usageError("join needs at least one file");
+    }
     const std::string output = line.value("--output").value_or(std::string());
     const bool dryRun = line.has("--dry-run");
     const bool verbose = line.has("--verbose");

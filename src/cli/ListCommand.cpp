@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/CliIntake.h"
+#include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "cli/SignalCancel.h"
@@ -11,7 +12,7 @@ namespace velmora::cli {
 
 int listCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine({"list", {}, {"--tools-dir", "--probe-timeout"}, {}}, arguments);
+    const CommandLine line = parseCommandLine(listSpec().syntax(), arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
     if (const auto problem = toolProblem(kProbeToolResource))

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
@@ -14,7 +15,7 @@ namespace velmora::cli {
 // missing or cannot run is.
 int probeCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = parseCommandLine({"probe", {"--with-report"}, {"--tools-dir"}, {}}, arguments);
+    const CommandLine line = parseCommandLine(probeSpec().syntax(), arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
     if (const auto problem = toolProblem(kProbeToolResource))

@@ -26,12 +26,14 @@ int main(int argc, char** argv)
         return velmora::cli::usageError("missing command");
     const std::string command = argv[1];
     std::vector<std::string> arguments(argv + 2, argv + argc);
-    if (command == "--help" || command == "-h" || command == "help") {
-        velmora::cli::printUsage(stdout);
+    if (command == "--help" || command == "-h" || (command == "help" && arguments.empty())) {
+        velmora::cli::printHelp(stdout);
         return 0;
     }
+    if (command == "help")
+        return velmora::cli::printCommandHelp(stdout, arguments.front());
     if (command == "--version") {
-        std::printf("velmora-cli %s\n", VELMORA_VERSION);
+        velmora::cli::printVersion(stdout);
         return 0;
     }
     if (command == "probe")

@@ -1,6 +1,7 @@
 // velmora-cli join, run as a program.
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QProcess>
 #include <nlohmann/json.hpp>
 
@@ -256,4 +257,51 @@ TEST(JoinCommand, MissingToolsAreNamed)
         EXPECT_EQ(result.exitCode, code) << arguments.front();
         EXPECT_EQ(result.err, err);
     }
+}
+
+TEST(JoinCommand, FilesFromAPlaylist)
+{
+    const std::string dir = freshDir("cli-playlist"), tools = scriptedCreator("cli-playlist", dir + "/log");
+    QDir().mkpath(QString::fromStdString(dir + "/album"));
+    writeFile(dir + "/album/01 first.wav", readFile(sineWav(1.0)));
+    writeFile(dir + "/album/02 second.flac", readFile(sineFlac(1.0)));
+    writeFile(dir + "/album/list.m3u", "#EXTM3U\n#EXTINF:1,First\n01 first.wav\n02 second.flac\n");
+    // The playlist's files follow the ones given as arguments; relative entries are the playlist's.
+    const auto dry = cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, "--from-list", "album/list.m3u", sineM4a(1.0)});
+    ASSERT_EQ(dry.exitCode, 0) << dry.err;
+    const auto commands = nlohmann::json::parse(dry.out).at("commands");
+    ASSERT_EQ(commands.size(), 4u);
+    EXPECT_EQ(commands[0][1], sineM4a(1.0));
+    EXPECT_EQ(commands[1][1], dir + "/album/01 first.wav");
+    EXPECT_EQ(commands[2][1], dir + "/album/02 second.flac");
+    // A playlist alone is enough; a missing one is a usage error.
+    EXPECT_EQ(cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, "--from-list=album/list.m3u"}).exitCode, 0);
+    const auto missing = cliIn(dir, {"join", "--from-list", "nowhere.m3u"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(contains(missing.err, "cannot read nowhere.m3u")) << missing.err;
+}
+
+TEST(Cli, HelpAndVersion)
+{
+    const auto help = runCommand(cliPath(), {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* part : {"velmora-cli probe", "velmora-cli list", "velmora-cli join", "--from-list FILE",
+                             "130  cancelled", "exit status"})
+        EXPECT_TRUE(contains(help.out, part)) << part;
+    const auto join = runCommand(cliPath(), {"help", "join"});
+    EXPECT_EQ(join.exitCode, 0);
+    EXPECT_TRUE(contains(join.out, "usage: velmora-cli join") && contains(join.out, "exit status:")) << join.out;
+    const auto unknown = runCommand(cliPath(), {"help", "mix"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(contains(unknown.err, "unknown command 'mix'"));
+    // The version names the encoder it finds, or says it finds none.
+    const auto version = runCommand(cliPath(), {"--version"});
+    EXPECT_TRUE(version.out.starts_with("velmora-cli ") && contains(version.out, "\nffmpeg ")) << version.out;
+    EXPECT_TRUE(contains(version.out, resourcesDir() + "/creator")) << version.out;
+    const std::string alone = freshDir("cli-alone") + "/velmora-cli";
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(cliPath()), QString::fromStdString(alone)));
+    QFile::setPermissions(QString::fromStdString(alone), QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+    const auto missing = runCommand(alone, {"--version"});
+    EXPECT_EQ(missing.exitCode, 0);
+    EXPECT_TRUE(contains(missing.out, "ffmpeg not found in ")) << missing.out;
 }

@@ -74,7 +74,7 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
         {{"help", ""}, "join list probe"},
         {{"probe", "-"}, "--tools-dir --with-report"},
         {{"list", "-"}, "--probe-timeout --tools-dir"},
-        {{"join", "-"}, "--dry-run --force --output --probe-timeout --tools-dir --verbose -f -o"},
+        {{"join", "-"}, "--dry-run --force --from-list --output --probe-timeout --tools-dir --verbose -f -o"},
         {{"join", "--probe-timeout", ""}, ""},
         {{"join", "--d"}, "--dry-run"},
         {{"join", "--tools-dir", ""}, "sub"},

@@ -174,7 +174,10 @@ TEST(Package, PackagedProgramsRunFromTheirRoot)
     const std::string root = packageRoot();
     const CommandResult version = runCommand(root + "/usr/bin/velmora-cli", {"--version"});
     EXPECT_EQ(version.exitCode, 0) << version.err;
-    EXPECT_EQ(version.out, "velmora-cli " VELMORA_VERSION "\n");
+    // The packaged program finds the packaged tool links.
+    EXPECT_TRUE(version.out.starts_with("velmora-cli " VELMORA_VERSION "\nffmpeg ")) << version.out;
+    EXPECT_NE(version.out.find("(" + root + "/usr/libexec/velmora/resources/creator)"), std::string::npos)
+        << version.out;
 
     // The packaged CLI finds its tools through ../libexec/velmora/resources.
     const CommandResult listed = runCommand(root + "/usr/bin/velmora-cli", {"list", testsupport::sineWav(1.0)});

@@ -1,0 +1,110 @@
+#include "cli/CommandSpec.h"
+
+namespace velmora::cli {
+namespace {
+
+const OptionSpec kToolsDir{"", "--tools-dir", "DIR",
+                           "find the tools (\"sniffer\" for ffprobe, \"creator\" for ffmpeg) in DIR instead of the "
+                           "resources folder beside the program"};
+const OptionSpec kProbeTimeout{"", "--probe-timeout", "SECONDS",
+                               "give each probe at most SECONDS (default 30); a file whose probe takes longer is "
+                               "skipped as \"probe timed out\""};
+
+}  // namespace
+
+CommandSyntax CommandSpec::syntax() const
+{
+    CommandSyntax syntax{name, {}, {}, {}};
+    for (const OptionSpec& o : options) {
+        (o.valueName.empty() ? syntax.flags : syntax.valued).insert(o.name);
+        if (!o.alias.empty())
+            syntax.aliases[o.alias] = o.name;
+    }
+    return syntax;
+}
+
+const OptionSpec* CommandSpec::option(const std::string& optionName) const
+{
+    for (const OptionSpec& o : options) {
+        if (o.name == optionName || o.alias == optionName)
+            return &o;
+    }
+    return nullptr;
+}
+
+const CommandSpec& probeSpec()
+{
+    static const CommandSpec spec{
+        "probe",
+        "print what the probe finds in each file, as one JSON array",
+        "Runs the probe on every FILE and prints one record per file, in the order given. A file that is "
+        "not usable media is a result (its record says why), not an error.",
+        {{"", "--with-report", "", "add the probe tool's whole report to each record (member \"json\")"}, kToolsDir},
+        {{0, "every file was probed"}, {1, "ffprobe is missing or cannot run"}, {2, "bad arguments"}},
+    };
+    return spec;
+}
+
+const CommandSpec& listSpec()
+{
+    static const CommandSpec spec{
+        "list",
+        "print the rows the window would list, as a JSON array",
+        "Analyses every FILE the way the window does when files are added, and prints the rows of the "
+        "usable ones. Each skipped file is named on standard error with the reason.",
+        {kToolsDir, kProbeTimeout},
+        {{0, "the rows were printed"},
+         {1, "ffprobe is missing or cannot run"},
+         {2, "bad arguments"},
+         {130, "interrupted (Ctrl-C or SIGTERM)"}},
+    };
+    return spec;
+}
+
+const CommandSpec& joinSpec()
+{
+    static const CommandSpec spec{
+        "join",
+        "join the files, in the order given, into one output file",
+        "Analyses every FILE, then joins the usable ones in the order given into OUTPUT. All files must "
+        "be audio only, or all have video. On a terminal one line shows the progress and the time left. "
+        "The joined file is written beside OUTPUT under a temporary name and put in place only when the "
+        "join succeeded; on failure the reason follows \"Something went wrong!\" on standard error.",
+        {
+            {"-o", "--output", "OUTPUT",
+             "the file to write (default: joined.mp3, or joined.mp4 for video, in the current folder); its "
+             "extension picks the format"},
+            {"-f", "--force", "", "replace OUTPUT when it exists"},
+            {"", "--from-list", "FILE",
+             "also join the files named in FILE, one path per line or an .m3u/.m3u8 playlist; relative "
+             "entries are taken from FILE's folder"},
+            {"", "--dry-run", "", "print the commands and expected durations without running them"},
+            {"", "--verbose", "", "also print the engine's diagnostic lines on standard error"},
+            kToolsDir,
+            kProbeTimeout,
+        },
+        {{0, "Audio Joined Successfully!"},
+         {1, "nothing to join, a list that mixes audio-only files with video, the join failed, or ffprobe or "
+             "ffmpeg is missing or cannot run"},
+         {2, "bad arguments, or an OUTPUT that exists (without --force), is an input, is not a regular file or "
+             "lies in a folder that cannot be written"},
+         {130, "cancelled (Ctrl-C or SIGTERM)"}},
+    };
+    return spec;
+}
+
+std::vector<const CommandSpec*> commandSpecs()
+{
+    return {&probeSpec(), &listSpec(), &joinSpec()};
+}
+
+const CommandSpec* findCommandSpec(const std::string& name)
+{
+    for (const CommandSpec* spec : commandSpecs()) {
+        if (spec->name == name)
+            return spec;
+    }
+    return nullptr;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,31 @@
+// `velmora FILE...`: files named on the command line (as "Open With" passes
+// them) enter the list at start.
+#include <QDir>
+
+#include "app/StartupFiles.h"
+#include "support/AppTestSupport.h"
+
+using namespace apptest;
+
+TEST(Startup, ArgumentsBecomeFileUrls)
+{
+    const QString cwd = QDir::currentPath();
+    EXPECT_EQ(velmora::app::startupFileUrls({"/music/a b.mp3", "rel/c.flac", "file:///music/d%20e.wav",
+                                            "https://example.com/x.mp3", ""}),
+              (QList<QUrl>{QUrl::fromLocalFile("/music/a b.mp3"), QUrl::fromLocalFile(cwd + "/rel/c.flac"),
+                           QUrl::fromLocalFile("/music/d e.wav")}));
+}
+
+TEST(Startup, TheWindowTakesTheFilesItIsStartedWith)
+{
+    // The window lists each accepted file's media type as a diagnostic line.
+    const std::string home = testsupport::freshDir("startup-home");
+    const auto run = testsupport::runCommand(
+        "timeout", {"-s", "TERM", "6", testsupport::binDir() + "/velmora", testsupport::sineWav(1.0),
+                    testsupport::h264Clip(320, 240, 15, 1.0), home + "/missing.wav"},
+        {"QT_QPA_PLATFORM=offscreen", "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config", "TMPDIR=" + home});
+    const size_t first = run.out.find("First Time\n"), audio = run.out.find("\nAudio\n"),
+                 video = run.out.find("\nAudio & Video\n");
+    EXPECT_TRUE(first == 0 && audio != std::string::npos && video != std::string::npos && audio < video)
+        << run.out << run.err;
+}
