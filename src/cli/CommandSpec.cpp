@@ -68,8 +68,10 @@ const CommandSpec& joinSpec()
         "join the files, in the order given, into one output file",
         "Analyses every FILE, then joins the usable ones in the order given into OUTPUT. All files must "
         "be audio only, or all have video. On a terminal one line shows the progress and the time left. "
-        "The joined file is written beside OUTPUT under a temporary name and put in place only when the "
-        "join succeeded; on failure the reason follows \"Something went wrong!\" on standard error.",
+        "An existing OUTPUT is replaced only with --force; an OUTPUT that is one of the files (or a hard "
+        "link of one), a folder or a device, or whose folder cannot be written, is refused. The joined "
+        "file is written beside OUTPUT under a temporary name and put in place only when the join "
+        "succeeded; on failure the reason follows \"Something went wrong!\" on standard error.",
         {
             {"-o", "--output", "OUTPUT",
              "the file to write (default: joined.mp3, or joined.mp4 for video, in the current folder); its "
@@ -84,10 +86,8 @@ const CommandSpec& joinSpec()
             kProbeTimeout,
         },
         {{0, "Audio Joined Successfully!"},
-         {1, "nothing to join, a list that mixes audio-only files with video, the join failed, or ffprobe or "
-             "ffmpeg is missing or cannot run"},
-         {2, "bad arguments, or an OUTPUT that exists (without --force), is an input, is not a regular file or "
-             "lies in a folder that cannot be written"},
+         {1, "nothing to join, a mixed list, a failed join, or a tool that cannot run"},
+         {2, "bad arguments, or an OUTPUT refused before anything runs"},
          {130, "cancelled (Ctrl-C or SIGTERM)"}},
     };
     return spec;
