@@ -282,9 +282,9 @@ void AppDelegate::showMessage(const MessageRequest& request, std::function<void(
     box->open();
 }
 
-void AppDelegate::openFileWithApplication(const std::string& path, const std::string& application)
+bool AppDelegate::openFile(const std::string& path)
 {
-    app::openFileWithApplication(toQString(path), QString::fromStdString(application));
+    return app::openFile(toQString(path));
 }
 
 void AppDelegate::revealInFileManager(const std::string& path)

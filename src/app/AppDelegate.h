@@ -71,7 +71,7 @@ public:
     void runSaveDialog(const SaveDialogRequest& request,
                        std::function<void(std::optional<std::string>)> completion) override;
     void showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion) override;
-    void openFileWithApplication(const std::string& path, const std::string& application) override;
+    bool openFile(const std::string& path) override;
     void revealInFileManager(const std::string& path) override;
     void openWebAddress(const std::string& address) override;
     void showRatingPrompt() override;

@@ -88,20 +88,9 @@ QStringList execCommandForFile(const QString& exec, const QString& filePath)
     return command;
 }
 
-void openFileWithApplication(const QString& filePath, const QString& applicationName)
+bool openFile(const QString& filePath)
 {
-    const auto entry =
-        findDesktopEntry(applicationName, QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation));
-    if (entry) {
-        QStringList command = execCommandForFile(entry->exec, filePath);
-        if (!command.isEmpty()) {
-            const QString program = command.takeFirst();
-            if (QProcess::startDetached(program, command))
-                return;
-        }
-    }
-    // No such application here: the user's default application for the file.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
 }
 
 void revealInFileManager(const QString& filePath)

@@ -21,7 +21,9 @@ std::optional<DesktopEntry> findDesktopEntry(const QString& name, const QStringL
 // The program and arguments of an entry's Exec line for one file.
 QStringList execCommandForFile(const QString& exec, const QString& filePath);
 
-void openFileWithApplication(const QString& filePath, const QString& applicationName);
+// Opens the file with the user's default application; false when nothing
+// here opens files.
+bool openFile(const QString& filePath);
 void revealInFileManager(const QString& filePath);
 // Opens the address when it is a valid absolute URL; returns whether it was tried.
 bool openWebAddress(const QString& address);
