@@ -5,15 +5,60 @@
 #include "foundation/Diagnostics.h"
 #include "join/Completion.h"
 #include "join/JoinJob.h"
+#include "join/OutputFolder.h"
 #include "join/OutputRule.h"
 
 namespace velmora {
+namespace {
 
-MessageRequest mixedListMessage()
+// How many rows of one media type the refusal names before it only counts.
+constexpr size_t kNamedRowsPerType = 6;
+
+std::string mediaTypeLabel(const std::string& mediaType)
 {
+    if (mediaType == "Audio")
+        return "Audio only";
+    if (mediaType == "Audio & Video")
+        return "Video with audio";
+    if (mediaType == "Video")
+        return "Video without audio";
+    return "Neither audio nor video";
+}
+
+}  // namespace
+
+MessageRequest mixedListMessage(const std::vector<FileRow>& rows)
+{
+    // One line per media type, in the order the types first appear.
+    std::vector<std::string> labels;
+    std::vector<std::vector<size_t>> members;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::string label = mediaTypeLabel(rows[i].mediaType);
+        size_t group = 0;
+        while (group < labels.size() && labels[group] != label)
+            ++group;
+        if (group == labels.size()) {
+            labels.push_back(label);
+            members.emplace_back();
+        }
+        members[group].push_back(i);
+    }
+    std::string listing;
+    for (size_t group = 0; group < labels.size(); ++group) {
+        listing += labels[group] + ": ";
+        const std::vector<size_t>& rowsOfType = members[group];
+        for (size_t k = 0; k < rowsOfType.size() && k < kNamedRowsPerType; ++k) {
+            const FileRow& row = rows[rowsOfType[k]];
+            listing += (k ? ", " : "") + std::to_string(rowsOfType[k] + 1) + ". " + row.fileName;
+        }
+        if (rowsOfType.size() > kNamedRowsPerType)
+            listing += " and " + std::to_string(rowsOfType.size() - kNamedRowsPerType) + " more";
+        listing += "\n";
+    }
+
     MessageRequest message;
     message.messageText = "Mix & Match - Can't join!";
-    message.informativeText = contactText();
+    message.informativeText = listing + "\n" + contactText();
     message.style = MessageStyle::critical;
     return message;
 }
@@ -21,26 +66,34 @@ MessageRequest mixedListMessage()
 void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host, JoinControl& control,
                       QThreadPool& pool)
 {
-    const std::optional<std::string> desktop = host.desktopDirectory();
     const std::vector<FileRow> pressed = rows();
     const std::string extension = outputExtension(pressed);
-    const bool joinable = isJoinableList(pressed);
     diagnostic(extension);
+    if (!isJoinableList(pressed)) {
+        host.showMessage(mixedListMessage(pressed), [](MessageResponse) {});
+        return;
+    }
 
     SaveDialogRequest dialog;
-    dialog.title = "Save Video";
+    dialog.title = "Save " + joinMediaName(joinMedia(pressed));
     dialog.nameFieldLabel = "Named:";
     dialog.nameFieldText = "joined" + extension;
     dialog.prompt = "Save";
-    dialog.directory = desktop;
-    host.runSaveDialog(dialog, [rows = std::move(rows), joinable, &host, &control,
-                                &pool](std::optional<std::string> chosen) {
+    dialog.directory = host.desktopDirectory();
+    host.runSaveDialog(dialog, [rows = std::move(rows), &host, &control, &pool](std::optional<std::string> chosen) {
         if (!chosen || chosen->empty())
             return;
-        if (joinable)
-            startJoin(*chosen, rows(), control, host, pool);
-        else
-            host.showMessage(mixedListMessage(), [](MessageResponse) {});
+        if (const std::optional<std::string> problem = outputFolderProblem(*chosen)) {
+            host.showMessage(joinFailedMessage(JoinOutcome{JoinStatus::failed, *chosen, *problem, {}}),
+                             [](MessageResponse) {});
+            return;
+        }
+        std::vector<FileRow> confirmed = rows();
+        if (!isJoinableList(confirmed)) {
+            host.showMessage(mixedListMessage(confirmed), [](MessageResponse) {});
+            return;
+        }
+        startJoin(*chosen, std::move(confirmed), control, host, pool);
     });
 }
 
