@@ -89,7 +89,9 @@ void AppDelegate::addFiles(const QList<QUrl>& urls)
         paths.push_back(fromQString(url.isLocalFile() ? url.toLocalFile() : url.path()));
     control.clearCancel();
     pool_.start([this, paths = std::move(paths)] {
-        analyzeFiles(paths, *this, control, [this](FileRow row) { mainArrayController->appendRow(std::move(row)); });
+        IntakeHandlers handlers;
+        handlers.onRow = [this](FileRow row) { mainArrayController->appendRow(std::move(row)); };
+        analyzeFiles(paths, *this, control, std::move(handlers));
     });
 }
 

@@ -56,7 +56,7 @@ inline void startTestApp()
 inline velmora::FileRow row(const std::string& name, const std::string& mediaType = "Audio")
 {
     return {.fileURL = {}, .filePath = "/media/" + name, .fileName = name, .durationHuman = {}, .duration = 1.0,
-            .codec = {}, .mediaType = mediaType, .fileSizeHuman = {}};
+            .codec = {}, .mediaType = mediaType, .fileSizeHuman = {}, .isProRes = false, .codecHuman = {}};
 }
 
 inline QUrl fileUrl(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
