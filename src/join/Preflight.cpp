@@ -1,5 +1,7 @@
 #include "join/Preflight.h"
 
+#include <algorithm>
+
 #include <QThreadPool>
 
 #include "foundation/Diagnostics.h"
@@ -11,7 +13,7 @@
 namespace velmora {
 namespace {
 
-// How many rows of one media type the refusal names before it only counts.
+// How many rows of one media type the refusal names before it only counts them.
 constexpr size_t kNamedRowsPerType = 6;
 
 std::string mediaTypeLabel(const std::string& mediaType)
@@ -29,31 +31,25 @@ std::string mediaTypeLabel(const std::string& mediaType)
 
 MessageRequest mixedListMessage(const std::vector<FileRow>& rows)
 {
-    // One line per media type, in the order the types first appear.
-    std::vector<std::string> labels;
-    std::vector<std::vector<size_t>> members;
+    // The rows by media type; the smallest group first, as it is most likely
+    // the one to remove (groups of one size in the order they first appear).
+    std::vector<std::pair<std::string, std::vector<size_t>>> groups;
     for (size_t i = 0; i < rows.size(); ++i) {
         const std::string label = mediaTypeLabel(rows[i].mediaType);
-        size_t group = 0;
-        while (group < labels.size() && labels[group] != label)
-            ++group;
-        if (group == labels.size()) {
-            labels.push_back(label);
-            members.emplace_back();
-        }
-        members[group].push_back(i);
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == label; });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), {label, {}});
+        group->second.push_back(i);
     }
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
     std::string listing;
-    for (size_t group = 0; group < labels.size(); ++group) {
-        listing += labels[group] + ": ";
-        const std::vector<size_t>& rowsOfType = members[group];
-        for (size_t k = 0; k < rowsOfType.size() && k < kNamedRowsPerType; ++k) {
-            const FileRow& row = rows[rowsOfType[k]];
-            listing += (k ? ", " : "") + std::to_string(rowsOfType[k] + 1) + ". " + row.fileName;
-        }
-        if (rowsOfType.size() > kNamedRowsPerType)
-            listing += " and " + std::to_string(rowsOfType.size() - kNamedRowsPerType) + " more";
-        listing += "\n";
+    for (const auto& [label, members] : groups) {
+        listing += label + ", " + std::to_string(members.size()) + (members.size() == 1 ? " row:\n" : " rows:\n");
+        for (size_t k = 0; k < members.size() && k < kNamedRowsPerType; ++k)
+            listing += std::to_string(members[k] + 1) + ". " + rows[members[k]].fileName + "\n";
+        if (members.size() > kNamedRowsPerType)
+            listing += "and " + std::to_string(members.size() - kNamedRowsPerType) + " more\n";
     }
 
     MessageRequest message;

@@ -19,7 +19,8 @@ TEST(JoinCommand, OutputAndExitStatus)
         {{"join", "--output"}, 2, "", "--output needs a value"},
         {{"join", "--fast", wav}, 2, "", "unknown option '--fast'"},
         {{"join", "--tools-dir", tools, "-o", "out.mp4", wav, h264Clip(320, 240, 15, 1.0)}, 1, "",
-         "Mix & Match - Can't join!\nAudio only: 1. sine-1.wav\nVideo with audio: 2. clip-320x240-15-1.mp4\n" + contact},
+         "Mix & Match - Can't join!\nAudio only, 1 row:\n1. sine-1.wav\nVideo with audio, 1 row:\n2. clip-320x240-15-1.mp4\n" +
+             contact},
         {{"join", "-o", "plain-file/out.mp3", wav}, 1, "", "Something went wrong!" + contact},
         {{"join", "--verbose", wav, mp3WithCover(1.0)}, 0, "Audio Joined Successfully!\n" + dir + "/joined.mp3\n",
          "Percent : "}};

@@ -43,12 +43,13 @@ TEST(Preflight, MixedListRefusedBeforeAnyDialog)
     many.push_back(row("/clip.mp4", 1, av));
     const std::vector<std::pair<std::vector<FileRow>, std::string>> cases{
         {{row("/song.mp3", 1), row("/clip.mp4", 1, av), row("/talk.wav", 1)},
-         "Audio only: 1. song.mp3, 3. talk.wav\nVideo with audio: 2. clip.mp4\n"},
-        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, av)}, "Video without audio: 1. a.mp4\nVideo with audio: 2. b.mp4\n"},
-        {{row("/a.wav", 1), row("/b", 1, "Unknown")}, "Audio only: 1. a.wav\nNeither audio nor video: 2. b\n"},
-        {{row("/a.wav", 1, "audio")}, "Neither audio nor video: 1. a.wav\n"},
-        {many, "Audio only: 1. a1.wav, 2. a2.wav, 3. a3.wav, 4. a4.wav, 5. a5.wav, 6. a6.wav and 2 more\n"
-               "Video with audio: 9. clip.mp4\n"}};
+         "Video with audio, 1 row:\n2. clip.mp4\nAudio only, 2 rows:\n1. song.mp3\n3. talk.wav\n"},
+        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, av)},
+         "Video without audio, 1 row:\n1. a.mp4\nVideo with audio, 1 row:\n2. b.mp4\n"},
+        {{row("/a.wav", 1), row("/b", 1, "Unknown")}, "Audio only, 1 row:\n1. a.wav\nNeither audio nor video, 1 row:\n2. b\n"},
+        {{row("/a.wav", 1, "audio")}, "Neither audio nor video, 1 row:\n1. a.wav\n"},
+        {many, "Video with audio, 1 row:\n9. clip.mp4\nAudio only, 8 rows:\n1. a1.wav\n2. a2.wav\n3. a3.wav\n4. a4.wav\n"
+               "5. a5.wav\n6. a6.wav\nand 2 more\n"}};
     for (const auto& [rows, listing] : cases) {
         RecordingHost host;
         JoinControl control;
