@@ -1,8 +1,11 @@
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
+#include <QUrl>
 
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
+#include "app/DragAndDropView.h"
 #include "app/MainWindow.h"
 #include "foundation/Diagnostics.h"
 
@@ -19,6 +22,15 @@ int main(int argc, char* argv[])
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      &velmora::app::AppDelegate::applicationWillTerminate);
     delegate.window->show();
-    QTimer::singleShot(0, &delegate, &velmora::app::AppDelegate::applicationDidFinishLaunching);
+    // Files and folders given on the command line (the desktop's "Open With")
+    // go into the list as a drop would.
+    QList<QUrl> given;
+    for (const QString& argument : QCoreApplication::arguments().mid(1))
+        given << QUrl::fromUserInput(argument, QDir::currentPath(), QUrl::AssumeLocalFile);
+    QTimer::singleShot(0, &delegate, [&delegate, given] {
+        delegate.applicationDidFinishLaunching();
+        if (!given.isEmpty())
+            delegate.addFiles(velmora::app::DragAndDropView::droppedFileUrls(given));
+    });
     return application.exec();
 }
