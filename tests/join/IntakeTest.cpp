@@ -220,7 +220,9 @@ TEST_F(JoinTest, WindowBatchCancelKeepsTheRowsHandedOn)
                             [&](size_t done, size_t) { lastDone = done; },
                             [&](std::vector<SkippedFile> s) { skipped = std::move(s); }};
     pool.start([&] { analyzeFiles(paths, host, control, handlers); });
-    ASSERT_TRUE(host.waitFor([&] { return rows.size() == 2 && !logLines(dir + "/log").empty(); }));
+    // The log is no posted task: it is polled, then the rows are waited for.
+    ASSERT_TRUE(pollUntil([&] { return !logLines(dir + "/log").empty(); }, std::chrono::seconds(20)));
+    ASSERT_TRUE(host.waitFor([&] { return rows.size() == 2; }));
     control.cancel();
     ASSERT_TRUE(host.waitFor([&] { return skipped.has_value(); }, std::chrono::seconds(5)));
     EXPECT_EQ(rows, (std::vector<std::string>{"sine-1.wav", "sine-1.flac"}));
