@@ -153,14 +153,20 @@ void MainWindow::setColumnWidths()
 QAction* MainWindow::addAction(QMenu* menu, const QString& text, const QString& name, void (MainWindow::*signal)())
 {
     QAction* action = menu->addAction(text, this, signal);
-    action->setObjectName(name);
-    shortcutActions_ << action;
+    keepAction(action, name);
     return action;
+}
+
+void MainWindow::keepAction(QAction* action, const QString& name)
+{
+    action->setObjectName(name);
+    actions_.insert(name, action);
+    shortcutActions_ << action;
 }
 
 QAction* MainWindow::action(const QString& name) const
 {
-    return findChild<QAction*>(name);
+    return actions_.value(name);
 }
 
 void MainWindow::buildMenus()
@@ -177,10 +183,8 @@ void MainWindow::buildMenus()
 
     QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
     QAction* undo = list_->undoStack()->createUndoAction(this, tr("&Undo"));
-    undo->setObjectName(QStringLiteral("undoAction"));
     undo->setShortcuts(standardShortcuts(QKeySequence::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)));
     QAction* redo = list_->undoStack()->createRedoAction(this, tr("&Redo"));
-    redo->setObjectName(QStringLiteral("redoAction"));
     QList<QKeySequence> redoKeys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
     for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Redo)) {
         if (!redoKeys.contains(key))
@@ -189,12 +193,12 @@ void MainWindow::buildMenus()
     redo->setShortcuts(redoKeys);
     editMenu->addAction(undo);
     editMenu->addAction(redo);
-    shortcutActions_ << undo << redo;
+    keepAction(undo, QStringLiteral("undoAction"));
+    keepAction(redo, QStringLiteral("redoAction"));
     editMenu->addSeparator();
     QAction* selectAll = editMenu->addAction(tr("Select &All"), fileList_, &QAbstractItemView::selectAll);
-    selectAll->setObjectName(QStringLiteral("selectAllAction"));
+    keepAction(selectAll, QStringLiteral("selectAllAction"));
     selectAll->setShortcuts(standardShortcuts(QKeySequence::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)));
-    shortcutActions_ << selectAll;
     QAction* remove = addAction(editMenu, tr("&Remove"), QStringLiteral("removeAction"), &MainWindow::removeRequested);
     remove->setShortcuts({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)});
     addAction(editMenu, tr("&Clear List"), QStringLiteral("clearAction"), &MainWindow::clearRequested);

@@ -4,6 +4,7 @@
 // its size, place and column widths in the settings, and tells what the user
 // asks for through signals; the controller decides what happens.
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QUrl>
@@ -72,6 +73,7 @@ protected:
 private:
     void buildMenus();
     QAction* addAction(QMenu* menu, const QString& text, const QString& name, void (MainWindow::*signal)());
+    void keepAction(QAction* action, const QString& name);
     void setColumnWidths();
     // Buttons and menu items follow the list: editing needs a selection,
     // joining needs rows.
@@ -89,7 +91,8 @@ private:
     QPushButton* helpBTN_ = nullptr;
     QLabel* summary_ = nullptr;
     QMenu* rowMenu_ = nullptr;
-    QList<QAction*> shortcutActions_;  // in menu order, for the shortcut list
+    QHash<QString, QAction*> actions_;  // by object name
+    QList<QAction*> shortcutActions_;   // in menu order, for the shortcut list
 };
 
 }  // namespace velmora::app
