@@ -187,24 +187,33 @@ void FileListView::contextMenuEvent(QContextMenuEvent* event)
     event->accept();
 }
 
-void FileListView::resizeEvent(QResizeEvent* event)
+bool FileListView::viewportEvent(QEvent* event)
 {
-    QTableView::resizeEvent(event);
+    // The viewport, not the view: a scroll bar or a wider row-number column
+    // coming or going changes the room for the columns too.
+    if (event->type() == QEvent::Resize)
+        fitNameColumn(*static_cast<QResizeEvent*>(event));
+    return QTableView::viewportEvent(event);
+}
+
+void FileListView::fitNameColumn(const QResizeEvent& event)
+{
     QHeaderView* header = horizontalHeader();
     const int name = FileListModel::nameColumn;
-    if (event->oldSize().width() <= 0) {
+    const int smallest = header->minimumSectionSize() * 3;
+    if (event.oldSize().width() <= 0) {
         if (!fitNameColumn_)
             return;
         fitNameColumn_ = false;
         int others = 0;
         for (int c = 0; c < header->count(); ++c)
             others += c == name ? 0 : header->sectionSize(c);
-        header->resizeSection(name, std::max(header->minimumSectionSize() * 3, viewport()->width() - others));
+        header->resizeSection(name, std::max(smallest, event.size().width() - others));
         return;
     }
-    const int delta = event->size().width() - event->oldSize().width();
+    const int delta = event.size().width() - event.oldSize().width();
     if (delta != 0)
-        header->resizeSection(name, std::max(header->minimumSectionSize() * 3, header->sectionSize(name) + delta));
+        header->resizeSection(name, std::max(smallest, header->sectionSize(name) + delta));
 }
 
 void FileListView::paintEvent(QPaintEvent* event)

@@ -34,7 +34,7 @@ public:
     bool isDropHighlighted() const { return highlighted_; }
 
     // The Name column can be resized by hand; it also takes up whatever the
-    // view gains or loses in width. On the first showing it fills the width
+    // rows' area gains or loses in width. On the first showing it fills the width
     // the other columns leave, unless told not to (widths restored).
     void setFitNameColumnOnFirstShow(bool fit) { fitNameColumn_ = fit; }
 
@@ -52,11 +52,12 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     bool isRowDrag(const QMimeData* mime) const;
     void showDropState(int row, bool highlighted);
+    void fitNameColumn(const QResizeEvent& event);
 
     FileListController* controller_;
     int indicatorRow_ = -1;

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -28,6 +29,8 @@ ShortcutsDialog::ShortcutsDialog(const QList<std::pair<QString, QString>>& short
     table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    buttons->button(QDialogButtonBox::Close)->setDefault(true);
+    buttons->button(QDialogButtonBox::Close)->setFocus();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_);
     layout->addWidget(buttons);
