@@ -2,6 +2,7 @@
 // names for assistive tools, its size and what it remembers, and the columns.
 #include <QAccessible>
 #include <QHeaderView>
+#include <QListView>
 #include <QTest>
 
 #include "app/ClockText.h"
@@ -166,6 +167,35 @@ TEST_F(Window, ColumnsAlignAndTheNameColumnResizes)
     delegate->window->resize(delegate->window->width() + 100, delegate->window->height());
     EXPECT_TRUE(spinUntil([&] { return header->sectionSize(FileListModel::nameColumn) == 350; }, 2000))
         << header->sectionSize(FileListModel::nameColumn);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Window, OpenDialogShowsMediaFilesInAnyLetterCase)
+{
+    const std::string dir = testsupport::freshDir("dialog-filter");
+    for (const std::string name : {"LOUD.MP3", "quiet.flac", "clip.Mp4", "notes.txt", "cover.jpg"})
+        testsupport::writeFile(dir + "/" + name, "x");
+    delegate->addBTNClicked();
+    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 2000);
+    ASSERT_NE(dialog, nullptr);
+    dialog->setDirectory(QString::fromStdString(dir));
+    auto* view = dialog->findChild<QListView*>("listView");
+    ASSERT_NE(view, nullptr);
+    const auto shown = [&] {
+        QStringList names;
+        for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+            names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    };
+    EXPECT_TRUE(spinUntil([&] { return shown().size() == 3; }, 5000)) << shown().join(' ');
+    EXPECT_EQ(shown(), (QStringList{"LOUD.MP3", "clip.Mp4", "quiet.flac"}));
+    dialog->selectNameFilter(dialog->nameFilters().last());  // All files
+    EXPECT_TRUE(spinUntil([&] { return shown().size() == 5; }, 5000)) << shown().join(' ');
+    dialog->reject();
 }
 
 }  // namespace
