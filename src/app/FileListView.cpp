@@ -244,10 +244,16 @@ void FileListView::paintEvent(QPaintEvent* event)
             y = rowViewportPosition(indicatorRow_);
         else if (rows > 0)
             y = rowViewportPosition(rows - 1) + rowHeight(rows - 1) - 1;
+        // A light edge on both sides keeps the line visible next to a
+        // selected row, which has the same colour.
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Base), 6));
+        painter.drawLine(QPoint(6, y), QPoint(viewport()->width(), y));
         painter.setPen(QPen(accent, 2));
-        painter.drawLine(QPoint(0, y), QPoint(viewport()->width(), y));
+        painter.drawLine(QPoint(6, y), QPoint(viewport()->width(), y));
+        painter.setPen(QPen(palette().color(QPalette::Base), 2));
         painter.setBrush(accent);
-        painter.drawEllipse(QPoint(4, y), 3, 3);
+        painter.drawEllipse(QPoint(6, y), 5, 5);
     }
 }
 
