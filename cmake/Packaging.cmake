@@ -31,6 +31,8 @@ drives the same engine from the terminal.")
 # what they load or run at run time is named here: the xcb platform plugin
 # and the probe and encoder tools the resources links point at.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ffmpeg, qt6-qpa-plugins")
+# "Open" and "Play" hand files to the desktop's default application through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 find_program(VELMORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VELMORA_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

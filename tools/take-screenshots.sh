@@ -5,5 +5,5 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 cmake --build "$build" --target velmora_screenshot_tour
-xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb \
+xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
     "$build/bin/velmora_screenshot_tour" "$root/docs"

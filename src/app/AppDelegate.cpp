@@ -15,22 +15,55 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUndoStack>
 
+#include "app/AboutDialog.h"
 #include "app/DesktopActions.h"
+#include "app/DesktopNotification.h"
 #include "app/FileListController.h"
 #include "app/LaunchBookkeeping.h"
 #include "app/MainWindow.h"
+#include "app/MediaFileFilter.h"
 #include "app/ProgressSheet.h"
+#include "app/ShortcutsDialog.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
 #include "foundation/Settings.h"
+#include "foundation/ToolVersion.h"
 #include "join/Completion.h"
-#include "join/Intake.h"
 #include "join/Preflight.h"
 
 namespace velmora::app {
+namespace {
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
+// A folder kept in the settings, when it still exists.
+std::optional<QString> rememberedFolder(const char* key)
+{
+    const QString folder = settings()->value(QLatin1String(key)).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return std::nullopt;
+    return folder;
+}
+
+void rememberFolder(const char* key, const QString& folder)
+{
+    auto store = settings();
+    store->setValue(QLatin1String(key), folder);
+    store->sync();
+}
+
+bool isWebAddress(const std::string& address)
+{
+    const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
+    return url.isValid() && !url.scheme().isEmpty() && !url.host().isEmpty();
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent),
+      notifyAfterSeconds(kNotifyAfterSeconds),
+      windowSeen(applicationIsActive)
 {
     mainArrayController = new FileListController(this);
     mainArrayController->setObjectName(QStringLiteral("mainArrayController"));
@@ -44,10 +77,15 @@ AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
     connect(window, &MainWindow::removeRequested, this, &AppDelegate::removeBTNClicked);
     connect(window, &MainWindow::moveUpRequested, this, &AppDelegate::moveUpBTNClicked);
     connect(window, &MainWindow::moveDownRequested, this, &AppDelegate::moveDownBTNClicked);
+    connect(window, &MainWindow::clearRequested, this, &AppDelegate::clearListClicked);
+    connect(window, &MainWindow::showInFolderRequested, this, &AppDelegate::showInFolderClicked);
+    connect(window, &MainWindow::playRequested, this, &AppDelegate::playClicked);
     connect(window, &MainWindow::joinRequested, this, &AppDelegate::joinBTNClicked);
     connect(window, &MainWindow::helpRequested, this, &AppDelegate::helpBTNClicked);
+    connect(window, &MainWindow::shortcutsRequested, this, &AppDelegate::shortcutsClicked);
+    connect(window, &MainWindow::aboutRequested, this, &AppDelegate::aboutClicked);
     connect(window, &MainWindow::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(progressBarCancelBTN, &QPushButton::clicked, this, &AppDelegate::cancelBTNClicked);
+    connect(progressWindow, &ProgressSheet::cancelRequested, this, &AppDelegate::cancelBTNClicked);
 }
 
 AppDelegate::~AppDelegate()
@@ -74,16 +112,17 @@ void AppDelegate::applicationWillTerminate()
     // the encoder, and no further command starts. The list is not saved and
     // the work directory stays as it is.
     control.cancel();
+    window->saveWindowState();
 }
 
 // File intake.
 
-void AppDelegate::filesAddedByDragAndDrop(const QList<QUrl>& urls)
+void AppDelegate::filesAddedByDragAndDrop(const QList<QUrl>& urls, int row)
 {
-    addFiles(urls);
+    addFiles(urls, row);
 }
 
-void AppDelegate::addFiles(const QList<QUrl>& urls)
+void AppDelegate::addFiles(const QList<QUrl>& urls, int row)
 {
     std::vector<std::string> paths;
     for (const QUrl& url : urls)
@@ -98,9 +137,36 @@ void AppDelegate::addFiles(const QList<QUrl>& urls)
         return;
     }
     control.clearCancel();
-    pool_.start([this, paths = std::move(paths)] {
-        analyzeFiles(paths, *this, control, [this](FileRow row) { mainArrayController->appendRow(std::move(row)); });
+    // Rows go in one after another from `row` on, and one undo takes them all
+    // out again. Nothing else edits the list while the sheet covers it.
+    auto next = std::make_shared<int>(row < 0 ? mainArrayController->count() : row);
+    const int batch = ++intakeBatch_;
+    IntakeHandlers handlers;
+    handlers.onRow = [this, next, batch](FileRow added) {
+        mainArrayController->addRow((*next)++, std::move(added), batch);
+    };
+    handlers.onProgress = [this](size_t done, size_t total) { progressWindow->setIntakeCount(done, total); };
+    handlers.onFinished = [this](std::vector<SkippedFile> skipped) {
+        if (!skipped.empty())
+            showSkippedFiles(skipped);
+    };
+    pool_.start([this, paths = std::move(paths), handlers = std::move(handlers)] {
+        analyzeFiles(paths, *this, control, handlers);
     });
+}
+
+void AppDelegate::showSkippedFiles(const std::vector<SkippedFile>& skipped)
+{
+    // One note at a time, beside the window: the user reads it while going on.
+    if (skippedNote_)
+        skippedNote_->close();
+    QMessageBox* note = makeMessageBox(skippedFilesMessage(skipped));
+    note->setObjectName(QStringLiteral("skippedFilesNote"));
+    note->addButton(QMessageBox::Ok);
+    note->setWindowModality(Qt::NonModal);
+    note->setModal(false);
+    skippedNote_ = note;
+    note->show();
 }
 
 bool AppDelegate::waitForBackgroundWork(int timeoutMs)
@@ -124,47 +190,66 @@ void AppDelegate::addBTNClicked()
     auto* dialog = new QFileDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setWindowTitle(tr("Add Files"));
+    dialog->setNameFilters(mediaFileNameFilters());
+    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
+        dialog->setDirectory(*folder);
     connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
-        if (result == QDialog::Accepted)
-            addFiles(dialog->selectedUrls());
+        if (result != QDialog::Accepted)
+            return;
+        const QList<QUrl> urls = dialog->selectedUrls();
+        if (!urls.isEmpty() && urls.front().isLocalFile())
+            rememberFolder(settingsKey::lastAddFolder, QFileInfo(urls.front().toLocalFile()).absolutePath());
+        addFiles(urls);
     });
     dialog->open();
 }
 
-// Editing.
+// Editing. Every edit can be undone.
 
 void AppDelegate::removeBTNClicked()
 {
-    mainArrayController->removeSelectedRows();
+    mainArrayController->removeSelected();
 }
 
 void AppDelegate::moveUpBTNClicked()
 {
-    FileListController& list = *mainArrayController;
-    const int n = list.count();
-    const int i = list.firstSelectedIndex();
-    if (n < 2 || i == FileListController::kNoSelection || i == 0)
-        return;
-    const FileRow row = list.rows()[static_cast<size_t>(i)];
-    list.removeRow(i);
-    const int s = list.firstSelectedIndex();
-    list.insertRow(n - i != 1 ? s - 1 : s, row);
+    mainArrayController->moveSelectedUp();
 }
 
 void AppDelegate::moveDownBTNClicked()
 {
-    FileListController& list = *mainArrayController;
-    const int n = list.count();
-    const int i = list.firstSelectedIndex();
-    if (n < 2 || i == FileListController::kNoSelection)
-        return;
-    const FileRow row = list.rows()[static_cast<size_t>(i)];
-    list.removeRow(i);
-    const int s = list.firstSelectedIndex();
-    list.insertRow(s + 1, row);
+    mainArrayController->moveSelectedDown();
+}
+
+void AppDelegate::clearListClicked()
+{
+    mainArrayController->clear();
+}
+
+QStringList AppDelegate::selectedPaths() const
+{
+    QStringList paths;
+    for (int r : mainArrayController->selectedIndexes())
+        paths << toQString(mainArrayController->rows()[static_cast<size_t>(r)].filePath);
+    return paths;
+}
+
+void AppDelegate::showInFolderClicked()
+{
+    const QStringList paths = selectedPaths();
+    if (!paths.isEmpty())
+        revealInFileManager(fromQString(paths.front()));
+}
+
+void AppDelegate::playClicked()
+{
+    const QStringList paths = selectedPaths();
+    if (!paths.isEmpty() && !openFile(fromQString(paths.front())))
+        showMessage(noOpenerMessage(fromQString(paths.front())), {});
 }
 
 // Join, help, cancel.
@@ -174,20 +259,55 @@ void AppDelegate::joinBTNClicked()
     runJoinPreflight([this] { return mainArrayController->rows(); }, *this, control, pool_);
 }
 
-void AppDelegate::helpBTNClicked()
+MessageRequest AppDelegate::helpMessage(const std::string& webPage)
 {
     MessageRequest help;
     help.messageText = "Questions?";
     help.informativeText = supportEmailAddress();
-    help.buttons = {"Rate App", "Check out my other Apps", "OK"};
+    help.buttons = {"OK"};
+    if (isWebAddress(webPage))
+        help.buttons = {"Rate App", "Check out my other Apps", "OK"};
     help.style = MessageStyle::informational;
-    showMessage(help, [this](MessageResponse response) {
-        if (response == MessageResponse::secondButton)
-            openWebAddress(developerPageAddress());
-        else if (response == MessageResponse::firstButton)
-            showRatingPrompt();
+    return help;
+}
+
+void AppDelegate::helpBTNClicked()
+{
+    const std::string page = developerPageAddress();
+    const MessageRequest help = helpMessage(page);
+    const bool offersPage = help.buttons.size() > 1;
+    showMessage(help, [this, page, offersPage](MessageResponse response) {
+        // There is no store here to rate in: both buttons lead to the web page.
+        if (offersPage && response != MessageResponse::thirdButton && !app::openWebAddress(QString::fromStdString(page))) {
+            MessageRequest failed;
+            failed.messageText = "No application to open the web page";
+            failed.informativeText = page;
+            showMessage(failed, {});
+        }
         if (ratingPromptDue())
             showRatingPrompt();
+    });
+}
+
+void AppDelegate::shortcutsClicked()
+{
+    auto* dialog = new ShortcutsDialog(window->shortcutList(), window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void AppDelegate::aboutClicked()
+{
+    QPointer<AboutDialog> dialog = new AboutDialog(window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    // Asking the encoder for its version takes a moment: not on this thread.
+    pool_.start([this, dialog] {
+        const std::optional<std::string> version = toolVersion(resourcePath(kCreatorToolResource).value_or(""));
+        postToMain([dialog, version] {
+            if (dialog)
+                dialog->setToolVersion(version);
+        });
     });
 }
 
@@ -205,6 +325,9 @@ void AppDelegate::postToMain(std::function<void()> task)
 
 void AppDelegate::showProgressSheet(const std::string& title, bool indeterminate)
 {
+    // The joining form is the determinate one: its time is measured.
+    if (!indeterminate)
+        joinTimer_.start();
     progressWindow->begin(QString::fromStdString(title), indeterminate);
 }
 
@@ -215,7 +338,7 @@ void AppDelegate::hideProgressSheet()
 
 void AppDelegate::setProgress(const JoinProgress& progress)
 {
-    progressWindow->setPercent(progress.percent);
+    progressWindow->setJoinProgress(progress);
 }
 
 void AppDelegate::setProgressIndeterminate()
@@ -225,7 +348,24 @@ void AppDelegate::setProgressIndeterminate()
 
 void AppDelegate::joinFinished(const JoinOutcome& outcome)
 {
+    notifyIfUnseen(outcome);
     showJoinResult(outcome, *this);
+}
+
+void AppDelegate::notifyIfUnseen(const JoinOutcome& outcome)
+{
+    if (outcome.status == JoinStatus::cancelled || !joinTimer_.isValid())
+        return;
+    const double seconds = static_cast<double>(joinTimer_.elapsed()) / 1000.0;
+    joinTimer_.invalidate();
+    if (!joinNotificationDue(seconds, windowSeen(), notifyAfterSeconds))
+        return;
+    const MessageRequest message =
+        outcome.status == JoinStatus::succeeded ? joinSucceededMessage(outcome) : joinFailedMessage(outcome);
+    const std::string body = outcome.status == JoinStatus::succeeded ? outcome.outputPath : outcome.reason;
+    if (sendDesktopNotification(notificationBus.value_or(QDBusConnection::sessionBus()),
+                                QString::fromStdString(message.messageText), toQString(body)))
+        ++notifications_;
 }
 
 void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
@@ -234,12 +374,17 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
     auto* dialog = new QFileDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setWindowTitle(QString::fromStdString(request.title));
     dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(request.nameFieldLabel));
     dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
-    if (request.directory)
+    dialog->setNameFilters(mediaFileNameFilters());
+    // The folder of the last join, else the one proposed (the Desktop).
+    if (const auto folder = rememberedFolder(settingsKey::lastSaveFolder))
+        dialog->setDirectory(*folder);
+    else if (request.directory)
         dialog->setDirectory(toQString(*request.directory));
     dialog->selectFile(QString::fromStdString(request.nameFieldText));
     connect(dialog, &QFileDialog::finished, this, [dialog, completion = std::move(completion)](int result) {
@@ -248,12 +393,13 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
             completion(std::nullopt);
             return;
         }
+        rememberFolder(settingsKey::lastSaveFolder, QFileInfo(files.front()).absolutePath());
         completion(fromQString(files.front()));  // absolute, as the user confirmed it
     });
     dialog->open();
 }
 
-void AppDelegate::showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion)
+QMessageBox* AppDelegate::makeMessageBox(const MessageRequest& request)
 {
     auto* box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -269,12 +415,20 @@ void AppDelegate::showMessage(const MessageRequest& request, std::function<void(
     case MessageStyle::warning: box->setIcon(QMessageBox::Warning); break;
     }
     // Short informative texts ("Contact: " and an address) read better on one
-    // line: widen the box to fit them.
-    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()); grid && request.informativeText.size() <= 80) {
-        const int width = box->fontMetrics().horizontalAdvance(box->informativeText()) + 96;
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
-                      grid->columnCount());
+    // line: widen the box to fit its longest line.
+    int widest = 0;
+    for (const QString& line : box->informativeText().split(QLatin1Char('\n')))
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(line));
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()); grid && widest <= 640) {
+        grid->addItem(new QSpacerItem(widest + 96, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
+                      1, grid->columnCount());
     }
+    return box;
+}
+
+void AppDelegate::showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion)
+{
+    QMessageBox* box = makeMessageBox(request);
     QList<QAbstractButton*> buttons;
     if (request.buttons.empty()) {
         buttons << box->addButton(QMessageBox::Ok);
@@ -294,14 +448,18 @@ void AppDelegate::showMessage(const MessageRequest& request, std::function<void(
     box->open();
 }
 
-void AppDelegate::openFileWithApplication(const std::string& path, const std::string& application)
+bool AppDelegate::openFile(const std::string& path)
 {
-    app::openFileWithApplication(toQString(path), QString::fromStdString(application));
+    return app::openFile(toQString(path));
 }
 
 void AppDelegate::revealInFileManager(const std::string& path)
 {
-    app::revealInFileManager(toQString(path));
+    QPointer<AppDelegate> self(this);
+    app::revealInFileManager({toQString(path)}, [self, path] {
+        if (self)
+            self->showMessage(noOpenerMessage(parentDirectory(path)), {});
+    });
 }
 
 void AppDelegate::openWebAddress(const std::string& address)

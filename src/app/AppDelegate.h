@@ -4,15 +4,21 @@
 // side of the join engine (posting to the main thread, the sheet, dialogs,
 // messages and desktop actions).
 
+#include <optional>
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QMessageBox>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QThreadPool>
 #include <QUrl>
 
+#include "join/Intake.h"
 #include "join/JoinControl.h"
 #include "join/WindowHost.h"
 
-class QDialog;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -39,24 +45,46 @@ public:
     // The cancel flag and the running tools, shared with the background work.
     JoinControl control;
 
+    // Where the desktop notification of a long join goes: the session bus
+    // unless set otherwise, and after how many seconds a join is long.
+    std::optional<QDBusConnection> notificationBus;
+    double notifyAfterSeconds;
+    // Whether the user looks at the window now: Velmora has one window (with
+    // its sheets and dialogs), so whether the application is the active one.
+    std::function<bool()> windowSeen;
+
     // How many times the store's rating prompt was asked for (a no-op here).
     int ratingPromptCount() const { return ratingPrompts_; }
+    // How many desktop notifications were sent.
+    int notificationCount() const { return notifications_; }
+    // The note of the last intake that skipped files, while it is open.
+    QMessageBox* skippedFilesNote() const { return skippedNote_; }
 
-    // Starts an intake of the given files in the background; returns at once.
-    void addFiles(const QList<QUrl>& urls);
+    // Starts an intake of the given files and folders in the background,
+    // inserting the rows before `row` (-1: at the end); returns at once.
+    void addFiles(const QList<QUrl>& urls, int row = -1);
     // Waits (running the event loop) until no intake or join work is left.
     bool waitForBackgroundWork(int timeoutMs);
+
+    // The help dialog's message: "Rate App" and "Check out my other Apps"
+    // only when there is a web page for them to open.
+    static MessageRequest helpMessage(const std::string& webPage);
 
 public slots:
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
-    void filesAddedByDragAndDrop(const QList<QUrl>& urls);
+    void filesAddedByDragAndDrop(const QList<QUrl>& urls, int row = -1);
     void addBTNClicked();
     void removeBTNClicked();
     void moveUpBTNClicked();
     void moveDownBTNClicked();
+    void clearListClicked();
+    void showInFolderClicked();
+    void playClicked();
     void joinBTNClicked();
     void helpBTNClicked();
+    void shortcutsClicked();
+    void aboutClicked();
     void cancelBTNClicked();
 
 public:
@@ -71,17 +99,26 @@ public:
     void runSaveDialog(const SaveDialogRequest& request,
                        std::function<void(std::optional<std::string>)> completion) override;
     void showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion) override;
-    void openFileWithApplication(const std::string& path, const std::string& application) override;
+    bool openFile(const std::string& path) override;
     void revealInFileManager(const std::string& path) override;
     void openWebAddress(const std::string& address) override;
     void showRatingPrompt() override;
     std::optional<std::string> desktopDirectory() override;
 
 private:
+    QMessageBox* makeMessageBox(const MessageRequest& request);
+    void showSkippedFiles(const std::vector<SkippedFile>& skipped);
+    void notifyIfUnseen(const JoinOutcome& outcome);
+    QStringList selectedPaths() const;
+
     // Intakes and joins run here, never on the global pool, so that the
     // destructor can wait for exactly this window's work.
     QThreadPool pool_;
     int ratingPrompts_ = 0;
+    int notifications_ = 0;
+    int intakeBatch_ = 0;
+    QElapsedTimer joinTimer_;
+    QPointer<QMessageBox> skippedNote_;
 };
 
 }  // namespace velmora::app

@@ -2,125 +2,62 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTextStream>
 #include <QUrl>
 
 namespace velmora::app {
 namespace {
 
-std::optional<DesktopEntry> readDesktopEntry(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
-    QTextStream in(&file);
-    DesktopEntry entry;
-    entry.path = path;
-    bool inMainGroup = false;
-    bool hidden = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inMainGroup = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        if (line.startsWith(QLatin1String("Name=")))
-            entry.name = line.mid(5).trimmed();
-        else if (line.startsWith(QLatin1String("Exec=")))
-            entry.exec = line.mid(5).trimmed();
-        else if (line == QLatin1String("Hidden=true") || line == QLatin1String("NoDisplay=true"))
-            hidden = true;
-    }
-    if (hidden || entry.exec.isEmpty())
-        return std::nullopt;
-    return entry;
-}
+const QString kFileManager = QStringLiteral("org.freedesktop.FileManager1");
 
-void openContainingFolder(const QString& filePath)
+void openFolderOf(const QString& filePath, const std::function<void()>& noOpener)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(filePath).absolutePath()));
+    if (!openFile(QFileInfo(filePath).absolutePath()) && noOpener)
+        noOpener();
 }
 
 }  // namespace
 
-std::optional<DesktopEntry> findDesktopEntry(const QString& name, const QStringList& directories)
+bool openFile(const QString& path)
 {
-    for (const QString& directory : directories) {
-        QDirIterator it(directory, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const auto entry = readDesktopEntry(it.next());
-            if (entry && entry->name == name)
-                return entry;
-        }
-    }
-    return std::nullopt;
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!xdgOpen.isEmpty() && QProcess::startDetached(xdgOpen, {path}))
+        return true;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-QStringList execCommandForFile(const QString& exec, const QString& filePath)
+void revealInFileManager(const QStringList& filePaths, const std::function<void()>& noOpener)
 {
-    QStringList command;
-    bool placed = false;
-    for (const QString& word : QProcess::splitCommand(exec)) {
-        if (word == QLatin1String("%f") || word == QLatin1String("%F")) {
-            command << filePath;
-            placed = true;
-        } else if (word == QLatin1String("%u") || word == QLatin1String("%U")) {
-            command << QUrl::fromLocalFile(filePath).toString();
-            placed = true;
-        } else if (word.size() == 2 && word.startsWith(QLatin1Char('%'))) {
-            continue;  // %i, %c, %k and the like carry nothing we need
-        } else {
-            command << word;
-        }
-    }
-    if (!placed && !command.isEmpty())
-        command << filePath;
-    return command;
-}
-
-void openFileWithApplication(const QString& filePath, const QString& applicationName)
-{
-    const auto entry =
-        findDesktopEntry(applicationName, QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation));
-    if (entry) {
-        QStringList command = execCommandForFile(entry->exec, filePath);
-        if (!command.isEmpty()) {
-            const QString program = command.takeFirst();
-            if (QProcess::startDetached(program, command))
-                return;
-        }
-    }
-    // No such application here: the user's default application for the file.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
-}
-
-void revealInFileManager(const QString& filePath)
-{
+    if (filePaths.isEmpty())
+        return;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        openContainingFolder(filePath);
+    const bool canAsk = bus.isConnected() && bus.interface() &&
+                        (bus.interface()->isServiceRegistered(kFileManager).value() ||
+                         bus.interface()->activatableServiceNames().value().contains(kFileManager));
+    if (!canAsk) {
+        openFolderOf(filePaths.front(), noOpener);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(filePath).toString()} << QString();
+    QStringList uris;
+    for (const QString& path : filePaths)
+        uris << QUrl::fromLocalFile(path).toString();
+    QDBusMessage call = QDBusMessage::createMethodCall(kFileManager, QStringLiteral("/org/freedesktop/FileManager1"),
+                                                      kFileManager, QStringLiteral("ShowItems"));
+    call << uris << QString();
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), QCoreApplication::instance());
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [filePath](QDBusPendingCallWatcher* w) {
-        if (w->isError())
-            openContainingFolder(filePath);
-        w->deleteLater();
-    });
+    const QString first = filePaths.front();
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [first, noOpener](QDBusPendingCallWatcher* w) {
+                         if (w->isError())
+                             openFolderOf(first, noOpener);
+                         w->deleteLater();
+                     });
 }
 
 bool openWebAddress(const QString& address)
@@ -128,8 +65,10 @@ bool openWebAddress(const QString& address)
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
         return false;
-    QDesktopServices::openUrl(url);
-    return true;
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!xdgOpen.isEmpty() && QProcess::startDetached(xdgOpen, {url.toString(QUrl::FullyEncoded)}))
+        return true;
+    return QDesktopServices::openUrl(url);
 }
 
 }  // namespace velmora::app

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QMimeData>
 
-
 namespace velmora::app {
 
 DragAndDropView::DragAndDropView(QWidget* parent) : QFrame(parent)
@@ -20,8 +19,7 @@ QList<QUrl> DragAndDropView::droppedFileUrls(const QList<QUrl>& urls)
     for (const QUrl& url : urls) {
         if (!url.isValid() || !url.isLocalFile())
             continue;
-        const QFileInfo info(url.toLocalFile());
-        if (!info.exists() || info.isDir())
+        if (!QFileInfo::exists(url.toLocalFile()))
             continue;
         files.append(url);
     }

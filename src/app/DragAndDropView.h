@@ -1,7 +1,8 @@
 #pragma once
-// The window's drop area: takes files dropped from a file manager and hands
-// them on with filesAddedByDragAndDrop. Folders and anything that is not a
-// local file are left out; the signal comes even when nothing usable remains.
+// The window's drop area: takes files and folders dropped from a file manager
+// and hands them on with filesAddedByDragAndDrop (the intake expands folders,
+// away from the window's thread). Anything that is not a local file or folder
+// is left out; the signal comes even when nothing usable remains.
 
 #include <QFrame>
 #include <QList>
@@ -16,7 +17,7 @@ class DragAndDropView : public QFrame {
 public:
     explicit DragAndDropView(QWidget* parent = nullptr);
 
-    // The files of a drop, in the order given: local files that exist and are not folders.
+    // The files and folders of a drop, in the order given: local ones that exist.
     static QList<QUrl> droppedFileUrls(const QList<QUrl>& urls);
     // The files a drop carries.
     static QList<QUrl> droppedFileUrls(const QMimeData* mime);

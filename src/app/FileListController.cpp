@@ -1,14 +1,27 @@
 #include "app/FileListController.h"
 
 #include <algorithm>
+#include <numeric>
 #include <set>
 
+#include <QUndoStack>
+
+#include "app/ListEditCommands.h"
 
 namespace velmora::app {
+namespace {
+
+constexpr int kUndoLimit = 200;
+
+}  // namespace
 
 FileListController::FileListController(QObject* parent)
-    : QObject(parent), model_(new FileListModel(this)), selection_(new QItemSelectionModel(model_, this))
+    : QObject(parent),
+      model_(new FileListModel(this)),
+      selection_(new QItemSelectionModel(model_, this)),
+      undoStack_(new QUndoStack(this))
 {
+    undoStack_->setUndoLimit(kUndoLimit);
     connect(selection_, &QItemSelectionModel::selectionChanged, this, &FileListController::selectionChanged);
 }
 
@@ -50,6 +63,116 @@ void FileListController::selectOnly(int first, int last)
     selectIndexes(indexes);
 }
 
+double FileListController::totalDuration() const
+{
+    double total = 0.0;
+    for (const FileRow& row : rows())
+        total += row.duration;
+    return total;
+}
+
+// Undoable edits.
+
+void FileListController::addRow(int index, FileRow row, int batch)
+{
+    index = std::clamp(index, 0, count());
+    RowsCommand::Entries entries;
+    entries.emplace_back(index, std::move(row));
+    undoStack_->push(new RowsCommand(*this, RowsCommand::Kind::add, std::move(entries), tr("Add Files"), batch));
+}
+
+void FileListController::removeSelected()
+{
+    RowsCommand::Entries entries;
+    for (int r : selectedIndexes())
+        entries.emplace_back(r, rows()[static_cast<size_t>(r)]);
+    if (!entries.empty())
+        undoStack_->push(new RowsCommand(*this, RowsCommand::Kind::remove, std::move(entries), tr("Remove")));
+}
+
+void FileListController::clear()
+{
+    RowsCommand::Entries entries;
+    for (int r = 0; r < count(); ++r)
+        entries.emplace_back(r, rows()[static_cast<size_t>(r)]);
+    if (!entries.empty())
+        undoStack_->push(new RowsCommand(*this, RowsCommand::Kind::remove, std::move(entries), tr("Clear List")));
+}
+
+void FileListController::pushReorder(const std::vector<int>& order, const std::vector<int>& selectionAfter,
+                                     const QString& text)
+{
+    std::vector<int> unchanged(order.size());
+    std::iota(unchanged.begin(), unchanged.end(), 0);
+    if (order == unchanged)
+        return;  // nothing moves: no step to undo
+    undoStack_->push(new ReorderCommand(*this, order, selectedIndexes(), selectionAfter, text));
+}
+
+void FileListController::moveSelected(bool up, const QString& text)
+{
+    std::vector<int> order(static_cast<size_t>(count()));
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<char> selected(order.size(), false);
+    for (int r : selectedIndexes())
+        selected[static_cast<size_t>(r)] = true;
+    // A selected row trades places with the unselected row next to it on the
+    // way; one that has a selected row (or the end) there stays. Walking from
+    // the end it moves towards lets a block of selected rows move as one.
+    const size_t n = order.size();
+    for (size_t step = 1; step < n; ++step) {
+        const size_t i = up ? step : n - step;  // rows i - 1 and i may trade places
+        if (up ? (selected[i] && !selected[i - 1]) : (selected[i - 1] && !selected[i])) {
+            std::swap(order[i], order[i - 1]);
+            std::swap(selected[i], selected[i - 1]);
+        }
+    }
+    std::vector<int> after;
+    for (size_t i = 0; i < n; ++i) {
+        if (selected[i])
+            after.push_back(static_cast<int>(i));
+    }
+    pushReorder(order, after, text);
+}
+
+void FileListController::moveSelectedUp()
+{
+    moveSelected(true, tr("Move Up"));
+}
+
+void FileListController::moveSelectedDown()
+{
+    moveSelected(false, tr("Move Down"));
+}
+
+void FileListController::moveRowsTo(std::vector<int> indexes, int destination)
+{
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    std::erase_if(indexes, [this](int r) { return r < 0 || r >= count(); });
+    if (indexes.empty())
+        return;
+    destination = std::clamp(destination, 0, count());
+    // The rows that stay, with the moved ones placed before `destination`.
+    std::vector<int> order;
+    std::vector<int> after;
+    const std::set<int> moving(indexes.begin(), indexes.end());
+    for (int r = 0; r <= count(); ++r) {
+        if (r == destination) {
+            for (int m : indexes) {
+                after.push_back(static_cast<int>(order.size()));
+                order.push_back(m);
+            }
+        }
+        if (r < count() && !moving.count(r))
+            order.push_back(r);
+    }
+    pushReorder(order, after, tr("Move"));
+    selectIndexes(after);
+}
+
+// Plain row operations.
+
 void FileListController::appendRow(FileRow row)
 {
     insertRow(count(), std::move(row));
@@ -73,42 +196,18 @@ void FileListController::removeRow(int index)
     emit contentChanged();
 }
 
-void FileListController::removeSelectedRows()
+void FileListController::reorder(const std::vector<int>& order)
 {
-    const auto rows = selectedIndexes();
-    // From the bottom up, so the indexes still to remove stay valid.
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        removeRow(*it);
-}
-
-void FileListController::moveRows(std::vector<int> indexes, int destination)
-{
-    std::sort(indexes.begin(), indexes.end());
-    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-    std::erase_if(indexes, [this](int r) { return r < 0 || r >= count(); });
-    if (indexes.empty())
+    if (order.size() != static_cast<size_t>(count()))
         return;
-    destination = std::clamp(destination, 0, count());
-    std::vector<FileRow> taken;
-    for (int r : indexes)
-        taken.push_back(rows()[static_cast<size_t>(r)]);
-    const int before =
-        static_cast<int>(std::count_if(indexes.begin(), indexes.end(), [&](int r) { return r < destination; }));
-    for (auto it = indexes.rbegin(); it != indexes.rend(); ++it)
-        model_->removeRowAt(*it);
-    const int at = destination - before;
-    for (size_t k = 0; k < taken.size(); ++k)
-        model_->insertRow(at + static_cast<int>(k), std::move(taken[k]));
-    selectOnly(at, at + static_cast<int>(taken.size()) - 1);
+    std::vector<bool> seen(order.size(), false);
+    for (int r : order) {
+        if (r < 0 || r >= count() || seen[static_cast<size_t>(r)])
+            return;
+        seen[static_cast<size_t>(r)] = true;
+    }
+    model_->reorder(order);
     emit contentChanged();
-}
-
-double FileListController::totalDuration() const
-{
-    double total = 0.0;
-    for (const FileRow& row : rows())
-        total += row.duration;
-    return total;
 }
 
 }  // namespace velmora::app

@@ -2,9 +2,20 @@
 
 #include <algorithm>
 
+#include "app/ClockText.h"
+
 namespace velmora::app {
 
 FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+Qt::Alignment FileListModel::columnAlignment(int column)
+{
+    // Numbers line up on the right, texts on the left; a header sits where
+    // its column's cells do.
+    if (column == durationColumn || column == sizeColumn)
+        return Qt::AlignRight | Qt::AlignVCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
@@ -24,23 +35,23 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case nameColumn: return QString::fromStdString(row.fileName);
-        case durationColumn: return QString::fromStdString(row.durationHuman);
-        case codecColumn: return QString::fromStdString(row.codec);
+        case durationColumn: return durationClockText(row.duration);
+        case codecColumn: return QString::fromStdString(row.codecHuman);
         case mediaTypeColumn: return QString::fromStdString(row.mediaType);
         case sizeColumn: return QString::fromStdString(row.fileSizeHuman);
         default: return {};
         }
     }
     if (role == Qt::ToolTipRole) {
-        if (index.column() == nameColumn)
-            return QString::fromStdString(row.filePath);
-        return data(index, Qt::DisplayRole);
+        switch (index.column()) {
+        case nameColumn: return QString::fromStdString(row.filePath);
+        case durationColumn: return QString::fromStdString(row.durationHuman);
+        case codecColumn: return QString::fromStdString(row.codec);  // every track, cover art too
+        default: return data(index, Qt::DisplayRole);
+        }
     }
-    if (role == Qt::TextAlignmentRole) {
-        if (index.column() == durationColumn || index.column() == sizeColumn)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-    }
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(columnAlignment(index.column()));
     return {};
 }
 
@@ -61,8 +72,8 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         default: return {};
         }
     }
-    if (role == Qt::TextAlignmentRole && (section == durationColumn || section == sizeColumn))
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(columnAlignment(section));
     return {};
 }
 
@@ -84,6 +95,28 @@ void FileListModel::insertRow(int index, FileRow row)
     beginInsertRows({}, index, index);
     rows_.insert(rows_.begin() + index, std::move(row));
     endInsertRows();
+}
+
+void FileListModel::reorder(const std::vector<int>& newOrder)
+{
+    if (newOrder.size() != rows_.size())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newIndexOf(rows_.size());
+    std::vector<FileRow> reordered;
+    reordered.reserve(rows_.size());
+    for (size_t k = 0; k < newOrder.size(); ++k) {
+        newIndexOf[static_cast<size_t>(newOrder[k])] = static_cast<int>(k);
+        reordered.push_back(std::move(rows_[static_cast<size_t>(newOrder[k])]));
+    }
+    rows_ = std::move(reordered);
+    // The selection and the current row follow their rows.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& index : before)
+        after << this->index(newIndexOf[static_cast<size_t>(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void FileListModel::removeRowAt(int index)

@@ -1,6 +1,6 @@
 #pragma once
-// The rows of the file list as a table for the view: name, duration, codecs,
-// media type and size.
+// The rows of the file list as a table for the view: name, duration (as a
+// clock reads it), codecs (without cover art), media type and size.
 
 #include <vector>
 
@@ -24,9 +24,15 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     Qt::DropActions supportedDropActions() const override;
 
+    // How a column's cells and its header are aligned.
+    static Qt::Alignment columnAlignment(int column);
+
     const std::vector<FileRow>& rows() const { return rows_; }
     void insertRow(int index, FileRow row);
     void removeRowAt(int index);
+    // Puts the rows in a new order: row k becomes the one that was at
+    // newOrder[k] (a permutation of every row index).
+    void reorder(const std::vector<int>& newOrder);
 
 private:
     std::vector<FileRow> rows_;

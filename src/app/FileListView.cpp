@@ -1,14 +1,16 @@
 #include "app/FileListView.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPainter>
+#include <QResizeEvent>
 
-#include "app/FileListController.h"
 #include "app/DragAndDropView.h"
+#include "app/FileListController.h"
 
 namespace velmora::app {
 namespace {
@@ -34,9 +36,12 @@ FileListView::FileListView(FileListController* controller, QWidget* parent) : QT
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
     setAcceptDrops(true);
-    setDropIndicatorShown(true);
+    // The view's own indicator marks one cell; the line drawn here spans the row.
+    setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
+    // Tab moves to the next control of the window, not to the next cell.
+    setTabKeyNavigation(false);
     setAlternatingRowColors(true);
     setShowGrid(false);
     setWordWrap(false);
@@ -69,6 +74,7 @@ void FileListView::startDrag(Qt::DropActions)
     drag->setMimeData(mime);
     // The drop handler moves the rows itself; nothing is removed here afterwards.
     drag->exec(Qt::MoveAction, Qt::MoveAction);
+    showDropState(-1, false);
 }
 
 bool FileListView::isRowDrag(const QMimeData* mime) const
@@ -77,27 +83,49 @@ bool FileListView::isRowDrag(const QMimeData* mime) const
     return mime && mime->hasFormat(kRowsMimeType) && mime->data(kRowsSourceMimeType) == sourceTag(this);
 }
 
+void FileListView::showDropState(int row, bool highlighted)
+{
+    if (row == indicatorRow_ && highlighted == highlighted_)
+        return;
+    indicatorRow_ = row;
+    highlighted_ = highlighted;
+    viewport()->update();
+}
+
 void FileListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!isRowDrag(event->mimeData()) && !DragAndDropView::acceptsDropsNow()) {
+    const bool rows = isRowDrag(event->mimeData());
+    if (!rows && !DragAndDropView::acceptsDropsNow()) {
         event->ignore();
         return;
     }
     setState(QAbstractItemView::DraggingState);
-    event->setDropAction(isRowDrag(event->mimeData()) ? Qt::MoveAction : Qt::CopyAction);
+    event->setDropAction(rows ? Qt::MoveAction : Qt::CopyAction);
     event->accept();
+    showDropState(dropDestination(event->position().toPoint()), !rows);
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event)
 {
+    const QPoint pos = event->position().toPoint();
     if (isRowDrag(event->mimeData())) {
-        // Let the view draw its drop indicator and scroll, but keep the move ours.
+        // Let the view scroll near the edges, but keep the move ours.
         QTableView::dragMoveEvent(event);
         event->setDropAction(Qt::MoveAction);
         event->accept();
+        showDropState(dropDestination(pos), false);
         return;
     }
-    DragAndDropView::acceptAsCopy(event);
+    if (DragAndDropView::acceptAsCopy(event))
+        showDropState(dropDestination(pos), true);
+    else
+        showDropState(-1, false);
+}
+
+void FileListView::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    QTableView::dragLeaveEvent(event);
+    showDropState(-1, false);
 }
 
 int FileListView::dropDestination(const QPoint& pos) const
@@ -111,6 +139,7 @@ int FileListView::dropDestination(const QPoint& pos) const
 
 Qt::DropAction FileListView::takeDrop(const QMimeData* mime, const QPoint& pos)
 {
+    showDropState(-1, false);
     if (isRowDrag(mime)) {
         std::vector<int> rows;
         for (const QByteArray& part : mime->data(kRowsMimeType).split(',')) {
@@ -119,13 +148,12 @@ Qt::DropAction FileListView::takeDrop(const QMimeData* mime, const QPoint& pos)
             if (ok)
                 rows.push_back(r);
         }
-        controller_->moveRows(rows, dropDestination(pos));
-        viewport()->update();
+        controller_->moveRowsTo(rows, dropDestination(pos));
         return Qt::MoveAction;
     }
     if (!DragAndDropView::acceptsDropsNow())
         return Qt::IgnoreAction;
-    emit filesDropped(DragAndDropView::droppedFileUrls(mime));
+    emit filesDropped(DragAndDropView::droppedFileUrls(mime), dropDestination(pos));
     return Qt::CopyAction;
 }
 
@@ -141,17 +169,91 @@ void FileListView::dropEvent(QDropEvent* event)
     event->accept();
 }
 
+void FileListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // From the keyboard (the Menu key, Shift+F10) the menu opens at the current row.
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QModelIndex index = keyboard ? currentIndex() : indexAt(event->pos());
+    if (!index.isValid()) {
+        event->ignore();
+        return;
+    }
+    // The menu acts on the selection; a click outside it selects that row.
+    const auto selected = controller_->selectedIndexes();
+    if (std::find(selected.begin(), selected.end(), index.row()) == selected.end())
+        controller_->selectIndexes({index.row()});
+    const QPoint at = keyboard ? viewport()->mapToGlobal(visualRect(index).center()) : event->globalPos();
+    emit contextMenuRequestedAt(at);
+    event->accept();
+}
+
+bool FileListView::viewportEvent(QEvent* event)
+{
+    // The viewport, not the view: a scroll bar or a wider row-number column
+    // coming or going changes the room for the columns too.
+    if (event->type() == QEvent::Resize)
+        fitNameColumn(*static_cast<QResizeEvent*>(event));
+    return QTableView::viewportEvent(event);
+}
+
+void FileListView::fitNameColumn(const QResizeEvent& event)
+{
+    QHeaderView* header = horizontalHeader();
+    const int name = FileListModel::nameColumn;
+    const int smallest = header->minimumSectionSize() * 3;
+    if (event.oldSize().width() <= 0) {
+        if (!fitNameColumn_)
+            return;
+        fitNameColumn_ = false;
+        int others = 0;
+        for (int c = 0; c < header->count(); ++c)
+            others += c == name ? 0 : header->sectionSize(c);
+        header->resizeSection(name, std::max(smallest, event.size().width() - others));
+        return;
+    }
+    const int delta = event.size().width() - event.oldSize().width();
+    if (delta != 0)
+        header->resizeSection(name, std::max(smallest, header->sectionSize(name) + delta));
+}
+
 void FileListView::paintEvent(QPaintEvent* event)
 {
     QTableView::paintEvent(event);
+    QPainter painter(viewport());
     if (model() && model()->rowCount() == 0) {
-        QPainter painter(viewport());
+        painter.save();
         painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
         QFont font = painter.font();
         font.setPointSizeF(font.pointSizeF() * 1.25);
         painter.setFont(font);
         painter.drawText(viewport()->rect().adjusted(24, 24, -24, -24), Qt::AlignCenter | Qt::TextWordWrap,
-                         tr("Drop audio files here, or press Add to choose them."));
+                         tr("Drop audio files or folders here, or press Add to choose them."));
+        painter.restore();
+    }
+    const QColor accent = palette().color(QPalette::Highlight);
+    if (highlighted_) {
+        painter.setPen(QPen(accent, 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(viewport()->rect().adjusted(1, 1, -2, -2));
+    }
+    if (indicatorRow_ >= 0) {
+        // The line between the rows the drop would go between.
+        const int rows = model() ? model()->rowCount() : 0;
+        int y = 2;
+        if (rows > 0 && indicatorRow_ < rows)
+            y = rowViewportPosition(indicatorRow_);
+        else if (rows > 0)
+            y = rowViewportPosition(rows - 1) + rowHeight(rows - 1) - 1;
+        // A light edge on both sides keeps the line visible next to a
+        // selected row, which has the same colour.
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Base), 6));
+        painter.drawLine(QPoint(6, y), QPoint(viewport()->width(), y));
+        painter.setPen(QPen(accent, 2));
+        painter.drawLine(QPoint(6, y), QPoint(viewport()->width(), y));
+        painter.setPen(QPen(palette().color(QPalette::Base), 2));
+        painter.setBrush(accent);
+        painter.drawEllipse(QPoint(6, y), 5, 5);
     }
 }
 

@@ -1,29 +1,48 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
+#include "app/AppIcon.h"
+#include "app/ClockText.h"
 #include "app/DragAndDropView.h"
 #include "app/FileListController.h"
 #include "app/FileListView.h"
 #include "app/ProgressSheet.h"
-#include "probe/HumanValues.h"
+#include "app/Shortcuts.h"
+#include "foundation/Settings.h"
 
 namespace velmora::app {
 namespace {
+
+constexpr QSize kUsualSize(900, 560);
+constexpr QSize kSmallestSize(640, 360);
 
 QPushButton* makeButton(const QString& text, const QString& name, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
+}
+
+QString shortcutText(const QAction* action)
+{
+    QStringList keys;
+    for (const QKeySequence& key : action->shortcuts())
+        keys << key.toString(QKeySequence::NativeText);
+    return keys.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -32,7 +51,7 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
 {
     setObjectName(QStringLiteral("window"));
     setWindowTitle(QStringLiteral("Velmora"));
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("velmora")));
+    setWindowIcon(appIcon());
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -41,29 +60,17 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
 
     dropView_ = new DragAndDropView(central);
     dropView_->setFrameShape(QFrame::NoFrame);
+    dropView_->setAccessibleName(tr("Drop area"));
+    dropView_->setAccessibleDescription(tr("Drop audio or video files or folders here to add them to the list"));
     auto* dropLayout = new QVBoxLayout(dropView_);
     dropLayout->setContentsMargins(0, 0, 0, 0);
     fileList_ = new FileListView(list_, dropView_);
     fileList_->setObjectName(QStringLiteral("fileList"));
+    fileList_->setAccessibleName(tr("File list"));
+    fileList_->setAccessibleDescription(tr("The files to join, in the order they are joined"));
     dropLayout->addWidget(fileList_);
     layout->addWidget(dropView_, 1);
-
-    // Columns: the name takes what is left; the others fit their usual texts.
-    QHeaderView* header = fileList_->horizontalHeader();
-    const QFontMetrics metrics(fileList_->font());
-    const int padding = 28;
-    header->setMinimumSectionSize(60);
-    header->setSectionResizeMode(FileListModel::nameColumn, QHeaderView::Stretch);
-    for (int column : {FileListModel::durationColumn, FileListModel::codecColumn, FileListModel::mediaTypeColumn,
-                       FileListModel::sizeColumn})
-        header->setSectionResizeMode(column, QHeaderView::Interactive);
-    header->resizeSection(FileListModel::durationColumn,
-                          metrics.horizontalAdvance(QStringLiteral("00:00:00.000")) + padding);
-    header->resizeSection(FileListModel::codecColumn,
-                          metrics.horizontalAdvance(QStringLiteral("h264, aac, mov_text")) + padding);
-    header->resizeSection(FileListModel::mediaTypeColumn,
-                          metrics.horizontalAdvance(QStringLiteral("Audio & Video")) + padding);
-    header->resizeSection(FileListModel::sizeColumn, metrics.horizontalAdvance(QStringLiteral("999.99 MB")) + padding);
+    setColumnWidths();
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
@@ -73,11 +80,12 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     moveDownBTN_ = makeButton(tr("Move Down"), QStringLiteral("moveDownBTN"), central);
     helpBTN_ = makeButton(tr("Help"), QStringLiteral("helpBTN"), central);
     joinBTN_ = makeButton(tr("Join…"), QStringLiteral("joinBTN"), central);
-    joinBTN_->setDefault(true);
     summary_ = new QLabel(central);
     summary_->setObjectName(QStringLiteral("summary"));
+    summary_->setAccessibleName(tr("Status"));
     summary_->setAlignment(Qt::AlignCenter);
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setFocusPolicy(Qt::NoFocus);  // a status line, not a stop for Tab
     buttons->addWidget(addBTN_);
     buttons->addWidget(removeBTN_);
     buttons->addSpacing(12);
@@ -89,14 +97,21 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     layout->addLayout(buttons);
     setCentralWidget(central);
 
+    // Tab goes from the list through the buttons, left to right, and back.
+    QWidget* order[] = {fileList_, addBTN_, removeBTN_, moveUpBTN_, moveDownBTN_, helpBTN_, joinBTN_};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     connect(addBTN_, &QPushButton::clicked, this, &MainWindow::addRequested);
     connect(removeBTN_, &QPushButton::clicked, this, &MainWindow::removeRequested);
     connect(moveUpBTN_, &QPushButton::clicked, this, &MainWindow::moveUpRequested);
     connect(moveDownBTN_, &QPushButton::clicked, this, &MainWindow::moveDownRequested);
     connect(joinBTN_, &QPushButton::clicked, this, &MainWindow::joinRequested);
     connect(helpBTN_, &QPushButton::clicked, this, &MainWindow::helpRequested);
-    connect(dropView_, &DragAndDropView::filesAddedByDragAndDrop, this, &MainWindow::filesDropped);
+    connect(dropView_, &DragAndDropView::filesAddedByDragAndDrop, this,
+            [this](const QList<QUrl>& urls) { emit filesDropped(urls, -1); });
     connect(fileList_, &FileListView::filesDropped, this, &MainWindow::filesDropped);
+    connect(fileList_, &FileListView::contextMenuRequestedAt, this, [this](const QPoint& at) { rowMenu_->popup(at); });
 
     buildMenus();
     progressSheet_ = new ProgressSheet(this);
@@ -105,30 +120,130 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     connect(list_, &FileListController::selectionChanged, this, &MainWindow::updateControls);
     updateControls();
 
-    resize(900, 560);
-    setMinimumSize(640, 360);
+    const QSize available = screen() ? screen()->availableGeometry().size() : kUsualSize;
+    setMinimumSize(kSmallestSize.boundedTo(available * 0.8));
+    resize(firstWindowSize(available));
+    restoreWindowState();
+}
+
+QSize MainWindow::firstWindowSize(const QSize& available)
+{
+    return kUsualSize.boundedTo(available * 0.8);
+}
+
+void MainWindow::setColumnWidths()
+{
+    // The name takes what the others leave and follows the window's width;
+    // every column can be resized by hand.
+    QHeaderView* header = fileList_->horizontalHeader();
+    const QFontMetrics metrics(fileList_->font());
+    const int padding = 28;
+    header->setMinimumSectionSize(48);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->resizeSection(FileListModel::durationColumn, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + padding);
+    header->resizeSection(FileListModel::codecColumn,
+                          metrics.horizontalAdvance(QStringLiteral("h264, aac, mov_text")) + padding);
+    header->resizeSection(FileListModel::mediaTypeColumn,
+                          metrics.horizontalAdvance(QStringLiteral("Audio & Video")) + padding);
+    header->resizeSection(FileListModel::sizeColumn, metrics.horizontalAdvance(QStringLiteral("999.99 MB")) + padding);
+    header->resizeSection(FileListModel::nameColumn, 320);
+}
+
+QAction* MainWindow::addAction(QMenu* menu, const QString& text, const QString& name, void (MainWindow::*signal)())
+{
+    QAction* action = menu->addAction(text, this, signal);
+    keepAction(action, name);
+    return action;
+}
+
+void MainWindow::keepAction(QAction* action, const QString& name)
+{
+    action->setObjectName(name);
+    actions_.insert(name, action);
+    shortcutActions_ << action;
+}
+
+QAction* MainWindow::action(const QString& name) const
+{
+    return actions_.value(name);
 }
 
 void MainWindow::buildMenus()
 {
     // Menus carry the keyboard shortcuts.
     QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
-    QAction* addAction = fileMenu->addAction(tr("&Add Files…"), this, &MainWindow::addRequested);
-    addAction->setShortcut(QKeySequence::Open);
-    joinAction_ = fileMenu->addAction(tr("&Join…"), this, &MainWindow::joinRequested);
-    joinAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+    addAction(fileMenu, tr("&Add Files…"), QStringLiteral("addAction"), &MainWindow::addRequested)
+        ->setShortcuts(standardShortcuts(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
+    addAction(fileMenu, tr("&Join…"), QStringLiteral("joinAction"), &MainWindow::joinRequested)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
     fileMenu->addSeparator();
-    QAction* quitAction = fileMenu->addAction(tr("&Quit"), this, &MainWindow::quitRequested);
-    quitAction->setShortcut(QKeySequence::Quit);
+    addAction(fileMenu, tr("&Quit"), QStringLiteral("quitAction"), &MainWindow::quitRequested)
+        ->setShortcuts(standardShortcuts(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+
     QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
-    removeAction_ = editMenu->addAction(tr("&Remove"), this, &MainWindow::removeRequested);
-    removeAction_->setShortcuts({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)});
-    moveUpAction_ = editMenu->addAction(tr("Move &Up"), this, &MainWindow::moveUpRequested);
-    moveUpAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
-    moveDownAction_ = editMenu->addAction(tr("Move &Down"), this, &MainWindow::moveDownRequested);
-    moveDownAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    QAction* undo = list_->undoStack()->createUndoAction(this, tr("&Undo"));
+    undo->setShortcuts(standardShortcuts(QKeySequence::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    QAction* redo = list_->undoStack()->createRedoAction(this, tr("&Redo"));
+    QList<QKeySequence> redoKeys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+    for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Redo)) {
+        if (!redoKeys.contains(key))
+            redoKeys << key;
+    }
+    redo->setShortcuts(redoKeys);
+    editMenu->addAction(undo);
+    editMenu->addAction(redo);
+    keepAction(undo, QStringLiteral("undoAction"));
+    keepAction(redo, QStringLiteral("redoAction"));
+    editMenu->addSeparator();
+    QAction* selectAll = editMenu->addAction(tr("Select &All"), fileList_, &QAbstractItemView::selectAll);
+    keepAction(selectAll, QStringLiteral("selectAllAction"));
+    selectAll->setShortcuts(standardShortcuts(QKeySequence::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)));
+    QAction* remove = addAction(editMenu, tr("&Remove"), QStringLiteral("removeAction"), &MainWindow::removeRequested);
+    remove->setShortcuts({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)});
+    addAction(editMenu, tr("&Clear List"), QStringLiteral("clearAction"), &MainWindow::clearRequested);
+    editMenu->addSeparator();
+    QAction* moveUp = addAction(editMenu, tr("Move &Up"), QStringLiteral("moveUpAction"), &MainWindow::moveUpRequested);
+    moveUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    QAction* moveDown =
+        addAction(editMenu, tr("Move &Down"), QStringLiteral("moveDownAction"), &MainWindow::moveDownRequested);
+    moveDown->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    editMenu->addSeparator();
+    QAction* showInFolder = addAction(editMenu, tr("Show in &Folder"), QStringLiteral("showInFolderAction"),
+                                      &MainWindow::showInFolderRequested);
+    QAction* play = addAction(editMenu, tr("&Play"), QStringLiteral("playAction"), &MainWindow::playRequested);
+
     QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
-    helpMenu->addAction(tr("&Questions?…"), this, &MainWindow::helpRequested);
+    addAction(helpMenu, tr("&Keyboard Shortcuts"), QStringLiteral("shortcutsAction"), &MainWindow::shortcutsRequested)
+        ->setShortcuts(standardShortcuts(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+    addAction(helpMenu, tr("&Questions?…"), QStringLiteral("helpAction"), &MainWindow::helpRequested);
+    helpMenu->addSeparator();
+    addAction(helpMenu, tr("&About Velmora"), QStringLiteral("aboutAction"), &MainWindow::aboutRequested);
+
+    rowMenu_ = new QMenu(this);
+    rowMenu_->setObjectName(QStringLiteral("rowMenu"));
+    rowMenu_->addActions({remove, moveUp, moveDown});
+    rowMenu_->addSeparator();
+    rowMenu_->addActions({showInFolder, play});
+}
+
+QList<std::pair<QString, QString>> MainWindow::shortcutList() const
+{
+    QList<std::pair<QString, QString>> rows;
+    for (const QAction* action : shortcutActions_) {
+        if (action->shortcuts().isEmpty())
+            continue;
+        QString text = action->text();
+        if (action->objectName() == QLatin1String("undoAction"))
+            text = tr("Undo");
+        else if (action->objectName() == QLatin1String("redoAction"))
+            text = tr("Redo");
+        rows.append({text.remove(QLatin1Char('&')), shortcutText(action)});
+    }
+    rows.append({tr("Move between the list and the buttons"), tr("Tab, Shift+Tab")});
+    rows.append({tr("Cancel the analysis or the join"), tr("Esc")});
+    rows.append({tr("Open the menu of the selected rows"), tr("Menu, Shift+F10")});
+    return rows;
 }
 
 void MainWindow::updateControls()
@@ -137,15 +252,41 @@ void MainWindow::updateControls()
     const int count = list_->count();
     for (QPushButton* button : {removeBTN_, moveUpBTN_, moveDownBTN_})
         button->setEnabled(hasSelection);
-    for (QAction* action : {removeAction_, moveUpAction_, moveDownAction_})
-        action->setEnabled(hasSelection);
+    for (const char* name : {"removeAction", "moveUpAction", "moveDownAction", "showInFolderAction", "playAction"})
+        action(QLatin1String(name))->setEnabled(hasSelection);
+    for (const char* name : {"joinAction", "clearAction", "selectAllAction"})
+        action(QLatin1String(name))->setEnabled(count > 0);
     joinBTN_->setEnabled(count > 0);
-    joinAction_->setEnabled(count > 0);
     if (count == 0)
         summary_->setText(tr("No files"));
     else
         summary_->setText((count == 1 ? tr("1 file") : tr("%1 files").arg(count)) + QStringLiteral(", ") +
-                          tr("%1 in total").arg(QString::fromStdString(durationText(list_->totalDuration()))));
+                          tr("%1 in total").arg(clockText(list_->totalDuration())));
+}
+
+void MainWindow::saveWindowState() const
+{
+    auto store = settings();
+    store->setValue(QLatin1String(settingsKey::windowGeometry), saveGeometry());
+    store->setValue(QLatin1String(settingsKey::fileListColumns), fileList_->horizontalHeader()->saveState());
+    store->sync();
+}
+
+void MainWindow::restoreWindowState()
+{
+    auto store = settings();
+    const QByteArray geometry = store->value(QLatin1String(settingsKey::windowGeometry)).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    const QByteArray columns = store->value(QLatin1String(settingsKey::fileListColumns)).toByteArray();
+    if (!columns.isEmpty() && fileList_->horizontalHeader()->restoreState(columns))
+        fileList_->setFitNameColumnOnFirstShow(false);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    saveWindowState();
+    QMainWindow::closeEvent(event);
 }
 
 }  // namespace velmora::app

@@ -1,14 +1,17 @@
 #pragma once
-// The main window: the drop area with the file list, the buttons, the menus
-// and the progress sheet. It owns its widgets and tells what the user asks
-// for through signals; the controller decides what happens.
+// The main window: the drop area with the file list, the buttons, the menus,
+// the rows' context menu and the progress sheet. It owns its widgets, keeps
+// its size, place and column widths in the settings, and tells what the user
+// asks for through signals; the controller decides what happens.
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QUrl>
 
 class QAction;
 class QLabel;
+class QMenu;
 class QPushButton;
 
 namespace velmora::app {
@@ -34,18 +37,44 @@ public:
     QPushButton* helpButton() const { return helpBTN_; }
     QLabel* summary() const { return summary_; }
 
+    // The menu item with this object name ("quitAction", "undoAction", ...).
+    QAction* action(const QString& name) const;
+    // The context menu of the selected rows.
+    QMenu* rowMenu() const { return rowMenu_; }
+    // Every command with its shortcuts, as the Keyboard Shortcuts window lists them.
+    QList<std::pair<QString, QString>> shortcutList() const;
+
+    // The size of a first window on a screen of this size: the usual size,
+    // made smaller where it would take more than 80 % of it.
+    static QSize firstWindowSize(const QSize& available);
+    // Size, place and column widths to the settings, and back.
+    void saveWindowState() const;
+    void restoreWindowState();
+
 signals:
     void addRequested();
     void removeRequested();
     void moveUpRequested();
     void moveDownRequested();
+    void clearRequested();
+    void showInFolderRequested();
+    void playRequested();
     void joinRequested();
     void helpRequested();
+    void shortcutsRequested();
+    void aboutRequested();
     void quitRequested();
-    void filesDropped(const QList<QUrl>& urls);
+    // Files or folders dropped on the window, to be inserted before `row` (-1: at the end).
+    void filesDropped(const QList<QUrl>& urls, int row);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
+    QAction* addAction(QMenu* menu, const QString& text, const QString& name, void (MainWindow::*signal)());
+    void keepAction(QAction* action, const QString& name);
+    void setColumnWidths();
     // Buttons and menu items follow the list: editing needs a selection,
     // joining needs rows.
     void updateControls();
@@ -61,10 +90,9 @@ private:
     QPushButton* joinBTN_ = nullptr;
     QPushButton* helpBTN_ = nullptr;
     QLabel* summary_ = nullptr;
-    QAction* removeAction_ = nullptr;
-    QAction* moveUpAction_ = nullptr;
-    QAction* moveDownAction_ = nullptr;
-    QAction* joinAction_ = nullptr;
+    QMenu* rowMenu_ = nullptr;
+    QHash<QString, QAction*> actions_;  // by object name
+    QList<QAction*> shortcutActions_;   // in menu order, for the shortcut list
 };
 
 }  // namespace velmora::app

@@ -8,15 +8,29 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/ClockText.h"
+
 namespace velmora::app {
+namespace {
+
+// The time left is only guessed once this much of the join is done and
+// this many seconds went by: earlier guesses swing too much to help.
+constexpr double kEstimateFromPercent = 1.0;
+constexpr double kEstimateFromSeconds = 2.0;
+
+}  // namespace
 
 ProgressSheet::ProgressSheet(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       title_(new QLabel(this)),
       bar_(new QProgressBar(this)),
-      cancel_(new QPushButton(tr("Cancel"), this))
+      status_(new QLabel(this)),
+      time_(new QLabel(this)),
+      cancel_(new QPushButton(tr("Cancel"), this)),
+      ticker_(new QTimer(this))
 {
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(tr("Velmora"));
@@ -31,15 +45,33 @@ ProgressSheet::ProgressSheet(QWidget* parent)
     bar_->setValue(0);
     bar_->setTextVisible(false);
     bar_->setMinimumWidth(360);
+    status_->setObjectName(QStringLiteral("progressStatus"));
+    time_->setObjectName(QStringLiteral("progressTime"));
+    for (QLabel* label : {status_, time_}) {
+        label->setForegroundRole(QPalette::PlaceholderText);
+        label->setFocusPolicy(Qt::NoFocus);
+    }
+    time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cancel_->setObjectName(QStringLiteral("progressBarCancelBTN"));
     cancel_->setAutoDefault(false);
     cancel_->setVisible(false);
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        // The work ends on its own time; until then the sheet says it is ending.
+        cancel_->setEnabled(false);
+        ticker_->stop();
+        status_->setText(tr("Cancelling…"));
+        emit cancelRequested();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 16);
-    layout->setSpacing(10);
+    layout->setSpacing(8);
     layout->addWidget(title_);
     layout->addWidget(bar_);
+    auto* lines = new QHBoxLayout;
+    lines->addWidget(status_, 1);
+    lines->addWidget(time_, 1);
+    layout->addLayout(lines);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cancel_);
@@ -48,21 +80,36 @@ ProgressSheet::ProgressSheet(QWidget* parent)
     QSizePolicy policy = cancel_->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     cancel_->setSizePolicy(policy);
-    setFixedSize(sizeHint().expandedTo(QSize(420, 0)));
+    setFixedSize(sizeHint().expandedTo(QSize(460, 0)));
+
+    ticker_->setInterval(1000);
+    connect(ticker_, &QTimer::timeout, this, &ProgressSheet::updateTime);
 }
 
 void ProgressSheet::begin(const QString& title, bool indeterminate)
 {
-    cancel_->setVisible(!indeterminate);
+    cancel_->setVisible(true);
+    cancel_->setEnabled(true);
     bar_->setValue(0);
     bar_->setRange(0, indeterminate ? 0 : kMaximum);
     bar_->setValue(0);
     title_->setText(title);
+    status_->clear();
+    time_->clear();
+    joining_ = !indeterminate;
+    percent_.reset();
+    started_.start();
+    if (joining_) {
+        ticker_->start();
+        updateTime();
+    }
     open();
 }
 
 void ProgressSheet::end()
 {
+    ticker_->stop();
+    joining_ = false;
     cancel_->setVisible(false);
     bar_->setValue(0);
     bar_->setRange(0, 0);
@@ -73,12 +120,26 @@ void ProgressSheet::setPercent(double percent)
 {
     if (isIndeterminate() || std::isnan(percent))
         return;
-    bar_->setValue(static_cast<int>(std::lround(std::clamp(percent, 0.0, 100.0) * kScale)));
+    percent = std::clamp(percent, 0.0, 100.0);
+    percent_ = percent;
+    bar_->setValue(static_cast<int>(std::lround(percent * kScale)));
+}
+
+void ProgressSheet::setJoinProgress(const JoinProgress& progress)
+{
+    if (isIndeterminate() || std::isnan(progress.percent) || !cancel_->isEnabled())
+        return;
+    setPercent(progress.percent);
+    status_->setText(joinStatusText(progress));
+    updateTime();
 }
 
 void ProgressSheet::setIndeterminate()
 {
     bar_->setRange(0, 0);
+    percent_.reset();
+    status_->clear();
+    updateTime();
 }
 
 bool ProgressSheet::isIndeterminate() const
@@ -86,7 +147,69 @@ bool ProgressSheet::isIndeterminate() const
     return bar_->maximum() == 0;
 }
 
-void ProgressSheet::reject() {}
+void ProgressSheet::setIntakeCount(size_t done, size_t total)
+{
+    if (total == 0 || !cancel_->isEnabled())
+        return;
+    bar_->setRange(0, kMaximum);
+    bar_->setValue(static_cast<int>(std::lround(static_cast<double>(std::min(done, total)) * kMaximum /
+                                                static_cast<double>(total))));
+    status_->setText(intakeStatusText(done, total));
+}
+
+QString ProgressSheet::joinStatusText(const JoinProgress& progress)
+{
+    const double percent = std::isfinite(progress.percent) ? std::clamp(progress.percent, 0.0, 100.0) : 0.0;
+    QString text = tr("%1 %").arg(static_cast<int>(std::floor(percent)));
+    if (progress.fileCount > 0) {
+        text += QStringLiteral(" · ");
+        if (progress.file == 0)
+            text += tr("writing the joined file");
+        else
+            text += tr("file %1 of %2").arg(std::min(progress.file, progress.fileCount)).arg(progress.fileCount);
+    }
+    return text;
+}
+
+QString ProgressSheet::joinTimeText(double elapsedSeconds, std::optional<double> percent)
+{
+    QString text = tr("%1 elapsed").arg(clockText(elapsedSeconds));
+    if (!percent)
+        return text;
+    if (*percent >= 100.0)
+        return text + QStringLiteral(" · ") + tr("finishing");
+    if (*percent < kEstimateFromPercent || elapsedSeconds < kEstimateFromSeconds)
+        return text + QStringLiteral(" · ") + tr("estimating time left");
+    const double left = elapsedSeconds * (100.0 - *percent) / *percent;
+    return text + QStringLiteral(" · ") + tr("about %1 left").arg(clockText(left));
+}
+
+QString ProgressSheet::intakeStatusText(size_t done, size_t total)
+{
+    return tr("Analyzing %1 of %2").arg(std::min(done + 1, total)).arg(total);
+}
+
+double ProgressSheet::elapsedSeconds() const
+{
+    if (clock_)
+        return clock_();
+    return static_cast<double>(started_.elapsed()) / 1000.0;
+}
+
+void ProgressSheet::updateTime()
+{
+    if (!joining_)
+        return;
+    time_->setText(joinTimeText(elapsedSeconds(), percent_));
+}
+
+void ProgressSheet::reject()
+{
+    // Escape cancels what the sheet shows, as Cancel does; it never just
+    // hides the sheet.
+    if (cancel_->isVisible() && cancel_->isEnabled())
+        cancel_->click();
+}
 
 void ProgressSheet::closeEvent(QCloseEvent* event)
 {

@@ -1,13 +1,25 @@
 #pragma once
 // The progress sheet: a small window-modal dialog with a title, a progress
-// bar and a Cancel button. The user cannot dismiss it; the application hides
-// it when the work ends.
+// bar, a line telling where the work stands and a Cancel button (Esc presses
+// it). The user cannot close it otherwise; the application hides it when the
+// work ends.
+//
+// A join shows its percentage, the file being worked on, the time elapsed
+// and an estimate of the time left. An intake shows how many files of how
+// many are being analysed.
+
+#include <functional>
+#include <optional>
 
 #include <QDialog>
+#include <QElapsedTimer>
+
+#include "join/JoinHost.h"
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace velmora::app {
 
@@ -23,28 +35,58 @@ public:
     QLabel* titleLabel() const { return title_; }
     QProgressBar* bar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
+    // "42 % · file 3 of 7", or "Analyzing 24 of 300".
+    QLabel* statusLabel() const { return status_; }
+    // "0:35 elapsed · about 0:48 left" (joins only).
+    QLabel* timeLabel() const { return time_; }
 
-    // Shows the sheet over its window: indeterminate without Cancel, or
-    // determinate from 0 with Cancel.
+    // Shows the sheet over its window with Cancel: an indeterminate bar, or a
+    // determinate one from 0 that measures time from now.
     void begin(const QString& title, bool indeterminate);
     // Hides it; the bar is left indeterminate at 0 and Cancel hidden.
     void end();
     // A share of the work, in percent; kept within 0 to 100. An
     // indeterminate bar stays so, and a value that is not a number is ignored.
     void setPercent(double percent);
+    // Where a join stands: the bar, the file, the time elapsed and left.
+    void setJoinProgress(const JoinProgress& progress);
     void setIndeterminate();
     bool isIndeterminate() const;
+    // An intake: `done` files of `total` are analysed.
+    void setIntakeCount(size_t done, size_t total);
+
+    // The texts of the status and time lines, given where a join stands and
+    // the seconds since it began.
+    static QString joinStatusText(const JoinProgress& progress);
+    static QString joinTimeText(double elapsedSeconds, std::optional<double> percent);
+    static QString intakeStatusText(size_t done, size_t total);
+
+    // For tests: the clock the time line reads, in seconds since begin().
+    void setClockForTesting(std::function<double()> clock) { clock_ = std::move(clock); }
+
+signals:
+    void cancelRequested();
 
 public slots:
-    void reject() override;  // Escape does not close the sheet
+    void reject() override;  // Escape: the same as Cancel
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void updateTime();
+    double elapsedSeconds() const;
+
     QLabel* title_;
     QProgressBar* bar_;
+    QLabel* status_;
+    QLabel* time_;
     QPushButton* cancel_;
+    QTimer* ticker_;
+    QElapsedTimer started_;
+    std::function<double()> clock_;
+    bool joining_ = false;
+    std::optional<double> percent_;  // of the join, once known
 };
 
 }  // namespace velmora::app

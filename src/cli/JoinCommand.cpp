@@ -101,7 +101,7 @@ int joinCommand(const std::vector<std::string>& arguments)
     const std::string extension = outputExtension(rows);
     diagnostic(extension);
     if (!isJoinableList(rows)) {
-        printMessage(stderr, mixedListMessage());
+        printMessage(stderr, mixedListMessage(rows));
         return kFailedExit;
     }
     const std::string outputPath = absolutePath(output.empty() ? "joined" + extension : output);

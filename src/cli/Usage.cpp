@@ -103,7 +103,7 @@ void printVersion(FILE* stream)
 {
     std::fprintf(stream, "velmora-cli %s\n", VELMORA_VERSION);
     const std::optional<std::string> creator = resourcePath(kCreatorToolResource);
-    const std::optional<std::string> line = creator ? toolVersionLine(*creator) : std::nullopt;
+    const std::optional<std::string> line = creator ? toolVersion(*creator) : std::nullopt;
     if (line)
         std::fprintf(stream, "ffmpeg %s (%s)\n", versionWord(*line).c_str(), creator->c_str());
     else

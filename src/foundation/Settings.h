@@ -12,6 +12,13 @@ namespace settingsKey {
 inline constexpr const char* installedVersion = "installedVersion";
 // Launches since the installed version last changed, this one included.
 inline constexpr const char* launchCount = "launchCount";
+// The main window's size and place, as QWidget::saveGeometry gives them.
+inline constexpr const char* windowGeometry = "window/geometry";
+// The file list's column widths, as QHeaderView::saveState gives them.
+inline constexpr const char* fileListColumns = "window/fileListColumns";
+// The folder the open dialog showed last, and the one a join was last saved to.
+inline constexpr const char* lastAddFolder = "folders/lastAdd";
+inline constexpr const char* lastSaveFolder = "folders/lastSave";
 }  // namespace settingsKey
 
 std::unique_ptr<QSettings> settings();

@@ -6,28 +6,25 @@
 
 namespace velmora {
 
-std::optional<std::string> toolVersionLine(const std::string& toolPath)
+std::optional<std::string> toolVersion(const std::string& program)
 {
-    ChildProcess process(toolPath, {"-version"});
+    if (program.empty())
+        return std::nullopt;
+    ChildProcess process(program, {"-version"});
     process.setStandardOutput(ChildProcess::Output::pipe);
     process.setStandardError(ChildProcess::Output::discard);
     if (!process.start())
         return std::nullopt;
-    std::string firstLine;
-    bool lineDone = false;
-    process.readStandardOutput([&](const char* data, size_t size) {
-        // Only the first line is kept; the rest is drained so the tool can finish.
-        for (size_t i = 0; i < size && !lineDone; ++i) {
-            if (data[i] == '\n' || firstLine.size() >= 512)
-                lineDone = true;
-            else
-                firstLine += data[i];
-        }
-    });
+    const std::string output = process.readAllStandardOutput();
     const int status = process.waitForExit();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || firstLine.empty())
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
-    return firstLine;
+    std::string line = output.substr(0, output.find('\n'));
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
+    if (line.empty())
+        return std::nullopt;
+    return line;
 }
 
 std::string versionWord(const std::string& versionLine)

@@ -12,6 +12,7 @@
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
 #include "foundation/Settings.h"
+#include "join/OutputRule.h"
 #include "probe/FileProbe.h"
 
 namespace velmora {
@@ -165,8 +166,8 @@ std::string failureDetails(const JoinOutcome& outcome)
 MessageRequest joinSucceededMessage(const JoinOutcome& outcome)
 {
     MessageRequest message;
-    message.messageText = "Audio Joined Successfully!";
-    message.buttons = {"Launch in QuickTime Player", "Show in Finder", "OK"};
+    message.messageText = joinMediaName(outcome.media) + " Joined Successfully!";
+    message.buttons = {"Open", "Show in Folder", "OK"};
     message.informativeText = outcome.outputPath;
     message.style = MessageStyle::informational;
     return message;
@@ -179,6 +180,17 @@ MessageRequest joinFailedMessage(const JoinOutcome& outcome)
     message.informativeText = contactText();
     message.detailedText = failureDetails(outcome);
     message.style = MessageStyle::critical;
+    return message;
+}
+
+MessageRequest noOpenerMessage(const std::string& path)
+{
+    MessageRequest message;
+    message.messageText = "No application to open the file";
+    message.informativeText = "Nothing on this system opens \"" + lastPathComponent(path) +
+                              "\": install xdg-utils, or a desktop that sets default applications.";
+    message.detailedText = path;
+    message.style = MessageStyle::warning;
     return message;
 }
 
@@ -197,10 +209,12 @@ void showJoinResult(const JoinOutcome& outcome, WindowHost& host)
 
 void handleJoinResultResponse(MessageResponse response, const std::string& outputPath, WindowHost& host)
 {
-    if (response == MessageResponse::firstButton)
-        host.openFileWithApplication(outputPath, "QuickTime Player");
-    else if (response == MessageResponse::secondButton)
+    if (response == MessageResponse::firstButton) {
+        if (!host.openFile(outputPath))
+            host.showMessage(noOpenerMessage(outputPath), {});
+    } else if (response == MessageResponse::secondButton) {
         host.revealInFileManager(outputPath);
+    }
     if (ratingPromptDue())
         host.showRatingPrompt();
 }

@@ -33,8 +33,11 @@ std::string failureDetails(const JoinOutcome& outcome);
 
 MessageRequest joinSucceededMessage(const JoinOutcome& outcome);
 MessageRequest joinFailedMessage(const JoinOutcome& outcome);
+// Said when a file cannot be opened because nothing here opens files.
+MessageRequest noOpenerMessage(const std::string& path);
 // The window's result alert for an outcome (none for a cancelled join); the
-// success alert's buttons open or reveal the output, then the rating check runs.
+// success alert's buttons open the output with the default application or
+// show it in the file manager, then the rating check runs.
 void showJoinResult(const JoinOutcome& outcome, WindowHost& host);
 void handleJoinResultResponse(MessageResponse response, const std::string& outputPath, WindowHost& host);
 

@@ -18,6 +18,10 @@ struct FileRow {
     std::string mediaType;    // "Audio & Video", "Video", "Audio" or "Unknown"
     std::string fileSizeHuman;
     bool isProRes = false;
+    // The codecs the list shows: those of the audio, video and subtitle
+    // tracks, without cover art, chapter and data tracks ("mp3", where
+    // "codec" says "mp3, mjpeg"). Not one of the nine keys.
+    std::string codecHuman;
     bool operator==(const FileRow&) const = default;
 };
 

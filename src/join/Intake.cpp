@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "foundation/Cancellation.h"
+#include "foundation/Paths.h"
+#include "join/FolderExpansion.h"
 
 namespace velmora {
 
@@ -16,7 +18,7 @@ void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation
         std::optional<FileProbe> probe;  // absent: skipped by its extension
         bool done = false;
     };
-    std::vector<Slot> slots(paths.size());
+    std::vector<Slot> pending(paths.size());
     std::mutex mutex;
     size_t next = 0;     // the next file to probe
     size_t emitted = 0;  // files handed on so far
@@ -24,8 +26,8 @@ void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation
     // Hands on every finished file that no unfinished one precedes. The rule
     // runs here, in order, so its diagnostic lines keep the files' order.
     auto emitReady = [&] {
-        while (emitted < slots.size() && slots[emitted].done && !cancellation.isCancelled()) {
-            Slot& slot = slots[emitted];
+        while (emitted < pending.size() && pending[emitted].done && !cancellation.isCancelled()) {
+            Slot& slot = pending[emitted];
             IntakeResult result{IntakeVerdict::skippedExtension, std::nullopt};
             if (slot.probe)
                 result = intakeFromProbe(paths[emitted], *slot.probe);
@@ -47,8 +49,8 @@ void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation
             if (!isSkippedExtension(paths[i]))
                 probe.emplace(paths[i], &cancellation);
             std::lock_guard lock(mutex);
-            slots[i].probe = std::move(probe);
-            slots[i].done = true;
+            pending[i].probe = std::move(probe);
+            pending[i].done = true;
             emitReady();
         }
     };
@@ -64,14 +66,49 @@ void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation
 }
 
 void analyzeFiles(const std::vector<std::string>& paths, JoinHost& host, Cancellation& cancellation,
-                  std::function<void(FileRow)> onRow)
+                  IntakeHandlers handlers)
 {
-    host.postToMain([&host] { host.showProgressSheet("Analyzing Files...", true); });
-    runIntake(paths, cancellation, [&](size_t, IntakeResult result) {
-        if (result.row && onRow)
-            host.postToMain([onRow, row = std::move(*result.row)]() mutable { onRow(std::move(row)); });
+    // The handlers live on the main thread; each task takes its own copy.
+    auto post = [&host](std::function<void()> task) { host.postToMain(std::move(task)); };
+    post([&host] { host.showProgressSheet("Analyzing Files...", true); });
+    const std::vector<std::string> files = expandFolders(paths, &cancellation);
+    const size_t total = files.size();
+    if (handlers.onProgress)
+        post([onProgress = handlers.onProgress, total] { onProgress(0, total); });
+    std::vector<SkippedFile> skipped;
+    runIntake(files, cancellation, [&](size_t index, IntakeResult result) {
+        if (result.row && handlers.onRow)
+            post([onRow = handlers.onRow, row = std::move(*result.row)]() mutable { onRow(std::move(row)); });
+        else if (!result.row)
+            skipped.push_back({files[index], result.verdict});
+        if (handlers.onProgress)
+            post([onProgress = handlers.onProgress, done = index + 1, total] { onProgress(done, total); });
     });
-    host.postToMain([&host] { host.hideProgressSheet(); });
+    post([&host, onFinished = std::move(handlers.onFinished), skipped = std::move(skipped)]() mutable {
+        host.hideProgressSheet();
+        if (onFinished)
+            onFinished(std::move(skipped));
+    });
+}
+
+MessageRequest skippedFilesMessage(const std::vector<SkippedFile>& skipped)
+{
+    constexpr size_t kNamed = 12;  // more go to the details only
+    MessageRequest message;
+    message.messageText = skipped.size() == 1 ? "1 file was not added"
+                                              : std::to_string(skipped.size()) + " files were not added";
+    for (size_t i = 0; i < skipped.size(); ++i) {
+        const std::string line = lastPathComponent(skipped[i].path) + ": " + intakeVerdictText(skipped[i].verdict);
+        if (i < kNamed)
+            message.informativeText += (i ? "\n" : "") + line;
+        message.detailedText += (i ? "\n" : "") + skipped[i].path + ": " + intakeVerdictText(skipped[i].verdict);
+    }
+    if (skipped.size() > kNamed)
+        message.informativeText += "\nand " + std::to_string(skipped.size() - kNamed) + " more";
+    else
+        message.detailedText.clear();
+    message.style = MessageStyle::informational;
+    return message;
 }
 
 }  // namespace velmora

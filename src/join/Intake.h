@@ -9,6 +9,7 @@
 
 #include "join/IntakeRule.h"
 #include "join/JoinHost.h"
+#include "join/WindowHost.h"
 
 namespace velmora {
 
@@ -21,10 +22,33 @@ class Cancellation;
 void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation,
                const std::function<void(size_t index, IntakeResult result)>& onResult);
 
+// A file the intake did not take, and why.
+struct SkippedFile {
+    std::string path;
+    IntakeVerdict verdict = IntakeVerdict::notMedia;
+    bool operator==(const SkippedFile&) const = default;
+};
+
+// What the window hears of one intake batch; every call comes on the main
+// thread, through the host.
+struct IntakeHandlers {
+    // Each accepted row, in the order of the files.
+    std::function<void(FileRow)> onRow;
+    // How many files are done of how many, once the folders are expanded and
+    // after each file.
+    std::function<void(size_t done, size_t total)> onProgress;
+    // Last, after the sheet is hidden: the files that were skipped, in order.
+    // Files a cancel kept from being analysed are not among them.
+    std::function<void(std::vector<SkippedFile> skipped)> onFinished;
+};
+
 // One intake batch of the window, run on a background thread: shows the
-// analysing sheet, hands each accepted row to `onRow` on the main thread, in
-// order, then hides the sheet.
+// analysing sheet, expands folders (see expandFolders), analyses the files
+// side by side, reports them in order through `handlers`, then hides the
+// sheet. A cancel ends the running probes; rows handed on before it stay.
 void analyzeFiles(const std::vector<std::string>& paths, JoinHost& host, Cancellation& cancellation,
-                  std::function<void(FileRow)> onRow);
+                  IntakeHandlers handlers);
+// The note after an intake that skipped files: each name with its reason.
+MessageRequest skippedFilesMessage(const std::vector<SkippedFile>& skipped);
 
 }  // namespace velmora

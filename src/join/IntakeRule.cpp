@@ -17,6 +17,13 @@ std::string mediaTypeOf(bool video, bool audio)
     return "Unknown";
 }
 
+// Tracks whose codec the list shows: the content, not cover art, chapter
+// text or data.
+bool isListedTrackType(const std::string& type)
+{
+    return type == "Audio" || type == "Video" || type == "Subtitle" || type == "Closed Caption";
+}
+
 }  // namespace
 
 std::string intakeVerdictText(IntakeVerdict verdict)
@@ -74,12 +81,15 @@ IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe)
     bool video = false;
     bool audio = false;
     std::string codec;
+    std::string codecHuman;
     for (const TrackInfo& track : probe.tracksInfo) {
         video = video || track.trackType == "Video";
         audio = audio || track.trackType == "Audio";
         if (&track != &probe.tracksInfo.front())
             codec += ", ";
         codec += track.trackCodec;
+        if (isListedTrackType(track.trackType) && !track.trackCodec.empty())
+            codecHuman += (codecHuman.empty() ? "" : ", ") + track.trackCodec;
     }
 
     FileRow row;
@@ -92,6 +102,7 @@ IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe)
     row.mediaType = mediaTypeOf(video, audio);
     diagnostic(row.mediaType);
     row.fileSizeHuman = probe.fileSizeHuman.value_or(std::string());
+    row.codecHuman = codecHuman;
     row.isProRes = probe.firstVideoTrackInfo.has_value() && (*probe.firstVideoTrackInfo)["codec"].stringValue() == "prores";
 
     result.verdict = IntakeVerdict::accepted;

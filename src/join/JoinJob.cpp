@@ -7,6 +7,7 @@
 #include "join/JoinPlan.h"
 #include "join/OutputCheck.h"
 #include "join/OutputFile.h"
+#include "join/OutputRule.h"
 #include "join/ToolRunner.h"
 #include "join/WorkFolder.h"
 
@@ -45,18 +46,20 @@ JoinOutcome runJoin(const std::string& outputPath, const std::vector<FileRow>& r
 
 void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host)
 {
-    host.postToMain([&host] { host.showProgressSheet("Joining Audio...", false); });
+    const JoinMedia media = joinMedia(rows);
+    host.postToMain([&host, media] { host.showProgressSheet(joiningTitle(media), false); });
     auto partial = std::make_shared<PartialOutput>(outputDestination(outputPath));
     JoinOutcome outcome = runJoin(outputPath, rows, *partial, control, host);
+    outcome.media = media;
     // The joined file replaces the output in the end step, where a late
     // cancel is seen too; until then whatever stood there is untouched.
     host.postToMain([outcome = std::move(outcome), partial, &control, &host]() mutable {
         host.hideProgressSheet();
         if (control.isCancelled())
-            outcome = JoinOutcome{JoinStatus::cancelled, outcome.outputPath, {}, {}};
+            outcome = JoinOutcome{JoinStatus::cancelled, outcome.outputPath, {}, {}, outcome.media};
         std::string failure;
         if (outcome.status == JoinStatus::succeeded && !partial->commit(&failure))
-            outcome = JoinOutcome{JoinStatus::failed, outcome.outputPath, failure, {}};
+            outcome = JoinOutcome{JoinStatus::failed, outcome.outputPath, failure, {}, outcome.media};
         partial->discard();
         host.joinFinished(outcome);
     });

@@ -7,12 +7,15 @@
 namespace velmora {
 
 enum class JoinStatus { succeeded, failed, cancelled };
+// What a list joins into: the texts of the dialogs and alerts follow it.
+enum class JoinMedia { audio, video };
 
 struct JoinOutcome {
     JoinStatus status = JoinStatus::failed;
     std::string outputPath;
     std::string reason;      // why it failed; empty otherwise
     std::string stderrTail;  // the last lines the failing tool wrote, if any
+    JoinMedia media = JoinMedia::audio;
 };
 
 }  // namespace velmora

@@ -23,4 +23,25 @@ bool isJoinableList(const std::vector<FileRow>& rows)
     return outputExtension(rows) != ".ext";
 }
 
+JoinMedia joinMedia(const std::vector<FileRow>& rows)
+{
+    if (rows.empty())
+        return JoinMedia::video;
+    for (const FileRow& row : rows) {
+        if (row.mediaType != "Audio")
+            return JoinMedia::video;
+    }
+    return JoinMedia::audio;
+}
+
+std::string joinMediaName(JoinMedia media)
+{
+    return media == JoinMedia::audio ? "Audio" : "Video";
+}
+
+std::string joiningTitle(JoinMedia media)
+{
+    return "Joining " + joinMediaName(media) + "...";
+}
+
 }  // namespace velmora

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "join/FileRow.h"
+#include "join/JoinOutcome.h"
 
 namespace velmora {
 
@@ -14,5 +15,12 @@ std::string outputExtension(const std::vector<FileRow>& rows);
 // Whether the rows can be joined into one file: they share one media type
 // that is audio, video, or audio and video.
 bool isJoinableList(const std::vector<FileRow>& rows);
+// Audio when every row is "Audio"; video for anything else (an empty list
+// gives ".mp4", so it counts as video too).
+JoinMedia joinMedia(const std::vector<FileRow>& rows);
+// "Audio" or "Video", as the dialog and alert texts name them.
+std::string joinMediaName(JoinMedia media);
+// "Joining Audio..." or "Joining Video...".
+std::string joiningTitle(JoinMedia media);
 
 }  // namespace velmora

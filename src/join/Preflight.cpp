@@ -1,5 +1,7 @@
 #include "join/Preflight.h"
 
+#include <algorithm>
+
 #include <QThreadPool>
 
 #include "foundation/Diagnostics.h"
@@ -9,12 +11,50 @@
 #include "join/OutputRule.h"
 
 namespace velmora {
+namespace {
 
-MessageRequest mixedListMessage()
+// How many rows of one media type the refusal names before it only counts them.
+constexpr size_t kNamedRowsPerType = 6;
+
+std::string mediaTypeLabel(const std::string& mediaType)
 {
+    if (mediaType == "Audio")
+        return "Audio only";
+    if (mediaType == "Audio & Video")
+        return "Video with audio";
+    if (mediaType == "Video")
+        return "Video without audio";
+    return "Neither audio nor video";
+}
+
+}  // namespace
+
+MessageRequest mixedListMessage(const std::vector<FileRow>& rows)
+{
+    // The rows by media type; the smallest group first, as it is most likely
+    // the one to remove (groups of one size in the order they first appear).
+    std::vector<std::pair<std::string, std::vector<size_t>>> groups;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::string label = mediaTypeLabel(rows[i].mediaType);
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == label; });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), {label, {}});
+        group->second.push_back(i);
+    }
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
+    std::string listing;
+    for (const auto& [label, members] : groups) {
+        listing += label + ", " + std::to_string(members.size()) + (members.size() == 1 ? " row:\n" : " rows:\n");
+        for (size_t k = 0; k < members.size() && k < kNamedRowsPerType; ++k)
+            listing += std::to_string(members[k] + 1) + ". " + rows[members[k]].fileName + "\n";
+        if (members.size() > kNamedRowsPerType)
+            listing += "and " + std::to_string(members.size() - kNamedRowsPerType) + " more\n";
+    }
+
     MessageRequest message;
     message.messageText = "Mix & Match - Can't join!";
-    message.informativeText = contactText();
+    message.informativeText = listing + "\n" + contactText();
     message.style = MessageStyle::critical;
     return message;
 }
@@ -31,30 +71,31 @@ MessageRequest outputRefusedMessage(const std::string& reason)
 void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host, JoinControl& control,
                       QThreadPool& pool)
 {
-    const std::optional<std::string> desktop = host.desktopDirectory();
     const std::vector<FileRow> pressed = rows();
     const std::string extension = outputExtension(pressed);
-    const bool joinable = isJoinableList(pressed);
     diagnostic(extension);
+    if (!isJoinableList(pressed)) {
+        host.showMessage(mixedListMessage(pressed), [](MessageResponse) {});
+        return;
+    }
 
     SaveDialogRequest dialog;
-    dialog.title = "Save Video";
+    dialog.title = "Save " + joinMediaName(joinMedia(pressed));
     dialog.nameFieldLabel = "Named:";
     dialog.nameFieldText = "joined" + extension;
     dialog.prompt = "Save";
-    dialog.directory = desktop;
-    host.runSaveDialog(dialog, [rows = std::move(rows), joinable, &host, &control,
-                                &pool](std::optional<std::string> chosen) {
+    dialog.directory = host.desktopDirectory();
+    host.runSaveDialog(dialog, [rows = std::move(rows), &host, &control, &pool](std::optional<std::string> chosen) {
         if (!chosen || chosen->empty())
             return;
-        if (!joinable)
-            return host.showMessage(mixedListMessage(), [](MessageResponse) {});
         std::vector<FileRow> confirmed = rows();
+        if (!isJoinableList(confirmed))
+            return host.showMessage(mixedListMessage(confirmed), [](MessageResponse) {});
         std::vector<std::string> inputs;
         for (const FileRow& row : confirmed)
             inputs.push_back(row.filePath);
-        // The dialog has asked before replacing a file; an input, a folder or
-        // a device is never replaced.
+        // The dialog has asked before replacing a file; an input, a folder, a
+        // device or a place that cannot be written is refused before anything runs.
         if (const auto problem = checkOutputPath(*chosen, inputs, true))
             return host.showMessage(outputRefusedMessage(problem->reason), [](MessageResponse) {});
         startJoin(*chosen, std::move(confirmed), control, host, pool);

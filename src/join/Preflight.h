@@ -11,15 +11,19 @@ class QThreadPool;
 
 namespace velmora {
 
-// The Join button: proposes the output name in the save dialog and, once the
-// user confirms, refuses a mixed list or starts the join on `pool`. `rows` is
-// read when Join is pressed and again when the dialog is confirmed.
+// The Join button: refuses a list that mixes media types at once, without a
+// dialog; otherwise proposes the output name in the save dialog ("Save Audio"
+// or "Save Video") and, once the user confirms a place that can be written
+// to, starts the join on `pool`. `rows` is read when Join is pressed and
+// again when the dialog is confirmed.
 void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host, JoinControl& control,
                       QThreadPool& pool);
 // Clears the cancel flag and starts the join job on `pool`; returns at once.
 void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host,
                QThreadPool& pool);
-MessageRequest mixedListMessage();
+// The refusal of a mixed list: which rows have which media type, so the user
+// knows what to remove, then the support contact.
+MessageRequest mixedListMessage(const std::vector<FileRow>& rows);
 // The alert for an output path the join may not write (see checkOutputPath).
 MessageRequest outputRefusedMessage(const std::string& reason);
 

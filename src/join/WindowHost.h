@@ -40,7 +40,10 @@ public:
     virtual void runSaveDialog(const SaveDialogRequest& request,
                                std::function<void(std::optional<std::string>)> completion) = 0;
     virtual void showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion) = 0;
-    virtual void openFileWithApplication(const std::string& path, const std::string& application) = 0;
+    // Opens the file with the user's default application for it; false when
+    // there is no way to open files here.
+    virtual bool openFile(const std::string& path) = 0;
+    // Shows the file selected in the file manager, or else opens its folder.
     virtual void revealInFileManager(const std::string& path) = 0;
     virtual void openWebAddress(const std::string& address) = 0;
     // The store's rating prompt; there is no store here, so it shows nothing.

@@ -1,7 +1,10 @@
-// Editing the list: Remove, Move Up, Move Down and row drags, by command
-// and by keyboard.
+// Editing the list: Remove, Move Up, Move Down, Clear List and row drags, by
+// command, by keyboard and from the rows' menu; each undone and redone.
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QUndoStack>
 
 #include "app/FileListView.h"
 #include "support/AppTestSupport.h"
@@ -11,13 +14,14 @@ using namespace apptest;
 namespace {
 
 using Rows = std::vector<int>;
-enum class Op { Up, Down, Remove, RemoveRow1, DragBelowRow2, DragAboveRow2, DragToTheEnd };
+enum class Op { Up, Down, Remove, Clear, RemoveRow1, DragBelowRow2, DragAboveRow2, DragToTheEnd };
 
 struct EditCase { Names before; Rows selected; Op op; Names after; Rows selectedAfter; };
 
 class EditCommands : public AppTest {
 protected:
     Rows selection() { return list().selectedIndexes(); }
+    QUndoStack& undo() { return *list().undoStack(); }
     void dragSelectedRows(QPoint at)
     {
         std::unique_ptr<QMimeData> rows(delegate->window->fileList()->selectedRowsMimeData());
@@ -25,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
+TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRowsAndUndo)
 {
     const Names abc{"A", "B", "C"}, abcd{"A", "B", "C", "D"};
     const std::vector<EditCase> cases{
@@ -34,11 +38,17 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
         {abc, {1}, Op::Up, {"B", "A", "C"}, {0}},         {abc, {1}, Op::Down, {"A", "C", "B"}, {2}},
         {abc, {2}, Op::Up, {"A", "C", "B"}, {1}},         {{"A"}, {0}, Op::Down, {"A"}, {0}},
         {abc, {}, Op::Up, abc, {}},                       {abc, {}, Op::Down, abc, {}},
-        // Several rows selected: the first one moves, around the rest.
-        {abcd, {1, 3}, Op::Up, abcd, {1}},                {abcd, {1, 2}, Op::Up, {"B", "A", "C", "D"}, {0}},
-        {abcd, {1, 3}, Op::Down, {"A", "C", "D", "B"}, {3}}, {abcd, {0, 2}, Op::Up, abcd, {0, 2}},
+        // Several rows: each moves one place and stays selected; a row at the
+        // end it moves towards holds the ones behind it.
+        {abcd, {1, 3}, Op::Up, {"B", "A", "D", "C"}, {0, 2}},
+        {abcd, {1, 2}, Op::Up, {"B", "C", "A", "D"}, {0, 1}},
+        {abcd, {1, 3}, Op::Down, {"A", "C", "B", "D"}, {2, 3}},
+        {abcd, {0, 2}, Op::Up, {"A", "C", "B", "D"}, {0, 1}},
+        {abcd, {0, 1}, Op::Up, abcd, {0, 1}},
+        {abcd, {0, 3}, Op::Down, {"B", "A", "C", "D"}, {1, 3}},
         // Remove takes every selected row; the selection follows what is left.
         {abc, {0, 2}, Op::Remove, {"B"}, {0}},            {abc, {}, Op::Remove, abc, {}},
+        {abc, {1}, Op::Clear, {}, {}},
         {abcd, {1, 3}, Op::RemoveRow1, {"A", "C", "D"}, {2}}, {abc, {1}, Op::RemoveRow1, {"A", "C"}, {1}},
         {{"A", "B"}, {1}, Op::RemoveRow1, {"A"}, {0}},
         // Rows dragged within the list.
@@ -57,6 +67,7 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
         case Op::Up: delegate->moveUpBTNClicked(); break;
         case Op::Down: delegate->moveDownBTNClicked(); break;
         case Op::Remove: delegate->removeBTNClicked(); break;
+        case Op::Clear: delegate->clearListClicked(); break;
         case Op::RemoveRow1: list().removeRow(1); break;
         case Op::DragBelowRow2: dragSelectedRows(third.center() + QPoint(0, third.height() / 4)); break;
         case Op::DragAboveRow2: dragSelectedRows(third.center() - QPoint(0, third.height() / 4)); break;
@@ -64,6 +75,46 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRows)
         }
         EXPECT_EQ(names(), c.after);
         EXPECT_EQ(selection(), c.selectedAfter);
+        if (c.op == Op::RemoveRow1)
+            continue;  // a plain row operation, not an edit of the user's
+        // An edit that changed the list is one step back; one that did not is none.
+        EXPECT_EQ(undo().canUndo(), c.after != c.before);
+        if (!undo().canUndo())
+            continue;
+        undo().undo();
+        EXPECT_EQ(names(), c.before);
+        if (c.op != Op::Clear) {
+            EXPECT_EQ(selection(), c.selected);
+        }
+        undo().redo();
+        EXPECT_EQ(names(), c.after);
+        EXPECT_EQ(selection(), c.selectedAfter);
+    }
+}
+
+TEST_F(EditCommands, UndoAndRedoWalkBackThroughEveryEdit)
+{
+    fill({"A", "B", "C", "D"});
+    QAction* undoAction = delegate->window->action("undoAction");
+    QAction* redoAction = delegate->window->action("redoAction");
+    EXPECT_FALSE(undoAction->isEnabled());
+    list().selectIndexes({1});
+    delegate->removeBTNClicked();      // A C D
+    list().selectIndexes({2});
+    delegate->moveUpBTNClicked();      // A D C
+    delegate->clearListClicked();      // -
+    EXPECT_EQ(undoAction->text().remove('&'), QStringLiteral("Undo Clear List"));
+    const std::vector<Names> back{{"A", "D", "C"}, {"A", "C", "D"}, {"A", "B", "C", "D"}};
+    for (const Names& expected : back) {
+        undoAction->trigger();
+        EXPECT_EQ(names(), expected);
+    }
+    EXPECT_FALSE(undoAction->isEnabled());
+    EXPECT_EQ(redoAction->text().remove('&'), QStringLiteral("Redo Remove"));
+    const std::vector<Names> forward{{"A", "C", "D"}, {"A", "D", "C"}, {}};
+    for (const Names& expected : forward) {
+        redoAction->trigger();
+        EXPECT_EQ(names(), expected);
     }
 }
 
@@ -72,23 +123,61 @@ TEST_F(EditCommands, KeyboardShortcuts)
     EXPECT_FALSE(delegate->window->joinButton()->isEnabled());
     fill({"A", "B", "C"});
     EXPECT_TRUE(delegate->window->joinButton()->isEnabled());
-    EXPECT_EQ(delegate->window->summary()->text().toStdString(), "3 files, 00:00:03.000 in total");
-    QApplication::setActiveWindow(delegate->window);
+    EXPECT_EQ(delegate->window->summary()->text(), QStringLiteral("3 files, 0:03 in total"));
+    ASSERT_NO_FATAL_FAILURE(activateWindow());
     delegate->window->fileList()->setFocus();
-    ASSERT_TRUE(spinUntil([&] { return delegate->window->isActiveWindow(); }, 2000));
-    const struct { int key; Qt::KeyboardModifiers mods; Names after; } keys[]{
-        {Qt::Key_Up, Qt::ControlModifier, {"A", "C", "B"}}, {Qt::Key_Down, Qt::ControlModifier, {"A", "B", "C"}},
-        {Qt::Key_Delete, Qt::NoModifier, {"A", "B"}},       {Qt::Key_Backspace, Qt::NoModifier, {"A"}}};
+    const struct { int key; Qt::KeyboardModifiers mods; Names after; Rows selected; } keys[]{
+        {Qt::Key_Up, Qt::ControlModifier, {"A", "C", "B"}, {1}},
+        {Qt::Key_Down, Qt::ControlModifier, {"A", "B", "C"}, {2}},
+        {Qt::Key_A, Qt::ControlModifier, {"A", "B", "C"}, {0, 1, 2}},
+        {Qt::Key_Delete, Qt::NoModifier, {}, {}},
+        {Qt::Key_Z, Qt::ControlModifier, {"A", "B", "C"}, {0, 1, 2}},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, {}, {}},
+        {Qt::Key_Z, Qt::ControlModifier, {"A", "B", "C"}, {0, 1, 2}},
+        {Qt::Key_Down, Qt::NoModifier, {"A", "B", "C"}, {1}},
+        {Qt::Key_Backspace, Qt::NoModifier, {"A", "C"}, {1}}};
     for (const auto& k : keys) {
         QTest::keyClick(delegate->window->fileList(), static_cast<Qt::Key>(k.key), k.mods);
         EXPECT_EQ(names(), k.after) << k.key;
+        EXPECT_EQ(selection(), k.selected) << k.key;
     }
-    // Ctrl+O opens the dialog of Add.
+    // Ctrl+O opens the dialog of Add, which offers the media files first.
     QTest::keyClick(delegate->window->fileList(), Qt::Key_O, Qt::ControlModifier);
     QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 2000);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+    ASSERT_EQ(dialog->nameFilters().size(), 2);
+    EXPECT_TRUE(dialog->nameFilters()[0].startsWith("Audio and video files (*.mp3 *.mpga *.m4a"));
+    EXPECT_EQ(dialog->nameFilters()[1], QStringLiteral("All files (*)"));
     dialog->reject();
+}
+
+TEST_F(EditCommands, RowMenu)
+{
+    fill({"A", "B", "C"});
+    list().selectIndexes({0});
+    QMenu* menu = delegate->window->rowMenu();
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << action->text().remove('&');
+    EXPECT_EQ(texts, (QStringList{"Remove", "Move Up", "Move Down", "", "Show in Folder", "Play"}));
+
+    // A right click on a row outside the selection selects it and opens the menu there.
+    velmora::app::FileListView* view = delegate->window->fileList();
+    const QPoint onB = view->visualRect(list().model()->index(1, 0)).center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, onB, view->viewport()->mapToGlobal(onB));
+    QApplication::sendEvent(view->viewport(), &click);
+    ASSERT_TRUE(spinUntil([&] { return menu->isVisible(); }, 2000));
+    EXPECT_EQ(selection(), (Rows{1}));
+    menu->actions()[2]->trigger();  // Move Down
+    menu->close();
+    EXPECT_EQ(names(), (Names{"A", "C", "B"}));
+    // On the empty part of the list there is no row to act on.
+    const QPoint below(5, view->viewport()->height() - 5);
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, below, view->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(view->viewport(), &empty);
+    spinUntil([] { return false; }, 100);
+    EXPECT_FALSE(menu->isVisible());
 }
 
 }  // namespace

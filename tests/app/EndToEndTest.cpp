@@ -1,11 +1,17 @@
-// Adding, joining and stopping through the window with the real tools. The
-// pre-flight itself (proposed names, cancel, mixed and empty lists) is covered
-// through the recording host in the join tests.
+// Adding, joining and stopping through the window with the real tools: the
+// intake with its count, Cancel and note of skipped files, drops into place,
+// the mixed list refused before any dialog, joins of audio and of video, the
+// result alert's buttons, and Cancel or quit during a join.
 #include "support/AppTestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QUndoStack>
+#include <QTest>
+
+#include "app/FileListView.h"
 
 using namespace apptest;
 
@@ -13,32 +19,40 @@ namespace {
 
 class EndToEnd : public AppTest {
 protected:
-    void addAndWait(const Names& paths)
+    void addAndWait(const Names& paths, int row = -1)
     {
         QList<QUrl> urls;
         for (const auto& p : paths)
             urls << fileUrl(p);
-        delegate->addFiles(urls);
+        delegate->addFiles(urls, row);
         ASSERT_TRUE(delegate->waitForBackgroundWork(60000));
         ASSERT_TRUE(spinUntil([&] { return !delegate->progressWindow->isVisible(); }, 5000));
     }
-    // Confirms the save dialog, which proposes an audio name on the Desktop.
-    void confirmSave(const std::string& path)
+    // Confirms the save dialog, which proposes a name on the Desktop.
+    void confirmSave(const std::string& path, const QString& title = "Save Audio",
+                     const QString& proposed = "joined.mp3")
     {
         delegate->joinBTNClicked();
         QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Video"));
+        EXPECT_EQ(dialog->windowTitle(), title);
         EXPECT_EQ(dialog->labelText(QFileDialog::FileName), QStringLiteral("Named:"));
         EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Save"));
-        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("joined.mp3"));
-        EXPECT_EQ(dialog->directory().canonicalPath(), QDir(QDir::homePath() + "/Desktop").canonicalPath());
+        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), proposed);
         dialog->selectFile(QString::fromStdString(path));
         static_cast<QDialog*>(dialog)->accept();  // with the dialog's own checks
     }
+    // A folder holding an "xdg-open" that writes down what it was asked to open.
+    std::string fakeOpener(const std::string& log)
+    {
+        const std::string dir = testsupport::freshDir("opener");
+        testsupport::writeFile(dir + "/xdg-open", "#!/bin/sh\necho \"$1\" >> '" + log + "'\n");
+        QFile::setPermissions(QString::fromStdString(dir + "/xdg-open"), QFile::ExeOwner | QFile::ReadOwner);
+        return dir;
+    }
 };
 
-TEST_F(EndToEnd, IntakeAddsUsableFilesInOrderThenJoins)
+TEST_F(EndToEnd, IntakeListsUsableFilesInOrderAndNotesTheRest)
 {
     const std::string dir = testsupport::freshDir("e2e");
     const std::string notMedia = dir + "/notes.wav";
@@ -50,30 +64,204 @@ TEST_F(EndToEnd, IntakeAddsUsableFilesInOrderThenJoins)
     QObject::connect(list().model(), &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int) {
         appeared.push_back(list().rows()[first].fileName);
     });
-    QString sheetWhileAdding;  // the indeterminate form, without Cancel
+    QStringList sheet;  // what the sheet said while rows came in
     QObject::connect(&list(), &velmora::app::FileListController::contentChanged, [&] {
-        if (delegate->progressWindow->isVisible() && !delegate->progressBarCancelBTN->isVisible())
-            sheetWhileAdding = delegate->progressTitle->text();
+        if (delegate->progressWindow->isVisible())
+            sheet << delegate->progressTitle->text() + " / " + delegate->progressWindow->statusLabel()->text();
     });
     addAndWait({testsupport::sineWav(1.0), notMedia, vob, testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)});
     EXPECT_EQ(appeared, (Names{"sine-1.wav", "sine-1.flac", "sine-1.m4a"}));
     EXPECT_EQ(names(), appeared);
-    EXPECT_EQ(sheetWhileAdding, QStringLiteral("Analyzing Files..."));
+    EXPECT_EQ(sheet, (QStringList{"Analyzing Files... / Analyzing 1 of 5", "Analyzing Files... / Analyzing 4 of 5",
+                                  "Analyzing Files... / Analyzing 5 of 5"}));
     EXPECT_EQ(list().firstSelectedIndex(), 2);  // the last row added
 
+    // One note, beside the window and not in its way, names what was left out.
+    QMessageBox* note = delegate->skippedFilesNote();
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->windowModality(), Qt::NonModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(note->text(), QStringLiteral("2 files were not added"));
+    EXPECT_EQ(note->informativeText(), QStringLiteral("notes.wav: unreadable or damaged\nclip.VoB: skipped extension"));
+    // A usable batch brings no note.
+    note->close();
+    addAndWait({testsupport::sineWav(1.0)});
+    EXPECT_EQ(delegate->skippedFilesNote(), nullptr);
+
+    // One undo takes a whole intake out again.
+    list().undoStack()->undo();
+    EXPECT_EQ(names(), (Names{"sine-1.wav", "sine-1.flac", "sine-1.m4a"}));
+    list().undoStack()->undo();
+    EXPECT_TRUE(names().empty());
+}
+
+TEST_F(EndToEnd, DroppedFilesAndFoldersGoWhereTheyWereDropped)
+{
+    const std::string album = testsupport::freshDir("dropped-album");
+    for (const std::string name : {"part10.wav", "part2.wav", "part1.wav"})
+        QFile::copy(QString::fromStdString(testsupport::sineWav(1.0)), QString::fromStdString(album + "/" + name));
+    fill({"A", "B", "C"});
+    delegate->applicationDidFinishLaunching();  // listens to drops from here on
+    velmora::app::FileListView* view = delegate->window->fileList();
+    const QRect second = view->visualRect(list().model()->index(1, 0));
+    QMimeData mime;
+    mime.setUrls({fileUrl(album), fileUrl(testsupport::sineFlac(1.0))});
+    EXPECT_EQ(view->takeDrop(&mime, second.center() - QPoint(0, second.height() / 4)), Qt::CopyAction);
+    ASSERT_TRUE(delegate->waitForBackgroundWork(60000));
+    EXPECT_EQ(names(), (Names{"A", "part1.wav", "part2.wav", "part10.wav", "sine-1.flac", "B", "C"}));
+}
+
+TEST_F(EndToEnd, IntakeCancelKeepsTheRowsListed)
+{
+    // The first files are probed at once; the others hang until stopped.
+    const std::string dir = testsupport::freshDir("intake-cancel");
+    const std::string tools = testsupport::fakeToolsWithScript(
+        "slow-sniffer", "sniffer",
+        "for last; do :; done\ncase \"$last\" in *slow*) exec sleep 29.5;; esac\nexec '" + testsupport::resourcesDir() +
+            "/sniffer' \"$@\"");
+    Names files{testsupport::sineWav(1.0), testsupport::sineFlac(1.0)};
+    for (int i = 0; i < 4; ++i) {
+        files.push_back(dir + "/slow" + std::to_string(i) + ".wav");
+        testsupport::writeFile(files.back(), "x");
+    }
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Esc" : "Cancel");
+        newDelegate();
+        velmora::setToolsDirectory(tools);
+        QList<QUrl> urls;
+        for (const auto& f : files)
+            urls << fileUrl(f);
+        delegate->addFiles(urls);
+        ASSERT_TRUE(spinUntil([&] { return list().count() == 2; }, 30000));
+        EXPECT_TRUE(spinUntil([&] {
+            return delegate->progressWindow->statusLabel()->text() == QStringLiteral("Analyzing 3 of 6");
+        }, 2000)) << delegate->progressWindow->statusLabel()->text().toStdString();
+        QElapsedTimer timer;
+        timer.start();
+        if (escape)
+            QTest::keyClick(delegate->progressWindow, Qt::Key_Escape);
+        else
+            delegate->progressBarCancelBTN->click();
+        ASSERT_TRUE(delegate->waitForBackgroundWork(10000));
+        EXPECT_LT(timer.elapsed(), 3000);
+        EXPECT_TRUE(spinUntil([&] { return !delegate->progressWindow->isVisible(); }, 2000));
+        EXPECT_EQ(names(), (Names{"sine-1.wav", "sine-1.flac"}));
+        EXPECT_EQ(delegate->skippedFilesNote(), nullptr);  // cancelled files were not skipped
+        EXPECT_NE(testsupport::runCommand("pgrep", {"-f", "sleep 29.5"}).exitCode, 0);
+    }
+}
+
+TEST_F(EndToEnd, MixedListRefusedBeforeAnyDialog)
+{
+    addAndWait({testsupport::sineWav(1.0), testsupport::h264Clip(320, 240, 15, 1.0)});
+    delegate->window->joinButton()->click();
+    QMessageBox* box = waitForAlert();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(visibleChild<QFileDialog>(delegate->window), nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Mix & Match - Can't join!"));
+    EXPECT_EQ(box->informativeText(), QStringLiteral("Audio only, 1 row:\n1. sine-1.wav\nVideo with audio, 1 row:\n"
+                                                     "2. clip-320x240-15-1.mp4\n\nContact: support@velmora.app"));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    box->done(0);
+}
+
+TEST_F(EndToEnd, JoinsThenOpensOrShowsTheResult)
+{
+    addAndWait({testsupport::sineWav(1.0), testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)});
     const std::string out = testsupport::freshDir("e2e-out") + "/joined together.mp3";
+    QString joiningTitle;
+    QObject::connect(delegate->progressBar, &QProgressBar::valueChanged, [&] {
+        joiningTitle = delegate->progressTitle->text();
+    });
     ASSERT_NO_FATAL_FAILURE(confirmSave(out));
     QMessageBox* box = waitForAlert(60000);
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(delegate->progressWindow->isVisible());
+    EXPECT_EQ(joiningTitle, QStringLiteral("Joining Audio..."));
     EXPECT_EQ(box->text(), QStringLiteral("Audio Joined Successfully!"));
     EXPECT_EQ(box->informativeText().toStdString(), out);
-    EXPECT_EQ(buttonTexts(box), (QStringList{"Launch in QuickTime Player", "Show in Finder", "OK"}));
+    EXPECT_EQ(buttonTexts(box), (QStringList{"Open", "Show in Folder", "OK"}));
     EXPECT_NEAR(testsupport::mediaDuration(out), 3.0, 0.2);
     EXPECT_EQ(testsupport::runCommand("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).err, "");
     const int reviews = delegate->ratingPromptCount();
     press(box, QStringLiteral("OK"));  // launchCount is absent: the rating check asks
     EXPECT_EQ(delegate->ratingPromptCount(), reviews + 1);
+
+    // Open and Show in Folder, from the result and from the rows' menu: with
+    // an opener the file (or its folder) goes to it; without one the user is told.
+    const std::string log = testsupport::freshDir("opened") + "/log";
+    const std::string opener = fakeOpener(log), nothing = testsupport::freshDir("no-opener");
+    ScopedPath path(opener);
+    const std::string folder = out.substr(0, out.rfind('/'));
+    const std::string firstRow = list().rows()[0].filePath;
+    const struct { std::string pathDir; const char* button; const char* menu; std::string opened; } cases[]{
+        {opener, "Open", nullptr, out},
+        {opener, "Show in Folder", nullptr, folder},
+        {nothing, "Open", nullptr, ""},
+        {opener, nullptr, "playAction", firstRow},
+        {opener, nullptr, "showInFolderAction", firstRow.substr(0, firstRow.rfind('/'))},
+        {nothing, nullptr, "playAction", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.button ? c.button : c.menu) + " " + (c.opened.empty() ? "without" : "with"));
+        QFile::remove(QString::fromStdString(log));
+        path.set(c.pathDir);
+        if (c.button) {
+            delegate->joinFinished({velmora::JoinStatus::succeeded, out, {}, {}, velmora::JoinMedia::audio});
+            QMessageBox* result = waitForAlert();
+            ASSERT_NE(result, nullptr);
+            press(result, QString::fromUtf8(c.button));
+        } else {
+            list().selectIndexes({0});
+            delegate->window->action(c.menu)->trigger();
+        }
+        if (c.opened.empty()) {
+            QMessageBox* told = waitForAlert();
+            ASSERT_NE(told, nullptr);
+            EXPECT_EQ(told->text(), QStringLiteral("No application to open the file"));
+            told->done(0);
+        } else {
+            EXPECT_TRUE(spinUntil([&] { return !testsupport::readFile(log).empty(); }, 5000));
+            EXPECT_EQ(testsupport::readFile(log), c.opened + "\n");
+            EXPECT_EQ(waitForAlert(0), nullptr);
+        }
+    }
+}
+
+TEST_F(EndToEnd, VideoListsReadVideo)
+{
+    addAndWait({testsupport::h264Clip(320, 240, 15, 1.0), testsupport::h264Clip(320, 240, 15, 1.0)});
+    const std::string out = testsupport::freshDir("e2e-video") + "/joined.mp4";
+    QString joiningTitle;
+    QObject::connect(delegate->progressBar, &QProgressBar::valueChanged, [&] {
+        joiningTitle = delegate->progressTitle->text();
+    });
+    ASSERT_NO_FATAL_FAILURE(confirmSave(out, "Save Video", "joined.mp4"));
+    QMessageBox* box = waitForAlert(120000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(joiningTitle, QStringLiteral("Joining Video..."));
+    EXPECT_EQ(box->text(), QStringLiteral("Video Joined Successfully!"));
+    box->done(0);
+}
+
+TEST_F(EndToEnd, AnUnwritableFolderIsRefusedBeforeEncoding)
+{
+    addAndWait({testsupport::sineWav(1.0)});
+    const std::string folder = testsupport::freshDir("not-a-folder");
+    testsupport::writeFile(folder + "/file", "x");
+    delegate->joinBTNClicked();
+    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+    ASSERT_NE(dialog, nullptr);
+    // The dialog's own checks would refuse a missing folder; what it lets
+    // through can still not be written, as when a file stands in the way.
+    dialog->selectFile(QString::fromStdString(folder + "/file/joined.mp3"));
+    static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    QMessageBox* box = waitForAlert();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(delegate->progressWindow->isVisible());
+    EXPECT_EQ(box->text(), QStringLiteral("Can't write the joined file there"));
+    EXPECT_EQ(box->informativeText().toStdString(), "cannot write in " + folder + "/file: Not a directory");
+    box->done(0);
 }
 
 TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
@@ -89,6 +277,7 @@ TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
         const std::string out = testsupport::freshDir("stopped") + "/joined.mp3";
         ASSERT_NO_FATAL_FAILURE(confirmSave(out));
         ASSERT_TRUE(spinUntil([&] { return delegate->progressBar->value() > 0; }, 20000));
+        EXPECT_TRUE(delegate->progressWindow->statusLabel()->text().contains(" · file "));
         QElapsedTimer timer;
         timer.start();
         quit ? delegate->applicationWillTerminate() : delegate->progressBarCancelBTN->click();
@@ -96,7 +285,7 @@ TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
         EXPECT_LT(timer.elapsed(), 3000);
         spinUntil([] { return false; }, 300);
         EXPECT_TRUE(quit || !delegate->progressWindow->isVisible());
-        EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);
+        EXPECT_EQ(waitForAlert(0), nullptr);
         EXPECT_NE(testsupport::runCommand("pgrep", {"-f", testsupport::scratchDir()}).exitCode, 0);
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
     }

@@ -1,16 +1,24 @@
-// The application shell: launch bookkeeping, drops, the progress sheet, help
-// and the rating check, desktop entries.
+// The application shell: launch bookkeeping, drops, help and the rating
+// check, About and the keyboard shortcuts, the desktop entry and the icon.
 #include <cmath>
 
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
+#include <QTableWidget>
+#include <QTest>
 
-#include "app/DesktopActions.h"
+#include "BuildConfig.h"
+#include "app/AboutDialog.h"
+#include "app/AppIcon.h"
 #include "app/DragAndDropView.h"
 #include "app/FileListView.h"
 #include "app/LaunchBookkeeping.h"
-#include "support/AppTestSupport.h"
+#include "app/Shortcuts.h"
+#include "app/ShortcutsDialog.h"
 #include "join/Completion.h"
+#include "join/MediaFiles.h"
+#include "support/AppTestSupport.h"
 
 using namespace apptest;
 
@@ -36,24 +44,29 @@ TEST_F(Shell, LaunchBookkeepingAcrossVersions)
     EXPECT_EQ(lines.lines(), expectedLines);
 }
 
-// Qt delivers drop events only during a real drag: they are handed over directly.
+// Qt delivers drag events only during a real drag: they are handed over directly.
 struct DropArea : velmora::app::DragAndDropView {
     using DragAndDropView::dragEnterEvent;
     using DragAndDropView::dropEvent;
 };
+struct ListDrops : velmora::app::FileListView {
+    using FileListView::dragEnterEvent;
+    using FileListView::dragLeaveEvent;
+    using FileListView::dragMoveEvent;
+};
 
-TEST_F(Shell, DropsPostLocalFilesInOrderAndSkipFolders)
+TEST_F(Shell, DropsPostLocalFilesAndFoldersInOrder)
 {
     const std::string dir = testsupport::freshDir("drop");
     testsupport::writeFile(dir + "/b.wav", "x");
     testsupport::writeFile(dir + "/a.wav", "x");
     QDir().mkpath(QString::fromStdString(dir + "/folder"));
-    std::vector<QList<QUrl>> received;
+    std::vector<std::pair<QList<QUrl>, int>> received;
     DropArea view;
     QObject::connect(&view, &velmora::app::DragAndDropView::filesAddedByDragAndDrop,
-                     [&](const QList<QUrl>& urls) { received.push_back(urls); });
+                     [&](const QList<QUrl>& urls) { received.push_back({urls, -1}); });
     QObject::connect(delegate->window, &velmora::app::MainWindow::filesDropped,
-                     [&](const QList<QUrl>& urls) { received.push_back(urls); });
+                     [&](const QList<QUrl>& urls, int row) { received.push_back({urls, row}); });
     auto drop = [&](const QList<QUrl>& urls) {
         QMimeData mime;
         mime.setUrls(urls);
@@ -63,12 +76,13 @@ TEST_F(Shell, DropsPostLocalFilesInOrderAndSkipFolders)
         view.dropEvent(&event);
         return event.isAccepted() && enter.dropAction() == Qt::CopyAction && event.dropAction() == Qt::CopyAction;
     };
+    // Folders go along (the intake expands them); what is not a local file does not.
     EXPECT_TRUE(drop({fileUrl(dir + "/b.wav"), fileUrl(dir + "/folder"), QUrl("https://example.com/x.wav"),
                       fileUrl(dir + "/missing.wav"), fileUrl(dir + "/a.wav")}));
-    drop({fileUrl(dir + "/folder")});
+    drop({QUrl("https://example.com/x.wav")});
     ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0], (QList<QUrl>{fileUrl(dir + "/b.wav"), fileUrl(dir + "/a.wav")}));
-    EXPECT_TRUE(received[1].isEmpty());
+    EXPECT_EQ(received[0].first, (QList<QUrl>{fileUrl(dir + "/b.wav"), fileUrl(dir + "/folder"), fileUrl(dir + "/a.wav")}));
+    EXPECT_TRUE(received[1].first.isEmpty());
 
     // While a join's sheet covers the window a drop must not start an intake
     // (which would take the sheet and its Cancel button away).
@@ -77,57 +91,58 @@ TEST_F(Shell, DropsPostLocalFilesInOrderAndSkipFolders)
     delegate->hideProgressSheet();
     EXPECT_TRUE(drop({fileUrl(dir + "/a.wav")}));
     EXPECT_EQ(received.size(), 3u);
-    // Files dropped on the list itself go the same way.
-    QMimeData files;
-    files.setUrls({fileUrl(dir + "/a.wav")});
-    EXPECT_EQ(delegate->window->fileList()->takeDrop(&files, {5, 5}), Qt::CopyAction);
-    EXPECT_EQ(received.size(), 4u);
 }
 
-TEST_F(Shell, ProgressSheetFormsAndHide)
+TEST_F(Shell, DropPositionLineAndHighlight)
 {
-    auto& d = *delegate;
-    const struct { const char* title; bool indeterminate; } forms[]{{"Analyzing Files...", true},
-                                                                     {"Joining Audio...", false}};
-    for (const auto& f : forms) {
-        d.showProgressSheet(f.title, f.indeterminate);
-        EXPECT_TRUE(d.progressWindow->isVisible() && d.progressWindow->windowModality() == Qt::WindowModal);
-        EXPECT_EQ(d.progressTitle->text(), QString::fromUtf8(f.title));
-        EXPECT_EQ(d.progressBar->maximum() == 0, f.indeterminate);
-        EXPECT_EQ(d.progressBar->value(), 0);
-        EXPECT_EQ(d.progressBarCancelBTN->isVisible(), !f.indeterminate);
-        d.progressWindow->reject();  // the user cannot dismiss it
-        d.progressWindow->close();
-        EXPECT_TRUE(d.progressWindow->isVisible());
-        d.hideProgressSheet();
-        EXPECT_FALSE(d.progressWindow->isVisible());
+    fill({"A", "B", "C"});
+    auto* view = static_cast<ListDrops*>(delegate->window->fileList());
+    std::vector<int> droppedAt;
+    QObject::connect(view, &velmora::app::FileListView::filesDropped,
+                     [&](const QList<QUrl>&, int row) { droppedAt.push_back(row); });
+    const QRect first = view->visualRect(list().model()->index(0, 0));
+    const QRect second = view->visualRect(list().model()->index(1, 0));
+    QMimeData files;
+    files.setUrls({fileUrl(testsupport::sineWav(1.0))});
+    std::unique_ptr<QMimeData> rows(view->selectedRowsMimeData());
+    // Where the pointer is, what the line marks, whether the list lights up, and where a drop goes.
+    const struct { QMimeData* mime; QPoint at; int row; bool highlighted; } cases[]{
+        {&files, first.center() - QPoint(0, first.height() / 4), 0, true},
+        {&files, first.center() + QPoint(0, first.height() / 4), 1, true},
+        {&files, second.center() + QPoint(0, second.height() / 4), 2, true},
+        {&files, {5, view->viewport()->height() - 5}, 3, true},
+        {rows.get(), first.center() - QPoint(0, first.height() / 4), 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        QDragEnterEvent enter(c.at, Qt::CopyAction | Qt::MoveAction, c.mime, Qt::LeftButton, {});
+        view->dragEnterEvent(&enter);
+        QDragMoveEvent move(c.at, Qt::CopyAction | Qt::MoveAction, c.mime, Qt::LeftButton, {});
+        view->dragMoveEvent(&move);
+        EXPECT_TRUE(move.isAccepted());
+        EXPECT_EQ(view->dropIndicatorRow(), c.row);
+        EXPECT_EQ(view->isDropHighlighted(), c.highlighted);
+        QDragLeaveEvent leave;
+        view->dragLeaveEvent(&leave);
+        EXPECT_EQ(view->dropIndicatorRow(), -1);
+        EXPECT_FALSE(view->isDropHighlighted());
+        if (c.mime == &files) {
+            EXPECT_EQ(view->takeDrop(&files, c.at), Qt::CopyAction);
+            EXPECT_EQ(droppedAt.back(), c.row);
+        }
     }
-
-    // Values are clamped and NaN ignored; once indeterminate, the bar stays
-    // so for the rest of that join only.
-    d.showProgressSheet("Joining Audio...", false);
-    const int max = d.progressBar->maximum();
-    d.setProgress({31.25, 1, 2});
-    EXPECT_EQ(d.progressBar->value(), std::lround(max * 0.3125));
-    d.setProgress({150.0, 1, 2});
-    d.setProgress({NAN, 1, 2});
-    EXPECT_EQ(d.progressBar->value(), max);
-    d.setProgress({-INFINITY, 1, 2});
-    EXPECT_EQ(d.progressBar->value(), 0);
-    d.setProgressIndeterminate();
-    d.setProgress({60.0, 1, 2});
-    EXPECT_EQ(d.progressBar->maximum(), 0);
-    d.hideProgressSheet();
-    d.showProgressSheet("Joining Audio...", false);
-    EXPECT_EQ(d.progressBar->maximum(), max);
 }
 
 TEST_F(Shell, HelpResponsesAndTheRatingCheck)
 {
-    const struct { std::optional<qint64> launchCount; const char* button; int ratingPrompts; } cases[]{
-        {10, "OK", 1},           {10, "Rate App", 2}, {11, "OK", 0}, {11, "Rate App", 1},
-        {std::nullopt, "OK", 1}, {-20, "OK", 1},
+    // Both page buttons open the project's web page; nothing opens it here, and the user is told.
+    const QString noBrowser = QStringLiteral("No application to open the web page");
+    const struct { std::optional<qint64> launchCount; const char* button; int ratingPrompts; bool told; } cases[]{
+        {10, "OK", 1, false},           {10, "Rate App", 1, true}, {11, "OK", 0, false},
+        {11, "Check out my other Apps", 0, true}, {std::nullopt, "OK", 1, false}, {-20, "OK", 1, false},
     };
+    {
+    ScopedPath path(testsupport::freshDir("no-opener"));  // no xdg-open to find
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button + (" " + std::to_string(c.launchCount.value_or(-1))));
         auto defaults = velmora::settings();
@@ -141,25 +156,107 @@ TEST_F(Shell, HelpResponsesAndTheRatingCheck)
         EXPECT_EQ(box->informativeText().toStdString(), velmora::supportEmailAddress());
         EXPECT_EQ(buttonTexts(box), (QStringList{"Rate App", "Check out my other Apps", "OK"}));
         press(box, QString::fromUtf8(c.button));
-        spinUntil([&] { return visibleChild<QMessageBox>(delegate->window) == nullptr; }, 5000);
+        QMessageBox* told = nullptr;
+        spinUntil([&] {
+            told = waitForAlert(0);
+            return told && told->text() == noBrowser;
+        }, c.told ? 5000 : 200);
+        EXPECT_EQ(told && told->text() == noBrowser, c.told);
+        if (told)
+            told->done(0);
         EXPECT_EQ(delegate->ratingPromptCount(), c.ratingPrompts);
+    }
+    }
+    // Without a web page the buttons that would open it are not offered.
+    for (const std::string page : {"", "not a web address", "file:///tmp/x"})
+        EXPECT_EQ(velmora::app::AppDelegate::helpMessage(page).buttons, (std::vector<std::string>{"OK"})) << page;
+    EXPECT_EQ(velmora::app::AppDelegate::helpMessage("https://example.com/").buttons.size(), 3u);
+}
+
+TEST_F(Shell, AboutNamesTheToolsItFound)
+{
+    const struct { std::string tools; QString version; } cases[]{
+        {testsupport::resourcesDir(), QStringLiteral("ffmpeg version ")},
+        {testsupport::freshDir("no-tools"), QStringLiteral("none: no working \"creator\" in the tools folder")}};
+    for (const auto& c : cases) {
+        velmora::setToolsDirectory(c.tools);
+        delegate->window->action("aboutAction")->trigger();
+        auto* about = visibleChild<velmora::app::AboutDialog>(delegate->window, 2000);
+        ASSERT_NE(about, nullptr);
+        EXPECT_TRUE(spinUntil([&] { return about->toolVersionLabel()->text().startsWith(c.version); }, 5000))
+            << about->toolVersionLabel()->text();
+        EXPECT_EQ(about->toolsFolderLabel()->text().toStdString(), c.tools);
+        EXPECT_FALSE(about->licenceLabel()->text().isEmpty());
+        const QStringList texts = [&] {
+            QStringList all;
+            for (QLabel* label : about->findChildren<QLabel*>())
+                all << label->text();
+            return all;
+        }();
+        EXPECT_TRUE(texts.contains("Velmora") && texts.contains(QStringLiteral(VELMORA_VERSION)));
+        about->close();
+        spinUntil([&] { return visibleChild<velmora::app::AboutDialog>(delegate->window) == nullptr; }, 2000);
     }
 }
 
-TEST_F(Shell, FindsNamedApplicationsAndBuildsTheirCommand)
+TEST_F(Shell, ShortcutsHoldUnderEveryTheme)
 {
-    const std::string dir = testsupport::freshDir("applications");
-    testsupport::writeFile(dir + "/player.desktop", "[Desktop Entry]\nType=Application\nName=QuickTime Player\n"
-                                                    "Exec=qtplayer --new %U\n[Desktop Action x]\nName=Other\n");
-    testsupport::writeFile(dir + "/other.desktop", "[Desktop Entry]\nName=Other Player\nExec=other %f\n");
-    const QStringList dirs{QString::fromStdString(dir)};
-    const auto entry = velmora::app::findDesktopEntry(QStringLiteral("QuickTime Player"), dirs);
-    ASSERT_TRUE(entry.has_value());
-    EXPECT_FALSE(velmora::app::findDesktopEntry(QStringLiteral("Nothing"), dirs));
-    EXPECT_EQ(velmora::app::execCommandForFile(entry->exec, QStringLiteral("/tmp/a b.mp3")),
-              (QStringList{"qtplayer", "--new", "file:///tmp/a b.mp3"}));
-    EXPECT_EQ(velmora::app::execCommandForFile(QStringLiteral("player %i"), QStringLiteral("/x.mp3")),
-              (QStringList{"player", "/x.mp3"}));
+    // A theme without a binding (qt6ct leaves Quit empty) still gets the usual keys.
+    const QKeySequence ctrlQ(Qt::CTRL | Qt::Key_Q);
+    const struct { QList<QKeySequence> bindings; QList<QKeySequence> expected; } cases[]{
+        {{}, {ctrlQ}},
+        {{QKeySequence()}, {ctrlQ}},
+        {{QKeySequence(Qt::CTRL | Qt::Key_W)}, {QKeySequence(Qt::CTRL | Qt::Key_W)}},
+        {{ctrlQ, QKeySequence()}, {ctrlQ}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(velmora::app::withFallback(c.bindings, ctrlQ), c.expected);
+
+    const struct { const char* action; QKeySequence key; } menuKeys[]{
+        {"quitAction", ctrlQ},
+        {"addAction", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"undoAction", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"redoAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        {"selectAllAction", QKeySequence(Qt::CTRL | Qt::Key_A)},
+        {"shortcutsAction", QKeySequence(Qt::Key_F1)}};
+    for (const auto& k : menuKeys)
+        EXPECT_TRUE(delegate->window->action(k.action)->shortcuts().contains(k.key)) << k.action;
+
+    // F1 opens the list of shortcuts, read off the menus.
+    ASSERT_NO_FATAL_FAILURE(activateWindow());
+    QTest::keyClick(delegate->window->fileList(), Qt::Key_F1);
+    auto* dialog = visibleChild<velmora::app::ShortcutsDialog>(delegate->window, 2000);
+    ASSERT_NE(dialog, nullptr);
+    QMap<QString, QString> listed;
+    for (int r = 0; r < dialog->table()->rowCount(); ++r)
+        listed[dialog->table()->item(r, 0)->text()] = dialog->table()->item(r, 1)->text();
+    EXPECT_EQ(listed.value("Quit"), QStringLiteral("Ctrl+Q"));
+    EXPECT_EQ(listed.value("Move Up"), QStringLiteral("Ctrl+Up"));
+    EXPECT_TRUE(listed.value("Redo").contains("Ctrl+Shift+Z"));
+    dialog->close();
+}
+
+TEST_F(Shell, DesktopEntryOffersTheTypesTheIntakeKnows)
+{
+    QFile entry(QStringLiteral(VELMORA_SOURCE_DIR "/src/app/app.velmora.Velmora.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList offered;
+    for (const QString& line : QString::fromUtf8(entry.readAll()).split('\n')) {
+        if (line.startsWith("MimeType="))
+            offered = line.mid(9).split(';', Qt::SkipEmptyParts);
+    }
+    QStringList known;
+    for (const auto& type : velmora::mediaFileTypes())
+        known << QString::fromStdString(type.mimeType);
+    EXPECT_EQ(offered, known);
+}
+
+TEST_F(Shell, IconFromTheBuiltInResources)
+{
+    // No icon theme holds "velmora" here: the window's icon is the built-in one.
+    const QIcon icon = delegate->window->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), velmora::app::appIcon().availableSizes());
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ TEST(JoinCommand, OutputAndExitStatus)
         {{"join", "--fast", wav}, 2, "", "unknown option '--fast'"},
         {{"join", "--probe-timeout", "soon", wav}, 2, "", "--probe-timeout needs a number of seconds above 0"},
         {{"join", "--tools-dir", tools, "-o", "out.mp4", wav, h264Clip(320, 240, 15, 1.0)}, 1, "",
-         "Mix & Match - Can't join!" + kContact},
+         "Mix & Match - Can't join!\nAudio only, 1 row:\n1. sine-1.wav\nVideo with audio, 1 row:\n2. clip-320x240-15-1.mp4\n" +
+             kContact},
         // Outputs that must not be written: nothing runs.
         {{"join", "--tools-dir", tools, "-o", "plain-file/out.mp3", wav}, 2, "",
          "cannot write in " + dir + "/plain-file: Not a directory\n"},

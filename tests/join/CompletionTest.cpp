@@ -78,27 +78,49 @@ TEST(Completion, ResultMessagesAndTheirButtons)
     const std::string out = "/some/where/joined.mp3";
     setLaunchCount(10);  // a rating check is due, though never after a failure
     using R = MessageResponse;
-    const std::vector<std::tuple<JoinStatus, R, std::vector<std::string>>> cases{
-        {JoinStatus::succeeded, R::firstButton, {"showMessage", "openFileWithApplication", "showRatingPrompt"}},
-        {JoinStatus::succeeded, R::secondButton, {"showMessage", "revealInFileManager", "showRatingPrompt"}},
-        {JoinStatus::succeeded, R::thirdButton, {"showMessage", "showRatingPrompt"}},
-        {JoinStatus::failed, R::firstButton, {"showMessage"}},
-        {JoinStatus::cancelled, R::firstButton, {}}};
-    for (const auto& [status, response, calls] : cases) {
+    const MessageFields audioJoined("Audio Joined Successfully!", out, {"Open", "Show in Folder", "OK"},
+                                    MessageStyle::informational);
+    const MessageFields videoJoined("Video Joined Successfully!", out, {"Open", "Show in Folder", "OK"},
+                                    MessageStyle::informational);
+    const MessageFields noOpener("No application to open the file",
+                                 "Nothing on this system opens \"joined.mp3\": install xdg-utils, or a desktop that "
+                                 "sets default applications.",
+                                 {}, MessageStyle::warning);
+    const struct {
+        JoinStatus status;
+        JoinMedia media;
+        R response;
+        bool canOpen;
+        std::vector<std::string> calls;
+        std::vector<MessageFields> messages;
+    } cases[]{
+        {JoinStatus::succeeded, JoinMedia::audio, R::firstButton, true, {"showMessage", "openFile", "showRatingPrompt"},
+         {audioJoined}},
+        // Nothing opens files here: the user is told so instead of nothing happening.
+        {JoinStatus::succeeded, JoinMedia::audio, R::firstButton, false,
+         {"showMessage", "openFile", "showMessage", "showRatingPrompt"}, {audioJoined, noOpener}},
+        {JoinStatus::succeeded, JoinMedia::video, R::secondButton, true,
+         {"showMessage", "revealInFileManager", "showRatingPrompt"}, {videoJoined}},
+        {JoinStatus::succeeded, JoinMedia::audio, R::thirdButton, true, {"showMessage", "showRatingPrompt"},
+         {audioJoined}},
+        {JoinStatus::failed, JoinMedia::video, R::firstButton, true, {"showMessage"}, {kFailure}},
+        {JoinStatus::cancelled, JoinMedia::audio, R::firstButton, true, {}, {}}};
+    for (const auto& c : cases) {
         RecordingHost host;
-        host.messageResponses.push_back(response);
-        showJoinResult(JoinOutcome{status, out, {}, {}}, host);
-        EXPECT_EQ(host.calls, calls);
-        if (status == JoinStatus::cancelled)
-            continue;
-        EXPECT_EQ(fields(host.messages.at(0)),
-                  status == JoinStatus::failed
-                      ? kFailure
-                      : MessageFields("Audio Joined Successfully!", out,
-                                      {"Launch in QuickTime Player", "Show in Finder", "OK"}, MessageStyle::informational));
+        host.canOpenFiles = c.canOpen;
+        host.messageResponses.push_back(c.response);
+        showJoinResult(JoinOutcome{c.status, out, "why it failed", {}, c.media}, host);
+        EXPECT_EQ(host.calls, c.calls);
+        std::vector<MessageFields> shown;
+        for (const MessageRequest& m : host.messages)
+            shown.push_back(fields(m));
+        EXPECT_EQ(shown, c.messages);
         for (const auto& action : host.desktopActions)
-            EXPECT_EQ(std::tie(action.target, action.application),
-                      std::make_tuple(out, action.kind == "open" ? "QuickTime Player" : ""));
+            EXPECT_EQ(action.target, out);
+        // The engine's reason goes with the failure alert, as its details.
+        if (c.status == JoinStatus::failed) {
+            EXPECT_EQ(host.messages.at(0).detailedText, "why it failed");
+        }
     }
 }
 

@@ -1,24 +1,22 @@
-// The Join button's pre-flight: the proposed name, a cancelled dialog, a
-// mixed list or an output that must not be written refused, and a confirmed
-// one started.
+// The Join button's pre-flight: a mixed list refused before any dialog, the
+// proposed name and title, an output that must not be written (an input, a
+// folder, a device, an unwritable place) refused before any encoding, and a
+// confirmed list started.
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
 
-TEST(Preflight, ProposedNameAndCancelledDialog)
+TEST(Preflight, ProposedNameTitleAndCancelledDialog)
 {
-    // The media types of the list decide the proposed name's extension.
+    // The media types of the list decide the proposed name and the title.
     const std::optional<std::string> desktop = "/home/someone/Desktop";
     const std::string av = "Audio & Video";
-    const std::vector<std::tuple<std::vector<FileRow>, std::string, std::optional<std::string>>> cases{
-        {{row("/a.wav", 1), row("/b.wav", 1), row("/c.wav", 1)}, "joined.mp3", desktop},
-        {{row("/a.mp4", 1, av), row("/b.mp4", 1, av)}, "joined.mp4", desktop},
-        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, "Video")}, "joined.mp4", desktop},
-        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, av)}, "joined.ext", desktop},
-        {{row("/a.wav", 1), row("/b", 1, "Unknown")}, "joined.ext", desktop},
-        {{row("/a.wav", 1, "audio")}, "joined.ext", desktop},
-        {{}, "joined.mp4", std::nullopt}};
-    for (const auto& [rows, name, directory] : cases) {
+    const std::vector<std::tuple<std::vector<FileRow>, std::string, std::string, std::optional<std::string>>> cases{
+        {{row("/a.wav", 1), row("/b.wav", 1), row("/c.wav", 1)}, "Save Audio", "joined.mp3", desktop},
+        {{row("/a.mp4", 1, av), row("/b.mp4", 1, av)}, "Save Video", "joined.mp4", desktop},
+        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, "Video")}, "Save Video", "joined.mp4", desktop},
+        {{}, "Save Video", "joined.mp4", std::nullopt}};
+    for (const auto& [rows, title, name, directory] : cases) {
         RecordingHost host;
         host.desktop = directory;
         JoinControl control;
@@ -27,33 +25,71 @@ TEST(Preflight, ProposedNameAndCancelledDialog)
         ASSERT_EQ(host.saveDialogs.size(), 1u);
         const SaveDialogRequest& p = host.saveDialogs[0];
         EXPECT_EQ(std::tie(p.title, p.nameFieldLabel, p.nameFieldText, p.prompt, p.directory),
-                  std::make_tuple("Save Video", "Named:", name, "Save", directory));
+                  std::make_tuple(title, "Named:", name, "Save", directory));
         host.settle(std::chrono::milliseconds(20));
         EXPECT_TRUE(host.messages.empty() && host.sheets.empty());
     }
 }
 
-TEST_F(JoinTest, PreflightStartsTheJoinOrRefusesAMixedList)
+TEST(Preflight, MixedListRefusedBeforeAnyDialog)
+{
+    // The refusal names the rows of each media type, so the user knows what to remove.
+    const std::string av = "Audio & Video";
+    std::vector<FileRow> many;
+    for (int i = 1; i <= 8; ++i)
+        many.push_back(row("/a" + std::to_string(i) + ".wav", 1));
+    many.push_back(row("/clip.mp4", 1, av));
+    const std::vector<std::pair<std::vector<FileRow>, std::string>> cases{
+        {{row("/song.mp3", 1), row("/clip.mp4", 1, av), row("/talk.wav", 1)},
+         "Video with audio, 1 row:\n2. clip.mp4\nAudio only, 2 rows:\n1. song.mp3\n3. talk.wav\n"},
+        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, av)},
+         "Video without audio, 1 row:\n1. a.mp4\nVideo with audio, 1 row:\n2. b.mp4\n"},
+        {{row("/a.wav", 1), row("/b", 1, "Unknown")}, "Audio only, 1 row:\n1. a.wav\nNeither audio nor video, 1 row:\n2. b\n"},
+        {{row("/a.wav", 1, "audio")}, "Neither audio nor video, 1 row:\n1. a.wav\n"},
+        {many, "Video with audio, 1 row:\n9. clip.mp4\nAudio only, 8 rows:\n1. a1.wav\n2. a2.wav\n3. a3.wav\n4. a4.wav\n"
+               "5. a5.wav\n6. a6.wav\nand 2 more\n"}};
+    for (const auto& [rows, listing] : cases) {
+        RecordingHost host;
+        JoinControl control;
+        QThreadPool pool;
+        runJoinPreflight([&] { return rows; }, host, control, pool);
+        host.settle(std::chrono::milliseconds(20));
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"showMessage"})) << listing;
+        EXPECT_EQ(fields(host.messages.at(0)), MessageFields("Mix & Match - Can't join!",
+                                                             listing + "\nContact: support@velmora.app", {},
+                                                             MessageStyle::critical));
+    }
+}
+
+TEST_F(JoinTest, PreflightStartsTheJoinOrRefusesAnUnwritablePlace)
 {
     const std::string log = useScriptedCreator("preflight"), dir = log.substr(0, log.rfind('/'));
-    host.saveDialogAnswers = {"/out/joined.ext", dir + "/my join.wav", dir + "/joined.mp4"};
-    runJoinPreflight([] { return std::vector<FileRow>{row("/a.wav", 1), row("/b", 1, "Unknown")}; }, host, control,
-                     pool);
+    host.saveDialogAnswers = {dir + "/missing/joined.mp3", dir + "/my join.wav", dir + "/joined.mp4"};
+    runJoinPreflight([] { return std::vector<FileRow>{row("/a.wav", 1), row("/b.wav", 1)}; }, host, control, pool);
     host.settle(std::chrono::milliseconds(50));
-    EXPECT_EQ(fields(host.messages.at(0)), MessageFields("Mix & Match - Can't join!", "Contact: support@velmora.app",
-                                                         {}, MessageStyle::critical));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(fields(host.messages[0]),
+              MessageFields("Can't write the joined file there",
+                            "cannot write in " + dir + "/missing: No such file or directory", {},
+                            MessageStyle::critical));
     EXPECT_TRUE(host.sheets.empty() && logLines(log).empty() && host.outcomes.empty());
 
     control.cancel();  // a left-over cancel is cleared
     runJoinPreflight([] { return std::vector<FileRow>{row("/a.wav", 1), row("/b.wav", 1)}; }, host, control, pool);
     ASSERT_TRUE(host.waitForOutcome(1));
-    runJoinPreflight([] { return std::vector<FileRow>{}; }, host, control, pool);
+    runJoinPreflight([] { return std::vector<FileRow>{row("/a.mp4", 1, "Video")}; }, host, control, pool);
     ASSERT_TRUE(host.waitForOutcome(2));
     const auto lines = logLines(log);
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 5u);  // two rows and the concat, then one row and the concat
     // The concat writes beside the output under a partial name, keeping the extension.
     EXPECT_TRUE(lines[2].ends_with(" " + dir + "/.my join.velmora-partial.wav"));  // another extension, kept
-    EXPECT_TRUE(lines[3].ends_with(" " + dir + "/.joined.velmora-partial.mp4"));
+    EXPECT_TRUE(lines[4].ends_with(" " + dir + "/.joined.velmora-partial.mp4"));
+    // The sheet and the outcome follow the list's media.
+    ASSERT_EQ(host.sheets.size(), 4u);
+    EXPECT_EQ(host.sheets[0].title, "Joining Audio...");
+    EXPECT_EQ(host.sheets[2].title, "Joining Video...");
+    EXPECT_EQ(host.outcomes[0].media, JoinMedia::audio);
+    EXPECT_EQ(host.outcomes[1].media, JoinMedia::video);
 }
 
 TEST_F(JoinTest, PreflightRefusesAnOutputThatIsAnInputOrNoFile)

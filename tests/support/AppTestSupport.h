@@ -4,6 +4,7 @@
 // helpers to drive dialogs and alerts like a user would.
 
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <mutex>
 
@@ -29,6 +30,16 @@
 #include "foundation/Settings.h"
 #include "support/TestSupport.h"
 #include "support/WidgetWait.h"
+
+// Readable QStrings in test failures and messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+inline std::ostream& operator<<(std::ostream& os, const QString& text)
+{
+    return os << text.toStdString();
+}
 
 namespace apptest {
 
@@ -56,7 +67,7 @@ inline void startTestApp()
 inline velmora::FileRow row(const std::string& name, const std::string& mediaType = "Audio")
 {
     return {.fileURL = {}, .filePath = "/media/" + name, .fileName = name, .durationHuman = {}, .duration = 1.0,
-            .codec = {}, .mediaType = mediaType, .fileSizeHuman = {}};
+            .codec = {}, .mediaType = mediaType, .fileSizeHuman = {}, .isProRes = false, .codecHuman = {}};
 }
 
 inline QUrl fileUrl(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
@@ -81,6 +92,14 @@ inline void press(QMessageBox* box, const QString& text)
             return b->click();
     ADD_FAILURE() << "no button " << text.toStdString();
 }
+
+// Sets PATH for the lifetime of the object (so that "xdg-open" is, or is not, found).
+struct ScopedPath {
+    explicit ScopedPath(const std::string& path) : saved(qgetenv("PATH")) { qputenv("PATH", path.c_str()); }
+    ~ScopedPath() { qputenv("PATH", saved); }
+    void set(const std::string& path) { qputenv("PATH", path.c_str()); }
+    QByteArray saved;
+};
 
 // Captures diagnostic lines for the lifetime of the object.
 struct DiagnosticLines {
@@ -128,7 +147,24 @@ protected:
         for (const auto& n : rowNames)
             list().appendRow(row(n));
     }
-    QMessageBox* waitForAlert(int timeoutMs = 5000) { return visibleChild<QMessageBox>(delegate->window, timeoutMs); }
+    // A message shown as a sheet on the window (not the note of skipped files).
+    QMessageBox* waitForAlert(int timeoutMs = 5000)
+    {
+        QMessageBox* found = nullptr;
+        spinUntil([&] {
+            for (QMessageBox* box : delegate->window->findChildren<QMessageBox*>())
+                found = box->isVisible() && box->windowModality() == Qt::WindowModal ? box : found;
+            return found != nullptr;
+        }, timeoutMs);
+        return found;
+    }
+    // Makes the window the active one, as a click on it would.
+    void activateWindow()
+    {
+        delegate->window->activateWindow();
+        QApplication::setActiveWindow(delegate->window);
+        ASSERT_TRUE(spinUntil([&] { return delegate->window->isActiveWindow(); }, 2000));
+    }
     std::unique_ptr<velmora::app::AppDelegate> delegate;
 };
 

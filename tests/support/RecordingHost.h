@@ -27,7 +27,6 @@ public:
     struct DesktopAction {
         std::string kind;  // "open", "reveal", "web"
         std::string target;
-        std::string application;
     };
 
     // --- scripted answers -------------------------------------------------
@@ -36,6 +35,7 @@ public:
     // Each message takes the next response; when none is left it answers the first button.
     std::deque<velmora::MessageResponse> messageResponses;
     std::optional<std::string> desktop;  // what desktopDirectory() returns
+    bool canOpenFiles = true;            // what openFile() answers
 
     // --- records (read on the test thread, after draining) -----------------
     std::vector<std::string> calls;  // one entry per call, in order: "showProgressSheet", ...
@@ -183,20 +183,21 @@ public:
         if (completion)
             completion(response);
     }
-    void openFileWithApplication(const std::string& path, const std::string& application) override
+    bool openFile(const std::string& path) override
     {
-        calls.push_back("openFileWithApplication");
-        desktopActions.push_back({"open", path, application});
+        calls.push_back("openFile");
+        desktopActions.push_back({"open", path});
+        return canOpenFiles;
     }
     void revealInFileManager(const std::string& path) override
     {
         calls.push_back("revealInFileManager");
-        desktopActions.push_back({"reveal", path, {}});
+        desktopActions.push_back({"reveal", path});
     }
     void openWebAddress(const std::string& address) override
     {
         calls.push_back("openWebAddress");
-        desktopActions.push_back({"web", address, {}});
+        desktopActions.push_back({"web", address});
     }
     void showRatingPrompt() override
     {

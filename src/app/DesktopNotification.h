@@ -1,0 +1,22 @@
+#pragma once
+// Desktop notifications through org.freedesktop.Notifications on the
+// session bus, for a long join that ends while the user looks elsewhere.
+
+#include <QDBusConnection>
+#include <QString>
+
+namespace velmora::app {
+
+// A join that took longer than this is worth a notification, if the user is
+// not looking at the window.
+inline constexpr double kNotifyAfterSeconds = 10.0;
+
+bool joinNotificationDue(double seconds, bool windowSeen, double threshold = kNotifyAfterSeconds);
+// Whether the application is the one the user works in (one of its windows
+// has the focus).
+bool applicationIsActive();
+// Sends the notification (without waiting for the answer); false, and
+// nothing sent, when no notification service runs on the bus.
+bool sendDesktopNotification(const QDBusConnection& bus, const QString& summary, const QString& body);
+
+}  // namespace velmora::app

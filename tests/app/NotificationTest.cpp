@@ -1,0 +1,132 @@
+// The desktop notification of a long join that ends while the user looks
+// elsewhere, sent to a notification service on a private session bus.
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "app/DesktopNotification.h"
+#include "support/AppTestSupport.h"
+
+using namespace apptest;
+
+namespace {
+
+// Stands in for the desktop's notification daemon and keeps what it is sent.
+class NotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList summaries, bodies, appNames;
+    QVariantMap lastHints;
+
+public slots:
+    uint Notify(const QString& appName, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap& hints, int)
+    {
+        appNames << appName;
+        summaries << summary;
+        bodies << body;
+        lastHints = hints;
+        return static_cast<uint>(summaries.size());
+    }
+};
+
+// A session bus of the test's own, ended with the test.
+class PrivateBus {
+public:
+    PrivateBus()
+    {
+        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty())
+            return;
+        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        if (!daemon_.waitForReadyRead(5000))
+            return;
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus()
+    {
+        for (const QString& name : names_)
+            QDBusConnection::disconnectFromBus(name);
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
+    bool ready() const { return !address_.isEmpty(); }
+    QDBusConnection connect(const QString& name)
+    {
+        names_ << name;
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+private:
+    QProcess daemon_;
+    QString address_;
+    QStringList names_;
+};
+
+class Notification : public AppTest {};
+
+TEST_F(Notification, DueAfterALongJoinInAnInactiveWindow)
+{
+    const struct { double seconds; bool active; bool due; } cases[]{
+        {10.5, false, true}, {10.0, false, false}, {3.0, false, false}, {600.0, true, false}, {10.5, true, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(velmora::app::joinNotificationDue(c.seconds, c.active), c.due) << c.seconds << " " << c.active;
+}
+
+TEST_F(Notification, SentOnlyWhereAServiceListens)
+{
+    PrivateBus bus;
+    if (!bus.ready())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QDBusConnection client = bus.connect("velmora-test-client");
+    ASSERT_TRUE(client.isConnected());
+    // No notification service yet: nothing is sent, and nothing fails.
+    EXPECT_FALSE(velmora::app::sendDesktopNotification(client, "Audio Joined Successfully!", "/x/joined.mp3"));
+
+    QDBusConnection server = bus.connect("velmora-test-server");
+    NotificationService service;
+    ASSERT_TRUE(server.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(server.registerService("org.freedesktop.Notifications"));
+
+    // A whole join through the window, with the window in the background and
+    // any join counted as long.
+    const std::string out = testsupport::freshDir("notified") + "/joined.mp3";
+    delegate->notificationBus = client;
+    delegate->notifyAfterSeconds = 0.0;
+    // The user is in another application when the join ends.
+    delegate->windowSeen = [] { return false; };
+    delegate->addFiles({fileUrl(testsupport::sineWav(1.0))});
+    ASSERT_TRUE(delegate->waitForBackgroundWork(30000));
+    delegate->joinBTNClicked();
+    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(out));
+    static_cast<QDialog*>(dialog)->accept();
+    ASSERT_NE(waitForAlert(60000), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.summaries.isEmpty(); }, 5000));
+    EXPECT_EQ(service.summaries, QStringList{"Audio Joined Successfully!"});
+    EXPECT_EQ(service.bodies, QStringList{QString::fromStdString(out)});
+    EXPECT_EQ(service.appNames, QStringList{"Velmora"});
+    EXPECT_EQ(delegate->notificationCount(), 1);
+    waitForAlert()->done(0);
+
+    // The same join watched in the window (the application is the active
+    // one, as the sheet and the alert make it here) tells nothing on the desktop.
+    delegate->windowSeen = velmora::app::applicationIsActive;
+    ASSERT_NO_FATAL_FAILURE(activateWindow());
+    delegate->joinBTNClicked();
+    dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(out + ".again.mp3"));
+    static_cast<QDialog*>(dialog)->accept();
+    ASSERT_NE(waitForAlert(60000), nullptr);
+    QTest::qWait(200);
+    EXPECT_EQ(service.summaries.size(), 1);
+    EXPECT_EQ(delegate->notificationCount(), 1);
+}
+
+}  // namespace
+
+#include "NotificationTest.moc"
