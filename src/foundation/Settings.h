@@ -12,6 +12,11 @@ namespace settingsKey {
 inline constexpr const char* installedVersion = "installedVersion";
 // Launches since the installed version last changed, this one included.
 inline constexpr const char* launchCount = "launchCount";
+// The encoder settings of the lossy output formats (Preferences).
+inline constexpr const char* mp3VbrQuality = "quality/mp3VbrQuality";
+inline constexpr const char* mp3Bitrate = "quality/mp3Bitrate";
+inline constexpr const char* aacBitrate = "quality/aacBitrate";
+inline constexpr const char* opusBitrate = "quality/opusBitrate";
 }  // namespace settingsKey
 
 std::unique_ptr<QSettings> settings();

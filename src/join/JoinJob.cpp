@@ -6,10 +6,11 @@
 
 namespace velmora {
 
-void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host)
+void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host,
+                const QualitySettings& quality)
 {
     host.postToMain([&host] { host.showProgressSheet("Joining Audio...", false); });
-    const JoinPlan plan = buildJoinPlan(rows, outputPath);
+    const JoinPlan plan = buildJoinPlan(rows, outputPath, quality);
     const RunReport run = runToolCommands(plan, outputPath, control, host);
     JoinOutcome outcome;
     outcome.outputPath = outputPath;

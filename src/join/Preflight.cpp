@@ -6,6 +6,7 @@
 #include "join/Completion.h"
 #include "join/JoinJob.h"
 #include "join/OutputRule.h"
+#include "join/OutputFormat.h"
 
 namespace velmora {
 
@@ -33,22 +34,26 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
     dialog.nameFieldText = "joined" + extension;
     dialog.prompt = "Save";
     dialog.directory = desktop;
+    if (joinable)
+        dialog.filters = saveFormats(extension == ".mp4");
     host.runSaveDialog(dialog, [rows = std::move(rows), joinable, &host, &control,
                                 &pool](std::optional<std::string> chosen) {
         if (!chosen || chosen->empty())
             return;
         if (joinable)
-            startJoin(*chosen, rows(), control, host, pool);
+            startJoin(*chosen, rows(), control, host, pool, loadQualitySettings());
         else
             host.showMessage(mixedListMessage(), [](MessageResponse) {});
     });
 }
 
 void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host,
-               QThreadPool& pool)
+               QThreadPool& pool, const QualitySettings& quality)
 {
     control.clearCancel();
-    pool.start([outputPath, rows = std::move(rows), &control, &host] { runJoinJob(outputPath, rows, control, host); });
+    pool.start([outputPath, rows = std::move(rows), &control, &host, quality] {
+        runJoinJob(outputPath, rows, control, host, quality);
+    });
 }
 
 }  // namespace velmora

@@ -37,7 +37,7 @@ TEST(WorkFolder, TemporaryFolderWithAnApostropheOrAPlantedLink)
         ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
         EXPECT_TRUE(S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700) << dir;
         const std::string quoted = tmp == odd ? scratchDir() + "/it'\\''s tmp ü/velmora-" + uid + "/delete" : dir + "delete";
-        EXPECT_EQ(readFile(dir + "delete/delete.txt"), "file '" + quoted + "/temp0.mp4'\nfile '" + quoted + "/temp1.mp4'\n");
+        EXPECT_EQ(readFile(dir + "delete/delete.txt"), "file '" + quoted + "/temp0.wav'\nfile '" + quoted + "/temp1.wav'\n");
     }
     EXPECT_TRUE(QDir(QString::fromStdString(target)).isEmpty());
 }
