@@ -2,7 +2,9 @@
 // failures, stale output files, and no encoder process left behind.
 #include <QFile>
 
+#include "join/IntakeRule.h"
 #include "join/JoinJob.h"
+#include "join/ToolRunner.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -26,8 +28,8 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
     const std::string dir = freshDir("real joins");
     // Output, inputs, their media type, the streams, and the video frames (each 1/24 s long).
     const std::vector<std::tuple<std::string, std::vector<std::string>, std::string, std::string, int>> cases{
-        {dir + "/joined audio.mp3", audio, "Audio", "mp3,48000,2\n", 0},
-        {dir + "/joined.m4a", audio, "Audio", "aac,48000,2\n", 0},
+        {dir + "/joined audio.mp3", audio, "Audio", "mp3,48000,1\n", 0},
+        {dir + "/joined.m4a", audio, "Audio", "aac,48000,1\n", 0},
         {dir + "/joined.mp4", {h264Clip(320, 240, 15, 1.0), h264Clip(400, 300, 25, 1.0)}, "Audio & Video",
          "h264,640,480\naac,48000,2\n", 48}};
     // The list file must suit the encoder: the first join works in a
@@ -38,7 +40,8 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
         std::vector<FileRow> rows;
         double total = 0.0;
         for (const std::string& input : inputs)
-            total += rows.emplace_back(row(input, mediaDuration(input), type)).duration;
+            total += rows.emplace_back(analyzeFile(input).row.value()).duration;
+        EXPECT_EQ(rows.back().mediaType, type);
         startJoin(out, rows, control, host, pool);
         ASSERT_TRUE(host.waitForOutcome(1, 120s)) << out;
         ::setenv("TMPDIR", tmpDir().c_str(), 1);
@@ -55,19 +58,29 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
     }
 }
 
-TEST_F(JoinTest, CancelDuringTheSecondOfThreeCommands)
+TEST_F(JoinTest, NormalisationsRunSideBySideAndCancelEndsEveryOne)
 {
-    const std::string log = useScriptedCreator("cancel-second", "*temp1.mp4");
-    startJoin(freshDir("cancel-second-out") + "/joined.mp3", kTwoRows, control, host, pool);
-    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() >= 2 && !host.progress.empty(); }));
-    EXPECT_DOUBLE_EQ(host.progress.front(), 100.0 / 3.0 + 50.0 / 3.0);
-    const std::string second = logLines(log).at(1);
-    EXPECT_TRUE(processAlive(second));
+    // Every normalisation reports half a second and sleeps: one per core runs.
+    const std::string log = useScriptedCreator("cancel-parallel", "*temp*.wav");
+    const std::vector<FileRow> rows{row("/in/0.wav", 1.0), row("/in/1.wav", 1.0), row("/in/2.wav", 1.0)};
+    const size_t together = std::min<size_t>(parallelNormalisations(), 3);
+    startJoin(freshDir("cancel-parallel-out") + "/joined.mp3", rows, control, host, pool);
+    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() >= together && host.progress.size() >= together; }));
+    host.settle(std::chrono::milliseconds(300));
+    const std::vector<std::string> running = logLines(log);
+    ASSERT_EQ(running.size(), together);  // the others wait for a free core
+    for (const std::string& line : running)
+        EXPECT_TRUE(processAlive(line)) << line;
+    // Each half second of a 1-s row is a twelfth of the whole (3 s of rows, then 3 s of concat).
+    EXPECT_DOUBLE_EQ(host.progress.back(), 100.0 * 0.5 * static_cast<double>(together) / 6.0);
+    EXPECT_EQ(host.progressFiles.back(), 1u);
     control.cancel();
     ASSERT_TRUE(host.waitForSheetHidden(1, 10s));
     host.settle();
-    EXPECT_FALSE(processAlive(second));
-    EXPECT_EQ(logLines(log).size(), 2u);  // the concat never started
+    for (const std::string& line : running)
+        EXPECT_FALSE(processAlive(line)) << line;
+    EXPECT_FALSE(encoderLeft());
+    EXPECT_EQ(logLines(log).size(), together);  // nothing started after the cancel, the concat least of all
     ASSERT_EQ(host.outcomes.size(), 1u);
     EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
 }
