@@ -50,6 +50,42 @@ TEST(JoinCommand, OutputAndExitStatus)
     EXPECT_EQ(nlohmann::json::parse(relative.out).at("commands").back().back(), dir + "/sub/../x.m4a");
 }
 
+TEST(JoinCommand, QualityAndBitrateForTheOutputsEncoder)
+{
+    const std::string dir = freshDir("cli quality"), wav = sineWav(1.0);
+    // Arguments, exit code, the concat's encoder settings or a part of the message.
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
+        {{"--quality", "5"}, 0, "libmp3lame -q:a 5"},
+        {{"--bitrate", "320k"}, 0, "libmp3lame -b:a 320k"},
+        {{"-o", "book.m4b", "--bitrate", "96"}, 0, "aac -b:a 96k -f ipod"},
+        {{"-o", "a.opus", "--bitrate=64K"}, 0, "libopus -b:a 64k"},
+        {{"-o", "a.flac"}, 0, "flac -sample_fmt s16"},
+        {{"--quality", "10"}, 2, "--quality takes a number from 0 to 9, not '10'"},
+        {{"--quality", "-1"}, 2, "--quality takes a number"},
+        {{"--bitrate", "fast"}, 2, "--bitrate takes kbit/s such as 192 or 192k, not 'fast'"},
+        {{"--bitrate", "8"}, 2, "--bitrate for MP3 takes 32 to 320 kbit/s"},
+        {{"--quality", "2", "--bitrate", "192"}, 2, "exclude each other"},
+        {{"-o", "a.m4a", "--quality", "2"}, 2, "--quality sets the VBR quality of .mp3 output; .m4a output has none"},
+        {{"-o", "a.flac", "--bitrate", "192"}, 2, ".flac output has none to set"},
+    };
+    for (const auto& [options, code, expected] : cases) {
+        std::vector<std::string> arguments{"join", "--dry-run"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.push_back(wav);
+        const auto result = cliIn(dir, arguments);
+        EXPECT_EQ(result.exitCode, code) << result.err;
+        if (code != 0) {
+            EXPECT_TRUE(contains(result.err, expected)) << result.err;
+            continue;
+        }
+        std::string concat;
+        const auto plan = nlohmann::json::parse(result.out);
+        for (const auto& argument : plan.at("commands").back())
+            concat += argument.get<std::string>() + " ";
+        EXPECT_TRUE(contains(concat, "-c:a " + expected + " ")) << concat;
+    }
+}
+
 TEST(JoinCommand, InterruptOrTerminateCancelsTheJoin)
 {
     for (int signal : {SIGINT, SIGTERM}) {
