@@ -20,12 +20,14 @@
 #include "app/FileListController.h"
 #include "app/LaunchBookkeeping.h"
 #include "app/MainWindow.h"
+#include "app/PreferencesDialog.h"
 #include "app/ProgressSheet.h"
 #include "foundation/Paths.h"
 #include "foundation/Settings.h"
 #include "join/Completion.h"
 #include "join/Intake.h"
 #include "join/Preflight.h"
+#include "join/QualitySettings.h"
 
 namespace velmora::app {
 
@@ -45,6 +47,7 @@ AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
     connect(window, &MainWindow::moveDownRequested, this, &AppDelegate::moveDownBTNClicked);
     connect(window, &MainWindow::joinRequested, this, &AppDelegate::joinBTNClicked);
     connect(window, &MainWindow::helpRequested, this, &AppDelegate::helpBTNClicked);
+    connect(window, &MainWindow::preferencesRequested, this, &AppDelegate::preferencesClicked);
     connect(window, &MainWindow::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(progressBarCancelBTN, &QPushButton::clicked, this, &AppDelegate::cancelBTNClicked);
 }
@@ -181,6 +184,15 @@ void AppDelegate::helpBTNClicked()
     });
 }
 
+void AppDelegate::preferencesClicked()
+{
+    auto* dialog = new PreferencesDialog(window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setQuality(loadQualitySettings());
+    connect(dialog, &QDialog::accepted, this, [dialog] { saveQualitySettings(dialog->quality()); });
+    dialog->open();
+}
+
 void AppDelegate::cancelBTNClicked()
 {
     control.cancel();
@@ -231,6 +243,21 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
     dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
     if (request.directory)
         dialog->setDirectory(toQString(*request.directory));
+    if (!request.filters.empty()) {
+        // Picking a format puts its extension on the name in the field (the
+        // dialog does that in save mode); the proposed name's format comes first selected.
+        QStringList filters;
+        const std::string proposed = lowerExtension(request.nameFieldText);
+        QString selected;
+        for (const SaveFormat& format : request.filters) {
+            filters << QString::fromStdString(format.filterText());
+            if (format.extension == proposed)
+                selected = filters.back();
+        }
+        dialog->setNameFilters(filters);
+        if (!selected.isEmpty())
+            dialog->selectNameFilter(selected);
+    }
     dialog->selectFile(QString::fromStdString(request.nameFieldText));
     connect(dialog, &QFileDialog::finished, this, [dialog, completion = std::move(completion)](int result) {
         const QStringList files = dialog->selectedFiles();

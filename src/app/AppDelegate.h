@@ -57,6 +57,8 @@ public slots:
     void moveDownBTNClicked();
     void joinBTNClicked();
     void helpBTNClicked();
+    // Edit > Preferences: the quality of the lossy output formats, kept in the settings store.
+    void preferencesClicked();
     void cancelBTNClicked();
 
 public:

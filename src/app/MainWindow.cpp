@@ -127,6 +127,9 @@ void MainWindow::buildMenus()
     moveUpAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
     moveDownAction_ = editMenu->addAction(tr("Move &Down"), this, &MainWindow::moveDownRequested);
     moveDownAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    editMenu->addSeparator();
+    QAction* preferencesAction = editMenu->addAction(tr("&Preferences…"), this, &MainWindow::preferencesRequested);
+    preferencesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
     helpMenu->addAction(tr("&Questions?…"), this, &MainWindow::helpRequested);
 }

@@ -41,6 +41,7 @@ signals:
     void moveDownRequested();
     void joinRequested();
     void helpRequested();
+    void preferencesRequested();
     void quitRequested();
     void filesDropped(const QList<QUrl>& urls);
 
