@@ -63,8 +63,8 @@ const CommandSpec& joinSpec()
         "Analyses every FILE, then joins the usable ones in the order given into OUTPUT. All files must "
         "be audio only, or all have video. The files are decoded without loss and joined without a gap, "
         "and OUTPUT's extension picks the one encode: .mp3 (LAME VBR), .m4a/.mp4/.aac (AAC, 192 kbit/s), "
-        ".m4b (AAC audiobook), .flac, .wav and .mka (FLAC; both keep the samples exactly), .opus/.ogg "
-        "(Opus, 128 kbit/s); any other extension gets ffmpeg's defaults. Video is fitted into 640x480 "
+        ".m4b (AAC audiobook), .opus/.ogg (Opus, 128 kbit/s), or .flac, .mka (FLAC) and .wav, which keep "
+        "the samples exactly; any other extension gets ffmpeg's defaults. Video is fitted into 640x480 "
         "with its shape kept. On a terminal one line shows the progress and the time left.",
         {
             {"-o", "--output", "OUTPUT",
