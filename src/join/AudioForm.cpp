@@ -45,7 +45,6 @@ bool concatDecodesExactly(const std::vector<FileRow>& rows)
     const FileRow& first = rows.front();
     const std::string& codec = first.audio.codec;
     const bool exactKind = (codec == "mp3" && first.formatName == "mp3") ||
-                           (codec == "flac" && first.formatName == "flac") ||
                            (codec.rfind("pcm_", 0) == 0 && first.formatName == "wav");
     if (!exactKind || first.audio.sampleRate <= 0 || first.audio.channels <= 0)
         return false;

@@ -26,9 +26,11 @@ struct AudioForm {
 AudioForm commonAudioForm(const std::vector<FileRow>& rows);
 
 // Whether the concat reader can decode the files themselves exactly, so that
-// no intermediates are needed: all MP3, all FLAC or all WAV, alike in codec,
-// sample format, rate, channels and stream layout. Never AAC in MP4 (the
-// decoder keeps its end padding) nor Opus (decoder state runs over the join).
+// no intermediates are needed: all MP3 or all WAV, alike in codec, sample
+// format, rate, channels and stream layout. Never AAC in MP4 (the decoder
+// keeps its end padding), Opus (decoder state runs over the join) nor FLAC
+// (one decoder set up from the first file's header refuses a later file's
+// larger blocks, and drops them).
 bool concatDecodesExactly(const std::vector<FileRow>& rows);
 
 // A container of the MP4 family, whose audio needs its declared length to be

@@ -46,6 +46,10 @@ InputKind inputs(const std::string& name)
         return {{wavPiece(0), wavPiece(1), wavPiece(2)}, true};
     if (name == "wav+flac")  // normalised to 16-bit PCM first
         return {{wavPiece(0), piece(1, "flac", flac), wavPiece(2)}, true};
+    if (name == "flac")  // the first in small blocks, the others in larger ones
+        return {{piece(0, "1152.flac", {"-c:a", "flac", "-frame_size", "1152"}), piece(1, "flac", flac),
+                 piece(2, "flac", flac)},
+                true};
     if (name == "flac24")
         return {{piece(0, "24.flac", flac24), piece(1, "24.flac", flac24), piece(2, "24.flac", flac24)}, true};
     if (name == "m4a")  // the decoder's end padding must be cut
@@ -122,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{"m4b", "wav+flac", "aac\nmov,mp4,m4a,3gp,3g2,mj2\n", 1024},
                     FormatCase{"mp4", "wav", "aac\nmov,mp4,m4a,3gp,3g2,mj2\n", 1024},
                     FormatCase{"aac", "wav", "aac\naac\n", 2048},
-                    FormatCase{"flac", "wav+flac", "flac\nflac\n", 0},
+                    FormatCase{"flac", "flac", "flac\nflac\n", 0},
                     FormatCase{"flac", "flac24", "flac\nflac\n", 0},
                     FormatCase{"wav", "flac24", "pcm_s24le\nwav\n", 0},
                     FormatCase{"wav", "wav+flac", "pcm_s16le\nwav\n", 0},
