@@ -14,12 +14,20 @@
 //       (default mp3,m4a,flac,wav); --extra outputs (default opus,ogg,mkv,mka)
 //       are made from the WAV set only.
 //
-//   velmora_fidelity speed [--cli PATH] [--rounds N] [--files N] [--seconds S] [--music]
+//   velmora_fidelity speed [--cli PATH] [--rounds N] [--files N] [--seconds S] [--music] [--mixed]
 //       Twenty 30-s MP3s into one .mp3: velmora-cli against one ffmpeg
 //       concat-filter run (libmp3lame -q:a 2), alternating; then the first two
 //       normalisation commands of velmora-cli's own plan, one after another and
 //       both at once. The MP3s hold mono tones, cheap to encode, or with
 //       --music stereo noise under the tones, as costly to encode as music.
+//       With --mixed the last file is a FLAC, so that velmora-cli normalises
+//       every file before the concat instead of letting the concat read them.
+//
+//   velmora_fidelity video [--cli PATH] [--work DIR]
+//       Five H.264/AAC clips of other sizes, shapes and frame rates (one
+//       anamorphic), their sound consecutive pieces of a 48-kHz sweep, joined
+//       into one .mp4: the sound at each join (shift, dropout, error) against
+//       the clips' own sound, the picture area of each clip, and the lengths.
 //
 //   velmora_fidelity measure [--reference FILE] [--lossless] --pieces A,B,... OUTPUT...
 //       The same measures for outputs made by hand from the given pieces; the
@@ -321,6 +329,7 @@ struct Options {
     bool withFfmpeg = true;
     bool lossless = false;
     bool music = false;
+    bool mixed = false;
     int rounds = 2;
     int files = 20;
     double seconds = 30.0;
@@ -522,16 +531,21 @@ int speed(const Options& options)
                  work.toUtf8().constData());
     QStringList files;
     for (int i = 1; i <= options.files; ++i) {
-        const QString file = work + QString("/track%1.mp3").arg(i);
+        // With --mixed the last file is a FLAC: the list is no longer one the
+        // concat can read as it is, and every file is normalised first.
+        const bool flac = options.mixed && i == options.files;
+        const QString file = work + QString("/track%1.").arg(i) + (flac ? "flac" : "mp3");
+        const QStringList codec = flac ? QStringList{"-c:a", "flac"}
+                                       : QStringList{"-c:a", "libmp3lame", "-b:a", options.music ? "192k" : "128k"};
         const QString tone =
             QString("sine=frequency=%1:sample_rate=44100:duration=%2").arg(200 + 20 * i).arg(options.seconds);
         if (options.music)  // stereo pink noise under the tone: the encoder works as hard as on music
-            ffmpeg({"-f", "lavfi", "-i",
-                    QString("anoisesrc=color=pink:amplitude=0.2:r=44100:d=%1:seed=%2").arg(options.seconds).arg(i),
-                    "-f", "lavfi", "-i", tone, "-filter_complex", "[0][1]amix=inputs=2,pan=stereo|c0=c0|c1=0.8*c0",
-                    "-c:a", "libmp3lame", "-b:a", "192k", file});
+            ffmpeg(QStringList{"-f", "lavfi", "-i",
+                               QString("anoisesrc=color=pink:amplitude=0.2:r=44100:d=%1:seed=%2").arg(options.seconds).arg(i),
+                               "-f", "lavfi", "-i", tone, "-filter_complex", "[0][1]amix=inputs=2,pan=stereo|c0=c0|c1=0.8*c0"} +
+                   codec + QStringList{file});
         else
-            ffmpeg({"-f", "lavfi", "-i", tone, "-c:a", "libmp3lame", "-b:a", "128k", file});
+            ffmpeg(QStringList{"-f", "lavfi", "-i", tone} + codec + QStringList{file});
         files << file;
     }
     const QString velmoraOut = work + "/joined-velmora.mp3";
@@ -542,6 +556,7 @@ int speed(const Options& options)
     const QStringList concat = concatFilterCommand(pieces, *outputKind("mp3"), ffmpegOut);
 
     double velmoraTotal = 0.0, ffmpegTotal = 0.0;
+    std::vector<double> ratios;
     auto timeVelmora = [&] {
         QFile::remove(velmoraOut);
         const Outcome outcome = run(options.cli, QStringList{"join", "-o", velmoraOut} + files, tmp);
@@ -564,16 +579,22 @@ int speed(const Options& options)
             f = timeFfmpeg();
             v = timeVelmora();
         }
-        std::printf("round %d: velmora-cli %.2f s, ffmpeg concat filter %.2f s\n", round, v, f);
+        ratios.push_back(v / f);
+        std::printf("round %d: velmora-cli %.2f s, ffmpeg concat filter %.2f s, ratio %.3f\n", round, v, f, v / f);
         std::fflush(stdout);
     }
-    std::printf("ratio velmora-cli / ffmpeg concat filter: %.3f\n", velmoraTotal / ffmpegTotal);
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("ratio velmora-cli / ffmpeg concat filter: %.3f (rounds %.3f to %.3f)\n", velmoraTotal / ffmpegTotal,
+                ratios.front(), ratios.back());
     // What the probes of the intake cost, apart (velmora-cli probes every input before it joins).
     const Outcome intake = run(options.cli, QStringList{"list"} + files, tmp);
     std::printf("the intake alone (velmora-cli list): %.2f s\n", intake.seconds);
 
-    // Two normalisations of the plan, one after another and then together.
-    const std::vector<QStringList> plan = plannedCommands(options, files.mid(0, 2), tmp);
+    // Two normalisations of the plan, one after another and then together. A
+    // short FLAC after the first two MP3s makes velmora-cli normalise them.
+    const QString tail = work + "/tail.flac";
+    ffmpeg({"-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=44100:duration=1", "-c:a", "flac", tail});
+    const std::vector<QStringList> plan = plannedCommands(options, files.mid(0, 2) << tail, tmp);
     if (plan.size() < 2) {
         std::printf("no plan from velmora-cli --dry-run\n");
         return 1;
@@ -608,12 +629,114 @@ int speed(const Options& options)
     return 0;
 }
 
+// A video join: the sound at each join against the clips' own sound, the
+// picture area of every clip, and the lengths.
+int video(const Options& options)
+{
+    const QString work = options.work;
+    const QString tmp = work + "/tmp";
+    QDir().mkpath(tmp);
+    struct Clip {
+        QString size, rate, sar;
+        double seconds;
+    };
+    const std::vector<Clip> clips{{"1280x720", "30", "1", 2.4},       {"640x480", "25", "1", 2.0},
+                                  {"720x1280", "24", "1", 2.5},       {"720x576", "25", "64/45", 1.6},
+                                  {"1920x1080", "30000/1001", "1", 1.5015}};
+    const QString sweep = work + "/sweep48.wav";
+    ffmpeg({"-f", "lavfi", "-i",
+            "aevalsrc=exprs=0.5*sin(2*PI*(60*t+199*t*t))|0.5*sin(2*PI*(10000*t-161.5*t*t)):s=48000:d=12", "-c:a",
+            "pcm_s16le", sweep});
+    std::vector<std::string> paths;
+    double start = 0.0;
+    std::printf("## Clips\n\n");
+    for (size_t i = 0; i < clips.size(); ++i) {
+        const Clip& c = clips[i];
+        const QString path = work + QString("/clip%1.mp4").arg(i + 1);
+        ffmpeg({"-f", "lavfi", "-i", QString("testsrc=size=%1:rate=%2:duration=%3").arg(c.size, c.rate).arg(c.seconds),
+                "-ss", QString::number(start), "-t", QString::number(c.seconds), "-i", sweep, "-map", "0:v", "-map",
+                "1:a", "-vf", "setsar=" + c.sar, "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
+                "-c:a", "aac", "-b:a", "192k", path});
+        paths.push_back(path.toStdString());
+        std::printf("- clip %zu: %s at %s fps, sample aspect %s, %.4f s\n", i + 1, c.size.toUtf8().constData(),
+                    c.rate.toUtf8().constData(), c.sar.toUtf8().constData(), c.seconds);
+        start += c.seconds;
+    }
+    const QString out = work + "/joined.mp4";
+    QStringList arguments{"join", "-o", out};
+    for (const std::string& path : paths)
+        arguments << QString::fromStdString(path);
+    const Outcome joined = run(options.cli, arguments, tmp);
+    std::printf("\nvelmora-cli: %s, %.2f s\n\n", joined.exitCode == 0 ? "joined" : "FAILED", joined.seconds);
+    if (joined.exitCode != 0) {
+        std::fprintf(stderr, "%s\n", joined.err.c_str());
+        return 1;
+    }
+
+    // The clips' own sound, each cut to the length its container declares.
+    InputSet set;
+    set.name = "clips";
+    std::vector<Pcm> decoded;
+    for (const std::string& path : paths) {
+        decoded.push_back(load(path, 48000));
+        const int64_t declared = std::llround(audiocheck::declaredDuration(path) * 48000);
+        if (declared > 0 && declared < decoded.back().frames())
+            decoded.back().samples.resize(size_t(declared * kChannels));
+    }
+    int64_t frames = 0;
+    for (size_t i = 0; i + 1 < decoded.size(); ++i)
+        set.cuts.push_back(frames += decoded[i].frames());
+    set.joined = audiocheck::concatenate(decoded);
+    set.source = set.joined;
+    printHeader();
+    const Row row = measure(set, out.toStdString(), OutputKind{".mp4", 1024, {}, false}, "velmora-cli", Outcome{0, {}, 0.0});
+    printRow(row);
+    for (const audiocheck::Join& join : row.report.joins)
+        std::printf("  join at %.4f s: shift %+lld frames (%.2f ms), dropout %.2f ms, error %.5f\n",
+                    double(join.cut) / 48000, static_cast<long long>(join.lagAfter - join.lagBefore), join.shiftMs,
+                    join.dropoutMs, join.joinError);
+    std::printf("  codec noise peak %.5f\n", row.report.noisePeak);
+    // For comparison: the clips' own sound put together exactly, through the same one AAC encode.
+    const QString raw = work + "/clips-sound.f32", once = work + "/clips-sound-once.m4a";
+    QFile rawFile(raw);
+    if (rawFile.open(QIODevice::WriteOnly)) {
+        rawFile.write(reinterpret_cast<const char*>(set.joined.samples.data()),
+                      qint64(set.joined.samples.size() * sizeof(float)));
+        rawFile.close();
+        ffmpeg({"-f", "f32le", "-ar", "48000", "-ac", "2", "-i", raw, "-c:a", "aac", "-b:a", "192k", once});
+        printRow(measure(set, once.toStdString(), OutputKind{".m4a", 1024, {}, false}, "one AAC encode of the exact sound",
+                         Outcome{0, {}, 0.0}));
+    }
+    std::printf("\n");
+
+    // Where each clip's picture lies in the 640x480 frame.
+    double at = 0.0;
+    for (size_t i = 0; i < clips.size(); ++i) {
+        const Outcome crop = run("ffmpeg", {"-v", "info", "-ss", QString::number(at + clips[i].seconds / 2), "-i", out,
+                                            "-frames:v", "3", "-vf", "cropdetect=limit=24:round=2:reset=1", "-f", "null", "-"});
+        const size_t found = crop.err.rfind("crop=");
+        std::printf("- clip %zu (%s, sample aspect %s): picture %s\n", i + 1, clips[i].size.toUtf8().constData(),
+                    clips[i].sar.toUtf8().constData(),
+                    found == std::string::npos ? "?" : crop.err.substr(found, crop.err.find_first_of(" \n", found) - found).c_str());
+        at += clips[i].seconds;
+    }
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries",
+                            "format=duration:stream=codec_name,width,height,sample_aspect_ratio,nb_frames,duration,avg_frame_rate",
+                            "-of", "compact=p=0", out});
+    probe.waitForFinished(-1);
+    std::printf("\n```\n%s```\n", probe.readAllStandardOutput().constData());
+    return 0;
+}
+
 int usage()
 {
     std::fprintf(stderr,
                  "usage: velmora_fidelity [--cli PATH] [--work DIR] [--inputs LIST] [--outputs LIST] [--extra LIST] "
                  "[--no-ffmpeg]\n"
-                 "       velmora_fidelity speed [--cli PATH] [--work DIR] [--rounds N] [--files N] [--seconds S] [--music]\n"
+                 "       velmora_fidelity speed [--cli PATH] [--work DIR] [--rounds N] [--files N] [--seconds S] [--music] "
+                 "[--mixed]\n"
+                 "       velmora_fidelity video [--cli PATH] [--work DIR]\n"
                  "       velmora_fidelity measure [--reference FILE] [--lossless] --pieces A,B,... OUTPUT...\n");
     return 2;
 }
@@ -625,7 +748,8 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     std::string mode = "fidelity";
-    if (!arguments.isEmpty() && (arguments.front() == "speed" || arguments.front() == "measure"))
+    if (!arguments.isEmpty() &&
+        (arguments.front() == "speed" || arguments.front() == "measure" || arguments.front() == "video"))
         mode = arguments.takeFirst().toStdString();
     Options options;
     options.cli = QCoreApplication::applicationDirPath() + "/velmora-cli";
@@ -643,6 +767,8 @@ int main(int argc, char** argv)
             options.lossless = true;
         } else if (a == "--music") {
             options.music = true;
+        } else if (a == "--mixed") {
+            options.mixed = true;
         } else if (a.startsWith("--")) {
             value = next();
             if (!value)
@@ -688,5 +814,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no velmora-cli at %s\n", options.cli.toUtf8().constData());
         return 2;
     }
+    if (mode == "video")
+        return video(options);
     return mode == "speed" ? speed(options) : fidelity(options);
 }

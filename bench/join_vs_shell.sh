@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Joins twenty 30-second MP3s with `velmora-cli join` and with a plain shell
-# script running the very same encoder commands one after another (taken from
+# script running the very same encoder commands one after another (velmora-cli
+# runs the normalisations side by side, when the plan has any; taken from
 # `velmora-cli join --dry-run`), alternating their order, and prints the time
 # ratio (target: at most 1.03) and the seconds spent per minute of joined audio.
 #
@@ -47,7 +48,7 @@ out_shell=$work/joined-shell.mp3
 
 # The shell side: the plan's commands, with the output path swapped for its own.
 "$cli" join --dry-run -o "$out_shell" "${inputs[@]}" > "$work/plan.json"
-workdir=$(jq -r '.commands[-1][7]' "$work/plan.json" | sed 's|/delete.txt$||')
+workdir=$(jq -r '.commands[-1] as $c | $c[($c | index("-i")) + 1]' "$work/plan.json" | sed 's|/delete.txt$||')
 cp "$workdir/delete.txt" "$work/list.txt"
 {
     echo '#!/bin/sh'

@@ -24,6 +24,7 @@
 #include "app/LaunchBookkeeping.h"
 #include "app/MainWindow.h"
 #include "app/MediaFileFilter.h"
+#include "app/PreferencesDialog.h"
 #include "app/ProgressSheet.h"
 #include "app/ShortcutsDialog.h"
 #include "foundation/Paths.h"
@@ -32,6 +33,7 @@
 #include "foundation/ToolVersion.h"
 #include "join/Completion.h"
 #include "join/Preflight.h"
+#include "join/QualitySettings.h"
 
 namespace velmora::app {
 namespace {
@@ -84,6 +86,7 @@ AppDelegate::AppDelegate(QObject* parent)
     connect(window, &MainWindow::helpRequested, this, &AppDelegate::helpBTNClicked);
     connect(window, &MainWindow::shortcutsRequested, this, &AppDelegate::shortcutsClicked);
     connect(window, &MainWindow::aboutRequested, this, &AppDelegate::aboutClicked);
+    connect(window, &MainWindow::preferencesRequested, this, &AppDelegate::preferencesClicked);
     connect(window, &MainWindow::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(progressWindow, &ProgressSheet::cancelRequested, this, &AppDelegate::cancelBTNClicked);
 }
@@ -311,6 +314,15 @@ void AppDelegate::aboutClicked()
     });
 }
 
+void AppDelegate::preferencesClicked()
+{
+    auto* dialog = new PreferencesDialog(window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setQuality(loadQualitySettings());
+    connect(dialog, &QDialog::accepted, this, [dialog] { saveQualitySettings(dialog->quality()); });
+    dialog->open();
+}
+
 void AppDelegate::cancelBTNClicked()
 {
     control.cancel();
@@ -374,18 +386,36 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
     auto* dialog = new QFileDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setWindowTitle(QString::fromStdString(request.title));
     dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(request.nameFieldLabel));
     dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
-    dialog->setNameFilters(mediaFileNameFilters());
     // The folder of the last join, else the one proposed (the Desktop).
     if (const auto folder = rememberedFolder(settingsKey::lastSaveFolder))
         dialog->setDirectory(*folder);
     else if (request.directory)
         dialog->setDirectory(toQString(*request.directory));
+    if (!request.filters.empty()) {
+        // Picking a format puts its extension on the name in the field (the
+        // dialog does that in save mode); the proposed name's format comes first selected.
+        QStringList filters;
+        const std::string proposed = lowerExtension(request.nameFieldText);
+        QString selected;
+        for (const SaveFormat& format : request.filters) {
+            filters << QString::fromStdString(format.filterText());
+            if (format.extension == proposed)
+                selected = filters.back();
+        }
+        dialog->setNameFilters(filters);
+        if (!selected.isEmpty())
+            dialog->selectNameFilter(selected);
+    } else {
+        // No formats to choose from: the media files the intake knows, with
+        // their long list of patterns kept out of sight.
+        dialog->setOption(QFileDialog::HideNameFilterDetails);
+        dialog->setNameFilters(mediaFileNameFilters());
+    }
     dialog->selectFile(QString::fromStdString(request.nameFieldText));
     connect(dialog, &QFileDialog::finished, this, [dialog, completion = std::move(completion)](int result) {
         const QStringList files = dialog->selectedFiles();

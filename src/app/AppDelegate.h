@@ -85,6 +85,8 @@ public slots:
     void helpBTNClicked();
     void shortcutsClicked();
     void aboutClicked();
+    // Edit > Preferences: the quality of the lossy output formats, kept in the settings store.
+    void preferencesClicked();
     void cancelBTNClicked();
 
 public:

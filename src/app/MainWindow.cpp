@@ -212,6 +212,9 @@ void MainWindow::buildMenus()
     QAction* showInFolder = addAction(editMenu, tr("Show in &Folder"), QStringLiteral("showInFolderAction"),
                                       &MainWindow::showInFolderRequested);
     QAction* play = addAction(editMenu, tr("&Play"), QStringLiteral("playAction"), &MainWindow::playRequested);
+    editMenu->addSeparator();
+    addAction(editMenu, tr("&Preferences…"), QStringLiteral("preferencesAction"), &MainWindow::preferencesRequested)
+        ->setShortcuts(standardShortcuts(QKeySequence::Preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)));
 
     QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
     addAction(helpMenu, tr("&Keyboard Shortcuts"), QStringLiteral("shortcutsAction"), &MainWindow::shortcutsRequested)

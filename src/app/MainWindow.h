@@ -63,6 +63,7 @@ signals:
     void helpRequested();
     void shortcutsRequested();
     void aboutRequested();
+    void preferencesRequested();
     void quitRequested();
     // Files or folders dropped on the window, to be inserted before `row` (-1: at the end).
     void filesDropped(const QList<QUrl>& urls, int row);

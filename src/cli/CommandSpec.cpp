@@ -67,7 +67,11 @@ const CommandSpec& joinSpec()
         "join",
         "join the files, in the order given, into one output file",
         "Analyses every FILE, then joins the usable ones in the order given into OUTPUT. All files must "
-        "be audio only, or all have video. On a terminal one line shows the progress and the time left. "
+        "be audio only, or all have video. The files are decoded without loss and joined without a gap, "
+        "and OUTPUT's extension picks the one encode: .mp3 (LAME VBR), .m4a/.mp4/.aac (AAC, 192 kbit/s), "
+        ".m4b (AAC audiobook), .opus/.ogg (Opus, 128 kbit/s), or .flac, .mka (FLAC) and .wav, which keep "
+        "the samples exactly; any other extension gets ffmpeg's defaults. Video is fitted into 640x480 "
+        "with its shape kept. On a terminal one line shows the progress and the time left. "
         "An existing OUTPUT is replaced only with --force; an OUTPUT that is one of the files (or a hard "
         "link of one), a folder or a device, or whose folder cannot be written, is refused. The joined "
         "file is written beside OUTPUT under a temporary name and put in place only when the join "
@@ -77,6 +81,11 @@ const CommandSpec& joinSpec()
              "the file to write (default: joined.mp3, or joined.mp4 for video, in the current folder); its "
              "extension picks the format"},
             {"-f", "--force", "", "replace OUTPUT when it exists"},
+            {"", "--quality", "Q",
+             "LAME's VBR quality for .mp3 output, 0 (best, largest) to 9 (smallest); default 2"},
+            {"", "--bitrate", "RATE",
+             "the bit rate of the output's lossy encoder in kbit/s (192 or 192k): constant-bit-rate MP3 (32-320), "
+             "AAC (32-512, default 192) or Opus (6-510, default 128)"},
             {"", "--from-list", "FILE",
              "also join the files named in FILE, one path per line or an .m3u/.m3u8 playlist; relative "
              "entries are taken from FILE's folder"},

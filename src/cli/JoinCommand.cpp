@@ -9,6 +9,7 @@
 #include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
+#include "cli/QualityOptions.h"
 #include "cli/SignalCancel.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/Paths.h"
@@ -64,6 +65,9 @@ int joinCommand(const std::vector<std::string>& arguments)
         if (line.files.empty())
             return usageError("join needs at least one file");
     }
+    const auto qualityRequest = readQualityOptions(line.value("--quality"), line.value("--bitrate"));
+    if (const auto* message = std::get_if<std::string>(&qualityRequest))
+        return usageError(*message);
     const std::string output = line.value("--output").value_or(std::string());
     const bool dryRun = line.has("--dry-run");
     const bool verbose = line.has("--verbose");
@@ -109,6 +113,12 @@ int joinCommand(const std::vector<std::string>& arguments)
         if (const auto refused = refuseOutput(outputPath, inputs, force))
             return *refused;
     }
+    // Settings of their own, not the window's Preferences: a command line
+    // means the same wherever it runs.
+    QualitySettings quality;
+    if (const auto problem =
+            applyQualityRequest(std::get<QualityRequest>(qualityRequest), outputFormatOf(outputPath), quality))
+        return usageError(*problem);
 
     if (dryRun) {
         // A run folder of its own, gone again when the plan is printed:
@@ -120,14 +130,14 @@ int joinCommand(const std::vector<std::string>& arguments)
             return kFailedExit;
         }
         const JoinPlan plan =
-            buildJoinPlan(rows, partialOutputPath(outputDestination(outputPath)), folder->workDirectory());
+            buildJoinPlan(rows, partialOutputPath(outputDestination(outputPath)), folder->workDirectory(), quality);
         const nlohmann::json listing{{"commands", plan.commands}, {"durations", plan.durations}};
         std::printf("%s\n", jsonText(listing).c_str());
         return kSucceededExit;
     }
 
     CliHost host(::isatty(STDERR_FILENO) != 0);
-    std::thread worker([&] { runJoinJob(outputPath, rows, control, host); });
+    std::thread worker([&] { runJoinJob(outputPath, rows, control, host, quality); });
     host.runUntilQuit();
     worker.join();
 

@@ -41,11 +41,13 @@ std::string secondsText(double seconds)
     return text;
 }
 
-// What step i of a plan for these rows does.
+// What step i of a plan for these rows does: the last step writes the
+// joined file; the ones before convert the rows in order (a plan whose concat
+// reads the files themselves has no such steps).
 std::string stepText(size_t i, size_t steps, const std::vector<FileRow>& rows)
 {
-    const std::string what = i < rows.size() ? "converting " + lastPathComponent(rows[i].filePath)
-                                             : std::string("writing the joined file");
+    const std::string what = i + 1 < steps && i < rows.size() ? "converting " + lastPathComponent(rows[i].filePath)
+                                                              : std::string("writing the joined file");
     return "Step " + std::to_string(i + 1) + " of " + std::to_string(steps) + " (" + what + ")";
 }
 

@@ -8,6 +8,19 @@
 
 namespace velmora {
 
+// What the probe found about the first audio stream of a file: what a join
+// needs to pick one common form for all its files. Zero or empty when unknown.
+struct AudioStreamFacts {
+    std::string codec;         // "flac", "mp3", "pcm_s16le", ...
+    int sampleRate = 0;        // Hz
+    int channels = 0;
+    std::string sampleFormat;  // "s16", "s32", "fltp", ...
+    int bits = 0;              // significant bits per sample of a lossless stream
+    bool lossless = false;     // decodes to exactly the samples that were encoded
+    double duration = 0.0;     // seconds, as the stream declares it
+    bool operator==(const AudioStreamFacts&) const = default;
+};
+
 struct FileRow {
     std::string fileURL;      // file:// URL text of the file as added
     std::string filePath;
@@ -22,6 +35,10 @@ struct FileRow {
     // tracks, without cover art, chapter and data tracks ("mp3", where
     // "codec" says "mp3, mjpeg"). Not one of the nine keys.
     std::string codecHuman;
+    // Not shown and not part of the row's keys: what the join plan reads.
+    AudioStreamFacts audio;
+    std::string formatName;   // the container as the probe names it ("mov,mp4,m4a,3gp,3g2,mj2", "flac", ...)
+    std::string streamKinds;  // every stream's kind in file order, "audio,video" for an MP3 with a cover
     bool operator==(const FileRow&) const = default;
 };
 

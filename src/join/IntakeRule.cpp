@@ -24,6 +24,64 @@ bool isListedTrackType(const std::string& type)
     return type == "Audio" || type == "Video" || type == "Subtitle" || type == "Closed Caption";
 }
 
+bool isLosslessCodec(const std::string& codec)
+{
+    static const char* const kLossless[] = {"flac", "alac", "wavpack", "tta", "ape", "tak", "shorten", "mlp", "truehd"};
+    if (codec.rfind("pcm_", 0) == 0)
+        return true;
+    for (const char* name : kLossless) {
+        if (codec == name)
+            return true;
+    }
+    return false;
+}
+
+AudioStreamFacts audioFactsOf(const JSON& stream)
+{
+    AudioStreamFacts facts;
+    facts.codec = stream["codec_name"].stringValue();
+    facts.sampleRate = static_cast<int>(stream["sample_rate"].intValue());
+    facts.channels = static_cast<int>(stream["channels"].intValue());
+    facts.sampleFormat = stream["sample_fmt"].stringValue();
+    facts.duration = stream["duration"].doubleValue();
+    facts.lossless = isLosslessCodec(facts.codec);
+    if (facts.lossless) {
+        // What the stream stores, else what its decoded form can hold.
+        int bits = static_cast<int>(stream["bits_per_raw_sample"].intValue());
+        if (bits <= 0)
+            bits = static_cast<int>(stream["bits_per_sample"].intValue());
+        const std::string& format = facts.sampleFormat;
+        if (format.rfind("flt", 0) == 0 || format.rfind("dbl", 0) == 0)
+            bits = 32;  // floating point: only a float form keeps it
+        else if (bits <= 0)
+            bits = format.rfind("s16", 0) == 0 || format.rfind("u8", 0) == 0 ? 16 : 32;
+        facts.bits = bits;
+    }
+    return facts;
+}
+
+// The facts of the first audio stream, the container's name and the kinds of
+// all streams, read from the probe's report.
+void addStreamFacts(FileRow& row, const FileProbe& probe)
+{
+    if (!probe.json)
+        return;
+    const JSON& report = *probe.json;
+    row.formatName = report.at({"format", "format_name"}).stringValue();
+    const JSON streams = report["streams"];
+    const std::int64_t n = streams.type() == JSONType::array ? streams.count() : 0;
+    bool audioSeen = false;
+    for (std::int64_t i = 0; i < n; ++i) {
+        const JSON stream = streams[i];
+        const std::string kind = stream["codec_type"].stringValue();
+        row.streamKinds += (i == 0 ? "" : ",") + kind;
+        if (kind == "audio" && !audioSeen) {
+            audioSeen = true;
+            row.audio = audioFactsOf(stream);
+        }
+    }
+}
+
 }  // namespace
 
 std::string intakeVerdictText(IntakeVerdict verdict)
@@ -104,6 +162,7 @@ IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe)
     row.fileSizeHuman = probe.fileSizeHuman.value_or(std::string());
     row.codecHuman = codecHuman;
     row.isProRes = probe.firstVideoTrackInfo.has_value() && (*probe.firstVideoTrackInfo)["codec"].stringValue() == "prores";
+    addStreamFacts(row, probe);
 
     result.verdict = IntakeVerdict::accepted;
     result.row = std::move(row);

@@ -14,8 +14,14 @@ namespace velmora {
 
 // Where a running join stands.
 struct JoinProgress {
-    double percent = 0.0;   // of the whole join; not clamped
-    size_t file = 0;        // the file being worked on, from 1; 0 once all are and the output is being written
+    // Of all the work of the join, weighted by duration: each file's
+    // normalisation counts as much as its length, and writing the output
+    // counts as much as all of them together (0 to 100).
+    double percent = 0.0;
+    // The file being worked on, from 1: with several normalised side by side,
+    // the lowest-numbered one not done yet. 0 while the output is written
+    // (and all the time for a join that reads the files directly).
+    size_t file = 0;
     size_t fileCount = 0;
 };
 

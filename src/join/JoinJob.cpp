@@ -21,8 +21,8 @@ JoinOutcome failedBeforeStart(const std::string& outputPath, std::string reason)
 
 // Runs the join into the partial file and judges it; the partial file is
 // put in place (or dropped) by the caller.
-JoinOutcome runJoin(const std::string& outputPath, const std::vector<FileRow>& rows, PartialOutput& partial,
-                    JoinControl& control, JoinHost& host)
+JoinOutcome runJoin(const std::string& outputPath, const std::vector<FileRow>& rows, const QualitySettings& quality,
+                    PartialOutput& partial, JoinControl& control, JoinHost& host)
 {
     if (const std::optional<std::string> problem = toolProblem(kCreatorToolResource))
         return failedBeforeStart(outputPath, *problem);
@@ -34,7 +34,7 @@ JoinOutcome runJoin(const std::string& outputPath, const std::vector<FileRow>& r
         const std::unique_ptr<RunFolder> folder = RunFolder::create(&failure);
         if (!folder)
             return failedBeforeStart(outputPath, failure);
-        const JoinPlan plan = buildJoinPlan(rows, partial.path(), folder->workDirectory());
+        const JoinPlan plan = buildJoinPlan(rows, partial.path(), folder->workDirectory(), quality);
         run = runToolCommands(plan, control, host);
     }  // the intermediates go as soon as the tools are done with them
     if (run.cancelled)
@@ -44,12 +44,13 @@ JoinOutcome runJoin(const std::string& outputPath, const std::vector<FileRow>& r
 
 }  // namespace
 
-void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host)
+void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host,
+                const QualitySettings& quality)
 {
     const JoinMedia media = joinMedia(rows);
     host.postToMain([&host, media] { host.showProgressSheet(joiningTitle(media), false); });
     auto partial = std::make_shared<PartialOutput>(outputDestination(outputPath));
-    JoinOutcome outcome = runJoin(outputPath, rows, *partial, control, host);
+    JoinOutcome outcome = runJoin(outputPath, rows, quality, *partial, control, host);
     outcome.media = media;
     // The joined file replaces the output in the end step, where a late
     // cancel is seen too; until then whatever stood there is untouched.

@@ -5,6 +5,7 @@
 #include "join/FileRow.h"
 #include "join/JoinControl.h"
 #include "join/JoinHost.h"
+#include "join/QualitySettings.h"
 
 namespace velmora {
 
@@ -14,7 +15,8 @@ namespace velmora {
 // sheet, puts the joined file at the output path if the join succeeded (and
 // drops it otherwise), and hands the outcome to the host. A cancel that
 // comes before that last step makes the outcome "cancelled" and leaves the
-// output path as it was.
-void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host);
+// output path as it was. `quality` sets the lossy encoders.
+void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host,
+                const QualitySettings& quality = {});
 
 }  // namespace velmora

@@ -1,13 +1,42 @@
 #include "join/JoinPlan.h"
 
+#include <cmath>
+
 #include "foundation/Diagnostics.h"
 #include "foundation/FileSystem.h"
+#include "foundation/Numbers.h"
 #include "foundation/Paths.h"
 
 namespace velmora {
-std::string intermediatePath(const std::string& workDir, size_t index)
+namespace {
+
+// The picture and sound of the video intermediates.
+constexpr int kWidth = 640, kHeight = 480, kFramesPerSecond = 24, kVideoSampleRate = 48000;
+
+std::string decimalText(double value)
 {
-    return workDir + "/temp" + std::to_string(index) + ".mp4";
+    return shortestDouble(value, false);
+}
+
+void append(std::vector<std::string>& command, const std::vector<std::string>& arguments)
+{
+    command.insert(command.end(), arguments.begin(), arguments.end());
+}
+
+bool isVideoList(const std::vector<FileRow>& rows)
+{
+    for (const FileRow& row : rows) {
+        if (row.mediaType != "Audio")
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string intermediatePath(const std::string& workDir, size_t index, bool video)
+{
+    return workDir + "/temp" + std::to_string(index) + (video ? ".mov" : ".wav");
 }
 
 std::string concatListPath(const std::string& workDir)
@@ -28,48 +57,99 @@ std::string concatListQuoted(const std::string& path)
     return quoted;
 }
 
-std::string concatListText(const std::string& workDir, size_t rowCount)
+std::string concatListText(const std::vector<std::string>& paths)
 {
     std::string text;
-    for (size_t i = 0; i < rowCount; ++i)
-        text += "file " + concatListQuoted(intermediatePath(workDir, i)) + "\n";
+    for (const std::string& path : paths)
+        text += "file " + concatListQuoted(path) + "\n";
     return text;
 }
 
-std::vector<std::string> normalisationCommand(const FileRow& row, const std::string& intermediate)
+std::vector<std::string> audioNormalisationCommand(const FileRow& row, const AudioForm& form,
+                                                   const std::string& intermediate)
 {
-    std::vector<std::string> command{"-i", row.filePath};
-    if (row.isProRes) {
-        command.push_back("-pix_fmt");
-        command.push_back("yuv420p");
-    }
-    // Only the first real video stream (never cover art, which the MP4
-    // muxer refuses once encoded) and the first audio stream.
-    for (const char* argument : {"-map", "0:V:0?", "-map", "0:a:0?"})
-        command.push_back(argument);
-    const std::string filter = "scale=" + std::to_string(640) + ":" + std::to_string(480) + ",setsar=1:1";
-    for (const std::string& argument : {std::string("-c:v"), std::string("libx264"), std::string("-vf"), filter,
-                                        std::string("-r"), std::string("24"), std::string("-ac"), std::string("2"),
-                                        std::string("-c:a"), std::string("aac"), std::string("-ar"),
-                                        std::string("48000"), std::string("-y")})
-        command.push_back(argument);
-    command.push_back(intermediate);
+    // Only the first audio stream: cover art never enters.
+    std::vector<std::string> command{"-nostdin", "-i", row.filePath, "-map", "0:a:0", "-map_metadata", "-1"};
+    // The AAC decoder keeps the encoder's end padding that the MP4 edit list
+    // cuts off; the declared length of the stream cuts it here.
+    if (isMp4Container(row) && row.audio.duration > 0.0)
+        append(command, {"-t", decimalText(row.audio.duration)});
+    append(command, {"-c:a", form.pcmCodec, "-ar", std::to_string(form.sampleRate), "-ac",
+                     std::to_string(form.channels), "-rf64", "auto", "-y", intermediate});
     return command;
 }
 
-std::vector<std::string> concatCommand(const std::string& listPath, const std::string& outputPath)
+std::string letterboxFilter()
 {
-    std::vector<std::string> command{"-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", listPath};
-    const std::string extension = lowerExtension(outputPath);
-    if (extension == "mp4" || extension == "m4a" || extension == "m4v" || extension == "mov") {
-        // The intermediates already hold H.264 and AAC, which these containers take as they are.
-        command.insert(command.end(), {"-c", "copy"});
-    } else if (extension == "mp3") {
-        command.insert(command.end(), {"-vn", "-c:a", "libmp3lame", "-q:a", "2"});
+    const std::string w = std::to_string(kWidth), h = std::to_string(kHeight), aspect = w + "/" + h;
+    // `dar` is the display aspect (storage size times sample aspect), so an
+    // anamorphic clip keeps the shape it is shown with.
+    return "scale=w='if(gt(dar," + aspect + ")," + w + ",2*trunc(" + h + "*dar/2))':h='if(gt(dar," + aspect + "),2*trunc(" +
+           w + "/dar/2)," + h + ")',setsar=1,pad=" + w + ":" + h + ":(ow-iw)/2:(oh-ih)/2";
+}
+
+std::vector<std::string> videoNormalisationCommand(const FileRow& row, const std::string& intermediate)
+{
+    // The intermediate's picture must never outlast its sound, or the concat
+    // reader starts the next clip after the picture and leaves a hole in the
+    // sound: whole frames up to the clip's length, and exactly its length of
+    // sound (padded with silence, or silence alone for a clip without any).
+    const double seconds = row.duration;
+    const bool timed = seconds > 0.0;
+    const long long frames = static_cast<long long>(std::floor(seconds * kFramesPerSecond + 1e-9));
+    const long long samples = std::llround(seconds * kVideoSampleRate);
+    const bool silent = row.mediaType == "Video";
+
+    std::vector<std::string> command{"-nostdin", "-i", row.filePath};
+    if (silent) {
+        std::string source = "anullsrc=r=" + std::to_string(kVideoSampleRate) + ":cl=stereo";
+        if (timed)
+            source += ":d=" + decimalText(seconds);
+        append(command, {"-f", "lavfi", "-i", source});
     }
-    // Any other container gets the tool's default encoders for it.
-    command.push_back("-y");
-    command.push_back(outputPath);
+    append(command, {"-map", "0:V:0", "-map", silent ? "1:a:0" : "0:a:0", "-map_metadata", "-1"});
+    std::string picture = "fps=" + std::to_string(kFramesPerSecond);
+    std::string sound = "aresample=" + std::to_string(kVideoSampleRate);
+    if (timed) {
+        picture += ",trim=end_frame=" + std::to_string(frames);
+        sound += ",apad=whole_len=" + std::to_string(samples) + ",atrim=end_sample=" + std::to_string(samples);
+    }
+    picture += "," + letterboxFilter();
+    append(command, {"-vf", picture, "-c:v", "libx264", "-pix_fmt", "yuv420p", "-af", sound, "-c:a", "pcm_s16le",
+                     "-ar", std::to_string(kVideoSampleRate), "-ac", "2"});
+    if (!timed)
+        command.push_back("-shortest");
+    append(command, {"-y", intermediate});
+    return command;
+}
+
+std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, int bits,
+                                               const QualitySettings& quality)
+{
+    std::vector<std::string> arguments;
+    if (video && format.holdsVideo) {
+        append(arguments, {"-map", "0:v:0", "-map", "0:a:0"});
+        if (format.copiesVideo)
+            append(arguments, {"-c:v", "copy"});
+    } else {
+        append(arguments, {"-map", "0:a:0"});
+        // Timestamps from the samples themselves: the reader's idea of where
+        // each file ends (an MP3's declared length includes its padding) never
+        // opens a gap in the output's timeline.
+        if (!video)
+            append(arguments, {"-af", "asetpts=N/SR/TB"});
+    }
+    append(arguments, audioEncoderArguments(format, bits, quality));
+    append(arguments, muxerArguments(format));
+    return arguments;
+}
+
+std::vector<std::string> concatCommand(const std::string& listPath, const std::vector<std::string>& streamArguments,
+                                       const std::string& outputPath)
+{
+    std::vector<std::string> command{"-nostdin", "-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", listPath};
+    append(command, streamArguments);
+    append(command, {"-y", outputPath});
     return command;
 }
 
@@ -78,22 +158,38 @@ static std::string commandsListing(const std::vector<std::vector<std::string>>& 
     return nlohmann::json(commands).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir)
+JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir,
+                       const QualitySettings& quality)
 {
     JoinPlan plan;
+    plan.fileCount = rows.size();
     diagnostic(workDir);
 
-    for (size_t i = 0; i < rows.size(); ++i) {
-        plan.commands.push_back(normalisationCommand(rows[i], intermediatePath(workDir, i)));
-        plan.durations.push_back(rows[i].duration);
+    const bool video = isVideoList(rows);
+    const AudioForm form = commonAudioForm(rows);
+    std::vector<std::string> listed;
+    if (!video && concatDecodesExactly(rows)) {
+        // The concat decodes the files themselves: nothing to normalise.
+        for (const FileRow& row : rows)
+            listed.push_back(row.filePath);
+    } else {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            listed.push_back(intermediatePath(workDir, i, video));
+            plan.commands.push_back(video ? videoNormalisationCommand(rows[i], listed.back())
+                                          : audioNormalisationCommand(rows[i], form, listed.back()));
+            plan.durations.push_back(rows[i].duration);
+        }
     }
+    plan.normalisations = plan.commands.size();
 
     const std::string listPath = concatListPath(workDir);
-    const std::string listText = concatListText(workDir, rows.size());
+    const std::string listText = concatListText(listed);
     if (!writeFileAtomically(listPath, listText))
         diagnostic("error");
 
-    plan.commands.push_back(concatCommand(listPath, outputPath));
+    const OutputFormat format = outputFormatOf(outputPath);
+    plan.commands.push_back(
+        concatCommand(listPath, concatStreamArguments(format, video, video ? 16 : form.bits, quality), outputPath));
     diagnostic(commandsListing(plan.commands));
 
     double total = 0.0;

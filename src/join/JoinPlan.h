@@ -1,31 +1,57 @@
 #pragma once
-// The commands of one join: one normalisation per row into the work
-// directory, then one concat into the output file, with the expected
-// duration of each.
+// The commands of one join: the rows normalised into the work directory (an
+// audio-only list into lossless PCM, a video list into H.264 with PCM audio),
+// then one concat into the output file, which does the only lossy encode; with
+// the expected duration of each command.
 
 #include <string>
 #include <vector>
 
+#include "join/AudioForm.h"
 #include "join/FileRow.h"
+#include "join/OutputFormat.h"
+#include "join/QualitySettings.h"
 
 namespace velmora {
 
 struct JoinPlan {
     std::vector<std::vector<std::string>> commands;
     std::vector<double> durations;
+    // The first `normalisations` commands each make the intermediate of one
+    // row (command i of row i) and need nothing of each other, so they may run
+    // side by side; the concat follows once they are all done.
+    size_t normalisations = 0;
+    size_t fileCount = 0;  // the rows joined
 };
 
-std::string intermediatePath(const std::string& workDir, size_t index);
+// The intermediate of row `index`: "temp<index>.wav" (audio) or "temp<index>.mov" (video).
+std::string intermediatePath(const std::string& workDir, size_t index, bool video);
 std::string concatListPath(const std::string& workDir);
-// The concat list text: one "file '<path>'" line per row.
-std::string concatListText(const std::string& workDir, size_t rowCount);
+// The concat list text: one "file '<path>'" line per file.
+std::string concatListText(const std::vector<std::string>& paths);
 // A path as a quoted concat list entry: an apostrophe becomes '\''.
 std::string concatListQuoted(const std::string& path);
-std::vector<std::string> normalisationCommand(const FileRow& row, const std::string& intermediate);
-std::vector<std::string> concatCommand(const std::string& listPath, const std::string& outputPath);
+
+std::vector<std::string> audioNormalisationCommand(const FileRow& row, const AudioForm& form,
+                                                   const std::string& intermediate);
+std::vector<std::string> videoNormalisationCommand(const FileRow& row, const std::string& intermediate);
+// The picture of every clip fitted into 640x480 with its display aspect kept
+// and bars around it, at 24 frames per second.
+std::string letterboxFilter();
+
+// What the concat does with the joined stream for this output: for an audio
+// list, the audio encode (with timestamps counted from the samples); for a
+// video list, the H.264 copied when the container takes it and the audio encoded.
+std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, int bits,
+                                               const QualitySettings& quality);
+std::vector<std::string> concatCommand(const std::string& listPath, const std::vector<std::string>& streamArguments,
+                                       const std::string& outputPath);
 
 // Writes the concat list into the work directory (a join's own, see
-// RunFolder) and returns the plan; the concat command writes `outputPath`.
-JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir);
+// RunFolder) and returns the plan; the concat command writes `outputPath`,
+// whose extension picks the format. An all-"Audio" list is joined as audio;
+// any other as video.
+JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir,
+                       const QualitySettings& quality = {});
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include "join/JoinJob.h"
 #include "join/OutputCheck.h"
 #include "join/OutputRule.h"
+#include "join/OutputFormat.h"
 
 namespace velmora {
 namespace {
@@ -85,6 +86,7 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
     dialog.nameFieldText = "joined" + extension;
     dialog.prompt = "Save";
     dialog.directory = host.desktopDirectory();
+    dialog.filters = saveFormats(extension == ".mp4");
     host.runSaveDialog(dialog, [rows = std::move(rows), &host, &control, &pool](std::optional<std::string> chosen) {
         if (!chosen || chosen->empty())
             return;
@@ -98,15 +100,17 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
         // device or a place that cannot be written is refused before anything runs.
         if (const auto problem = checkOutputPath(*chosen, inputs, true))
             return host.showMessage(outputRefusedMessage(problem->reason), [](MessageResponse) {});
-        startJoin(*chosen, std::move(confirmed), control, host, pool);
+        startJoin(*chosen, std::move(confirmed), control, host, pool, loadQualitySettings());
     });
 }
 
 void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host,
-               QThreadPool& pool)
+               QThreadPool& pool, const QualitySettings& quality)
 {
     control.clearCancel();
-    pool.start([outputPath, rows = std::move(rows), &control, &host] { runJoinJob(outputPath, rows, control, host); });
+    pool.start([outputPath, rows = std::move(rows), &control, &host, quality] {
+        runJoinJob(outputPath, rows, control, host, quality);
+    });
 }
 
 }  // namespace velmora

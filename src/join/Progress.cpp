@@ -1,5 +1,6 @@
 #include "join/Progress.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QByteArrayView>
@@ -64,36 +65,102 @@ std::optional<double> timestampToSeconds(const std::string& text)
     return ((*cc / 100.0 + *ss) + *mm * 60.0) + *hh * 3600.0;
 }
 
-std::optional<double> progressFromChunk(std::string_view chunk, size_t i, size_t n, const std::vector<double>& durations)
+std::optional<double> chunkSeconds(std::string_view chunk)
 {
     const QByteArrayView bytes(chunk.data(), static_cast<qsizetype>(chunk.size()));
     if (!bytes.isValidUtf8())
         return std::nullopt;
-    if (chunk.find("time=") == std::string_view::npos)
+    const size_t at = chunk.rfind("time=");
+    if (at == std::string_view::npos)
         return std::nullopt;
     static const QRegularExpression timestamp(QString::fromLatin1(kTimestampPattern));
-    const std::vector<std::string> matches = allMatches(timestamp, QString::fromUtf8(bytes));
-    if (matches.empty() || i >= durations.size() || n == 0)
+    const QByteArrayView rest = bytes.sliced(static_cast<qsizetype>(at));
+    const std::vector<std::string> matches = allMatches(timestamp, QString::fromUtf8(rest));
+    if (matches.empty())
         return std::nullopt;
-    const std::optional<double> t = timestampToSeconds(matches.front());
-    if (!t)
-        return std::nullopt;
-    return (static_cast<double>(i) / static_cast<double>(n)) * 100.0 +
-           ((*t / durations[i]) * 100.0) / static_cast<double>(n);
+    return timestampToSeconds(matches.front());
 }
 
-void handleToolErrorOutput(std::string_view chunk, size_t i, size_t n, const std::vector<double>& durations, JoinHost& host)
+JoinProgressTracker::JoinProgressTracker(std::vector<double> durations, size_t normalisations, size_t fileCount,
+                                         JoinHost& host)
+    : durations_(std::move(durations)),
+      done_(durations_.size(), 0.0),
+      ended_(durations_.size(), false),
+      normalisations_(normalisations),
+      fileCount_(fileCount),
+      host_(host)
 {
-    const std::optional<double> percent = progressFromChunk(chunk, i, n, durations);
-    if (!percent)
+}
+
+JoinProgress JoinProgressTracker::currentLocked() const
+{
+    double total = 0.0, done = 0.0;
+    for (size_t i = 0; i < durations_.size(); ++i) {
+        const double duration = std::max(durations_[i], 0.0);
+        total += duration;
+        done += ended_[i] ? duration : std::min(done_[i], duration);
+    }
+    JoinProgress progress;
+    progress.percent = total > 0.0 ? done / total * 100.0 : 0.0;
+    progress.fileCount = fileCount_;
+    // The lowest-numbered row still being normalised; 0 once only the output is left.
+    for (size_t i = 0; i < normalisations_ && i < ended_.size(); ++i) {
+        if (!ended_[i]) {
+            progress.file = i + 1;
+            break;
+        }
+    }
+    return progress;
+}
+
+JoinProgress JoinProgressTracker::current() const
+{
+    std::lock_guard lock(mutex_);
+    return currentLocked();
+}
+
+void JoinProgressTracker::post(const JoinProgress& progress)
+{
+    diagnostic("Percent : " + shortestDouble(progress.percent));
+    host_.postToMain([&host = host_, progress] { host.setProgress(progress); });
+}
+
+void JoinProgressTracker::handleChunk(size_t i, std::string_view chunk)
+{
+    const std::optional<double> t = chunkSeconds(chunk);
+    if (!t)
         return;
-    diagnostic("Percent : " + shortestDouble(*percent));
-    if (std::isinf(*percent) && *percent > 0)
-        host.postToMain([&host] { host.setProgressIndeterminate(); });
-    else
-        host.postToMain([&host, progress = JoinProgress{*percent, i + 1 < n ? i + 1 : 0, n - 1}] {
-            host.setProgress(progress);
-        });
+    JoinProgress progress;
+    {
+        std::lock_guard lock(mutex_);
+        if (i >= durations_.size() || indeterminate_)
+            return;
+        if (durations_[i] <= 0.0 && *t > 0.0) {
+            // Work on material of unknown length: no share can be told any more.
+            indeterminate_ = true;
+            diagnostic("Percent : inf");
+            host_.postToMain([&host = host_] { host.setProgressIndeterminate(); });
+            return;
+        }
+        done_[i] = std::max(done_[i], *t);
+        progress = currentLocked();
+    }
+    post(progress);
+}
+
+void JoinProgressTracker::commandEnded(size_t i)
+{
+    JoinProgress progress;
+    {
+        std::lock_guard lock(mutex_);
+        if (i >= ended_.size() || ended_[i])
+            return;
+        ended_[i] = true;
+        if (indeterminate_)
+            return;
+        progress = currentLocked();
+    }
+    post(progress);
 }
 
 }  // namespace velmora

@@ -1,7 +1,11 @@
 #include "join/ToolRunner.h"
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "foundation/ChildProcess.h"
 #include "foundation/Resources.h"
@@ -19,6 +23,11 @@ void keepTail(std::string& tail, std::string_view chunk)
 
 }  // namespace
 
+size_t parallelNormalisations()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& host)
 {
     // The cancel flag is cleared when the join starts, not here: a Cancel
@@ -26,24 +35,55 @@ RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& 
     RunReport report;
     const size_t n = plan.commands.size();
     report.commands.resize(n);
-    for (size_t i = 0; i < n; ++i) {
+    JoinProgressTracker progress(plan.durations, std::min(plan.normalisations, n), plan.fileCount, host);
+
+    // Each call runs on its own thread: the tool is started, read and reaped there.
+    auto runCommand = [&](size_t i) {
         if (control.isCancelled())
-            continue;
+            return;
         CommandRun& run = report.commands[i];
         const std::optional<std::string> creator = resourcePath(kCreatorToolResource);
         auto process = std::make_shared<ChildProcess>(creator.value_or(std::string()), plan.commands[i]);
         process->setStandardError(ChildProcess::Output::pipe);
-        if (!control.startUnlessCancelled(process, &run.failure))
-            continue;
+        if (!control.startUnlessCancelled(process, &run.failure)) {
+            progress.commandEnded(i);
+            return;
+        }
         run.started = true;
         process->readStandardError([&](const char* data, size_t size) {
             const std::string_view chunk(data, size);
             keepTail(run.stderrTail, chunk);
-            handleToolErrorOutput(chunk, i, n, plan.durations, host);
+            progress.handleChunk(i, chunk);
         });
         run.waitStatus = process->waitForExit();
         control.release(process);
+        progress.commandEnded(i);
+    };
+
+    // The normalisations, side by side: each worker takes the next one not
+    // yet taken, in row order.
+    const size_t normalisations = std::min(plan.normalisations, n);
+    std::atomic<size_t> next{0};
+    auto worker = [&] {
+        for (size_t i = next++; i < normalisations; i = next++)
+            runCommand(i);
+    };
+    std::vector<std::thread> helpers;
+    const size_t workers = std::min(normalisations, parallelNormalisations());
+    for (size_t k = 1; k < workers; ++k) {
+        try {
+            helpers.emplace_back(worker);
+        } catch (const std::system_error&) {
+            break;  // fewer at a time, then
+        }
     }
+    worker();
+    for (std::thread& helper : helpers)
+        helper.join();
+
+    // Then the rest, one after another.
+    for (size_t i = normalisations; i < n; ++i)
+        runCommand(i);
     report.cancelled = control.isCancelled();
     return report;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Runs a join plan with the encoder tool, one process at a time, in plan
-// order, turning the tool's progress text into an overall percentage.
+// Runs a join plan with the encoder tool: the normalisations side by side,
+// one per processor core at a time, then the concat alone; the tools' progress
+// text becomes a percentage of the whole join.
 
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ struct RunReport {
 
 // How much of each command's error stream is kept for the report.
 inline constexpr size_t kStderrTailBytes = 8192;
+
+// How many normalisations run at once: one per processor core.
+size_t parallelNormalisations();
 
 // Every command's exit status and error-stream tail go into the report; what
 // they mean for the join is judged afterwards (judgeJoin).

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "join/JoinHost.h"
+#include "join/OutputFormat.h"
 
 namespace velmora {
 
@@ -31,6 +32,9 @@ struct SaveDialogRequest {
     std::string nameFieldText;
     std::string prompt;
     std::optional<std::string> directory;  // none: the dialog's own default
+    // The formats offered, the one of the proposed name's extension among
+    // them; picking another switches the name's extension. None: any name.
+    std::vector<SaveFormat> filters;
 };
 
 class WindowHost : public JoinHost {

@@ -266,14 +266,14 @@ TEST_F(EndToEnd, AnUnwritableFolderIsRefusedBeforeEncoding)
 
 TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
 {
-    // The encoder reads its input at the media's pace: the join takes about 8 s.
+    // The encoder reads its input at the media's pace: the join takes about 6 s.
     const std::string tools = testsupport::fakeToolsWithScript("paced", "creator", "exec ffmpeg -re \"$@\"");
     ::symlink((testsupport::resourcesDir() + "/sniffer").c_str(), (tools + "/sniffer").c_str());
     for (const bool quit : {false, true}) {
         SCOPED_TRACE(quit ? "quit" : "cancel");
         newDelegate();
         velmora::setToolsDirectory(tools);
-        addAndWait({testsupport::sineWav(2.0), testsupport::sineWav(2.0)});
+        addAndWait({testsupport::sineWav(2.0), testsupport::sineFlac(2.0)});
         const std::string out = testsupport::freshDir("stopped") + "/joined.mp3";
         ASSERT_NO_FATAL_FAILURE(confirmSave(out));
         ASSERT_TRUE(spinUntil([&] { return delegate->progressBar->value() > 0; }, 20000));

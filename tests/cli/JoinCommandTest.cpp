@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "foundation/FileSystem.h"
+#include "join/ToolRunner.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -80,16 +81,16 @@ TEST(JoinCommand, OutputAndExitStatus)
     const auto plan = nlohmann::json::parse(dry.out);
     const auto& commands = plan.at("commands");
     ASSERT_EQ(commands.size(), 3u);
-    EXPECT_EQ(commands[0][1], wav);
+    EXPECT_EQ(commands[0][2], wav);
     EXPECT_EQ(commands[2].back(), dir + "/.joined.velmora-partial.mp3");
     EXPECT_NEAR(plan.at("durations").at(2).get<double>(), 2.0, 0.01);
-    const std::string list = commands[2][7].get<std::string>();
+    const std::string list = commands[2][8].get<std::string>();
     EXPECT_TRUE(contains(list, "/velmora-" + std::to_string(::getuid()) + "/run-")) << list;
     EXPECT_FALSE(exists(list.substr(0, list.find("/delete/"))));
     EXPECT_TRUE(logLines(dir + "/log").empty());
     QDir().mkpath(QString::fromStdString(dir + "/sub"));
     const auto relative = cliIn(dir, {"join", "--dry-run", "-o", "sub/../x.m4a", wav});
-    EXPECT_EQ(nlohmann::json::parse(relative.out).at("commands")[1].back(), dir + "/sub/../.x.velmora-partial.m4a");
+    EXPECT_EQ(nlohmann::json::parse(relative.out).at("commands").back().back(), dir + "/sub/../.x.velmora-partial.m4a");
 }
 
 TEST(JoinCommand, AFailedJoinLeavesTheOutputAndSaysWhy)
@@ -123,11 +124,13 @@ TEST(JoinCommand, AFullDiskIsAFailure)
     const std::string dir = freshDir("cli-full"), small = freshDir("cli-full-fs"), song = sineWav(20.0);
     const std::string mount = unshare + " sh -c 'mount -t tmpfs -o size=64k tmpfs \"$0\" && cd \"$0\" && "
                               "echo older > mix.mp3 && \"$@\"; echo; cat mix.mp3' '" + small + "' ";
+    // Two WAVs alike are read by the concat itself; a WAV and a FLAC are
+    // converted first, into the temporary folder.
     const std::vector<std::pair<std::string, std::string>> cases{
         {"'" + cliPath() + "' join -f -o mix.mp3 '" + song + "' '" + sineWav(1.0) + "'",
-         "Step 3 of 3 (writing the joined file) failed: ffmpeg could not finish writing its file."},
+         "Step 1 of 1 (writing the joined file) failed: ffmpeg could not finish writing its file."},
         {"env TMPDIR='" + small + "' '" + cliPath() + "' join -o '" + dir + "/mix.mp3' '" + song + "' '" +
-             sineWav(1.0) + "'",
+             sineFlac(1.0) + "'",
          "Step 1 of 3 (converting sine-20.wav) failed: ffmpeg exited with status 1."}};
     for (const auto& [join, reason] : cases) {
         const auto result = runCommand("/bin/sh", {"-c", mount + join});
@@ -167,26 +170,66 @@ TEST(JoinCommand, TwoJoinsAtOnceGetWhatEachGetsAlone)
     }
 }
 
+TEST(JoinCommand, QualityAndBitrateForTheOutputsEncoder)
+{
+    const std::string dir = freshDir("cli quality"), wav = sineWav(1.0);
+    // Arguments, exit code, the concat's encoder settings or a part of the message.
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
+        {{"--quality", "5"}, 0, "libmp3lame -q:a 5"},
+        {{"--bitrate", "320k"}, 0, "libmp3lame -b:a 320k"},
+        {{"-o", "book.m4b", "--bitrate", "96"}, 0, "aac -b:a 96k -f ipod"},
+        {{"-o", "a.opus", "--bitrate=64K"}, 0, "libopus -b:a 64k"},
+        {{"-o", "a.flac"}, 0, "flac -sample_fmt s16"},
+        {{"--quality", "10"}, 2, "--quality takes a number from 0 to 9, not '10'"},
+        {{"--quality", "-1"}, 2, "--quality takes a number"},
+        {{"--bitrate", "fast"}, 2, "--bitrate takes kbit/s such as 192 or 192k, not 'fast'"},
+        {{"--bitrate", "8"}, 2, "--bitrate for MP3 takes 32 to 320 kbit/s"},
+        {{"--quality", "2", "--bitrate", "192"}, 2, "exclude each other"},
+        {{"-o", "a.m4a", "--quality", "2"}, 2, "--quality sets the VBR quality of .mp3 output; .m4a output has none"},
+        {{"-o", "a.flac", "--bitrate", "192"}, 2, ".flac output has none to set"},
+    };
+    for (const auto& [options, code, expected] : cases) {
+        std::vector<std::string> arguments{"join", "--dry-run"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.push_back(wav);
+        const auto result = cliIn(dir, arguments);
+        EXPECT_EQ(result.exitCode, code) << result.err;
+        if (code != 0) {
+            EXPECT_TRUE(contains(result.err, expected)) << result.err;
+            continue;
+        }
+        std::string concat;
+        const auto plan = nlohmann::json::parse(result.out);
+        for (const auto& argument : plan.at("commands").back())
+            concat += argument.get<std::string>() + " ";
+        EXPECT_TRUE(contains(concat, "-c:a " + expected + " ")) << concat;
+    }
+}
+
 TEST(JoinCommand, InterruptOrTerminateCancelsTheJoin)
 {
     for (int signal : {SIGINT, SIGTERM}) {
         const std::string name = "cli-signal-" + std::to_string(signal);
         const std::string dir = freshDir(name), log = dir + "/log";
-        const QString wav = QString::fromStdString(sineWav(1.0));
+        // Files of different kinds, so that each is normalised; every normalisation sleeps.
+        const QString wav = QString::fromStdString(sineWav(1.0)), flac = QString::fromStdString(sineFlac(1.0));
+        const size_t running = std::min<size_t>(parallelNormalisations(), 3);
         QProcess cli;
         cli.setWorkingDirectory(QString::fromStdString(dir));
         cli.start(QString::fromStdString(cliPath()),
-                  {"join", "--tools-dir", QString::fromStdString(scriptedCreator(name, log, "*temp1.mp4")), wav, wav, wav});
-        for (int i = 0; i < 200 && logLines(log).size() < 2; ++i)
+                  {"join", "--tools-dir", QString::fromStdString(scriptedCreator(name, log, "*temp*.wav")), wav, flac, wav});
+        for (int i = 0; i < 200 && logLines(log).size() < running; ++i)
             QThread::msleep(50);
-        ASSERT_EQ(logLines(log).size(), 2u);
+        QThread::msleep(200);
+        ASSERT_EQ(logLines(log).size(), running);
         ::kill(static_cast<pid_t>(cli.processId()), signal);
         ASSERT_TRUE(cli.waitForFinished(10000));
         EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(cli.exitCode(), 130);
         EXPECT_FALSE(cli.readAllStandardError().contains("Something went wrong!"));
-        EXPECT_FALSE(processAlive(logLines(log).at(1)));
-        EXPECT_EQ(logLines(log).size(), 2u);  // nothing ran after the cancel
+        for (const std::string& line : logLines(log))
+            EXPECT_FALSE(processAlive(line)) << line;
+        EXPECT_EQ(logLines(log).size(), running);  // nothing ran after the cancel
         EXPECT_TRUE(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).contains("log"));
         EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
@@ -272,9 +315,9 @@ TEST(JoinCommand, FilesFromAPlaylist)
     ASSERT_EQ(dry.exitCode, 0) << dry.err;
     const auto commands = nlohmann::json::parse(dry.out).at("commands");
     ASSERT_EQ(commands.size(), 4u);
-    EXPECT_EQ(commands[0][1], sineM4a(1.0));
-    EXPECT_EQ(commands[1][1], dir + "/album/01 first.wav");
-    EXPECT_EQ(commands[2][1], dir + "/album/02 second.flac");
+    EXPECT_EQ(commands[0][2], sineM4a(1.0));
+    EXPECT_EQ(commands[1][2], dir + "/album/01 first.wav");
+    EXPECT_EQ(commands[2][2], dir + "/album/02 second.flac");
     // A playlist alone is enough; a missing one is a usage error.
     EXPECT_EQ(cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, "--from-list=album/list.m3u"}).exitCode, 0);
     const auto missing = cliIn(dir, {"join", "--from-list", "nowhere.m3u"});

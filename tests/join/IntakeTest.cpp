@@ -43,7 +43,7 @@ TEST(Intake, RowsAndRefusals)
 {
     EXPECT_EQ(intakeFromProbe("/media/my clip #1.mov", probe("Video:prores Audio:pcm_s24le Subtitle:mov_text")).row,
               (FileRow{"file:///media/my%20clip%20%231.mov", "/media/my clip #1.mov", "clip.mov", "", 2.5,
-                       "prores, pcm_s24le, mov_text", "Audio & Video", "", true, "prores, pcm_s24le, mov_text"}));
+                       "prores, pcm_s24le, mov_text", "Audio & Video", "", true, "prores, pcm_s24le, mov_text", {}, {}, {}}));
     // "codec" keeps every track; the list's codecs leave out cover art, chapters and data.
     const std::vector<std::tuple<FileProbe, IntakeVerdict, std::string, std::string, std::string>> cases{
         {probe("Audio:mp3 Poster:mjpeg"), IntakeVerdict::accepted, "Audio", "mp3, mjpeg", "mp3"},
@@ -245,4 +245,32 @@ TEST_F(JoinTest, WindowBatchCancelKeepsTheRowsHandedOn)
     EXPECT_FALSE(host.sheets.back().shown);
     for (const std::string& pid : logLines(dir + "/log"))
         EXPECT_FALSE(processAlive(pid));
+}
+
+TEST(Intake, RowsKnowTheirFirstAudioStream)
+{
+    const std::string flac24 = makeMedia("sine-24.flac", {"-f", "lavfi", "-i", "sine=sample_rate=96000:duration=0.5",
+                                                           "-ac", "2", "-c:a", "flac", "-sample_fmt", "s32"});
+    const std::string floatWav = makeMedia("sine-float.wav", {"-f", "lavfi", "-i", "sine=duration=0.5", "-c:a", "pcm_f32le"});
+    // File, the facts (duration aside), the container, the stream kinds.
+    const std::vector<std::tuple<std::string, AudioStreamFacts, std::string, std::string>> cases{
+        {sineWav(1.0), {"pcm_s16le", 44100, 1, "s16", 16, true, 0}, "wav", "audio"},
+        {sineFlac(1.0), {"flac", 48000, 1, "s16", 16, true, 0}, "flac", "audio"},
+        {flac24, {"flac", 96000, 2, "s32", 24, true, 0}, "flac", "audio"},
+        {floatWav, {"pcm_f32le", 44100, 1, "flt", 32, true, 0}, "wav", "audio"},
+        {sineM4a(1.0), {"aac", 44100, 1, "fltp", 0, false, 0}, "mov,mp4,m4a,3gp,3g2,mj2", "audio"},
+        {mp3WithCover(1.0), {"mp3", 44100, 1, "fltp", 0, false, 0}, "mp3", "audio,video"},
+        {h264Clip(320, 240, 15, 1.0), {"aac", 44100, 1, "fltp", 0, false, 0}, "mov,mp4,m4a,3gp,3g2,mj2", "video,audio"},
+    };
+    for (const auto& [path, facts, format, kinds] : cases) {
+        const std::optional<FileRow> made = analyzeFile(path).row;
+        ASSERT_TRUE(made) << path;
+        AudioStreamFacts found = made->audio;
+        EXPECT_GT(found.duration, 0.4) << path;
+        found.duration = 0;
+        EXPECT_EQ(found, facts) << path;
+        EXPECT_EQ(made->formatName, format) << path;
+        EXPECT_EQ(made->streamKinds, kinds) << path;
+        EXPECT_EQ(fileRowJson(*made).size(), 9u);
+    }
 }

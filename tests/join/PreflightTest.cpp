@@ -2,6 +2,7 @@
 // proposed name and title, an output that must not be written (an input, a
 // folder, a device, an unwritable place) refused before any encoding, and a
 // confirmed list started.
+#include "join/QualitySettings.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -115,4 +116,30 @@ TEST_F(JoinTest, PreflightRefusesAnOutputThatIsAnInputOrNoFile)
     }
     EXPECT_TRUE(logLines(log).empty());
     EXPECT_EQ(readFile(input), readFile(sineWav(1.0)));
+}
+
+TEST_F(JoinTest, TheDialogOffersTheFormatsAndTheJoinTakesTheKeptQuality)
+{
+    const std::string dir = freshDir("preflight-quality"), log = dir + "/log";
+    setToolsDirectory(creatorTools("preflight-quality", "echo \"$*\" >> '" + log + "'"));
+    saveQualitySettings(QualitySettings{4, 0, 128, 96});
+    host.saveDialogAnswers = {dir + "/joined.mp3", dir + "/book.m4b", dir + "/joined.mp4"};
+    const std::vector<std::pair<std::vector<FileRow>, std::string>> cases{
+        {{row("/a.wav", 1), row("/b.wav", 1)}, "-c:a libmp3lame -q:a 4 -y " + dir + "/.joined.velmora-partial.mp3"},
+        {{row("/a.wav", 1)}, "-c:a aac -b:a 128k -f ipod -movflags +faststart -y " + dir + "/.book.velmora-partial.m4b"},
+        {{row("/a.mp4", 1, "Video")},
+         "-c:v copy -c:a aac -b:a 128k -movflags +faststart -y " + dir + "/.joined.velmora-partial.mp4"}};
+    for (size_t i = 0; i < cases.size(); ++i) {
+        runJoinPreflight([&] { return cases[i].first; }, host, control, pool);
+        ASSERT_TRUE(host.waitForOutcome(i + 1));
+        EXPECT_TRUE(logLines(log).back().ends_with(cases[i].second)) << logLines(log).back();
+        std::vector<std::string> offered;
+        for (const SaveFormat& format : host.saveDialogs.back().filters)
+            offered.push_back(format.extension);
+        std::vector<std::string> expected{"mp3", "m4a", "m4b", "flac", "wav", "opus"};
+        if (i == 2)
+            expected.insert(expected.begin(), "mp4");
+        EXPECT_EQ(offered, expected);
+    }
+    saveQualitySettings(QualitySettings{});
 }

@@ -3,7 +3,9 @@
 // join, and no encoder process left behind.
 #include <QFile>
 
+#include "join/IntakeRule.h"
 #include "join/JoinJob.h"
+#include "join/ToolRunner.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -27,10 +29,10 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
     const std::string dir = freshDir("real joins");
     // Output, inputs, their media type, the streams, and the video frames (each 1/24 s long).
     const std::vector<std::tuple<std::string, std::vector<std::string>, std::string, std::string, int>> cases{
-        {dir + "/joined audio.mp3", audio, "Audio", "mp3,48000,2\n", 0},
-        {dir + "/joined.m4a", audio, "Audio", "aac,48000,2\n", 0},
+        {dir + "/joined audio.mp3", audio, "Audio", "mp3,48000,1\n", 0},
+        {dir + "/joined.m4a", audio, "Audio", "aac,48000,1\n", 0},
         // Each MP3 counts its encoder delay and padding in its duration: a dozen short ones are still a good join.
-        {dir + "/twelve.mp3", std::vector<std::string>(12, mp3WithCover(1.0)), "Audio", "mp3,48000,2\n", 0},
+        {dir + "/twelve.mp3", std::vector<std::string>(12, mp3WithCover(1.0)), "Audio", "mp3,44100,1\n", 0},
         {dir + "/joined.mp4", {h264Clip(320, 240, 15, 1.0), h264Clip(400, 300, 25, 1.0)}, "Audio & Video",
          "h264,640,480\naac,48000,2\n", 48}};
     // The list file must suit the encoder: the first join works in a
@@ -41,7 +43,8 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
         std::vector<FileRow> rows;
         double total = 0.0;
         for (const std::string& input : inputs)
-            total += rows.emplace_back(row(input, mediaDuration(input), type)).duration;
+            total += rows.emplace_back(analyzeFile(input).row.value()).duration;
+        EXPECT_EQ(rows.back().mediaType, type);
         startJoin(out, rows, control, host, pool);
         ASSERT_TRUE(host.waitForOutcome(1, 120s)) << out;
         ::setenv("TMPDIR", tmpDir().c_str(), 1);
@@ -58,19 +61,29 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
     }
 }
 
-TEST_F(JoinTest, CancelDuringTheSecondOfThreeCommands)
+TEST_F(JoinTest, NormalisationsRunSideBySideAndCancelEndsEveryOne)
 {
-    const std::string log = useScriptedCreator("cancel-second", "*temp1.mp4");
-    startJoin(freshDir("cancel-second-out") + "/joined.mp3", kTwoRows, control, host, pool);
-    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() >= 2 && !host.progress.empty(); }));
-    EXPECT_DOUBLE_EQ(host.progress.front(), 100.0 / 3.0 + 50.0 / 3.0);
-    const std::string second = logLines(log).at(1);
-    EXPECT_TRUE(processAlive(second));
+    // Every normalisation reports half a second and sleeps: one per core runs.
+    const std::string log = useScriptedCreator("cancel-parallel", "*temp*.wav");
+    const std::vector<FileRow> rows{row("/in/0.wav", 1.0), row("/in/1.wav", 1.0), row("/in/2.wav", 1.0)};
+    const size_t together = std::min<size_t>(parallelNormalisations(), 3);
+    startJoin(freshDir("cancel-parallel-out") + "/joined.mp3", rows, control, host, pool);
+    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() >= together && host.progress.size() >= together; }));
+    host.settle(std::chrono::milliseconds(300));
+    const std::vector<std::string> running = logLines(log);
+    ASSERT_EQ(running.size(), together);  // the others wait for a free core
+    for (const std::string& line : running)
+        EXPECT_TRUE(processAlive(line)) << line;
+    // Each half second of a 1-s row is a twelfth of the whole (3 s of rows, then 3 s of concat).
+    EXPECT_DOUBLE_EQ(host.progress.back(), 100.0 * 0.5 * static_cast<double>(together) / 6.0);
+    EXPECT_EQ(host.progressFiles.back(), 1u);
     control.cancel();
     ASSERT_TRUE(host.waitForSheetHidden(1, 10s));
     host.settle();
-    EXPECT_FALSE(processAlive(second));
-    EXPECT_EQ(logLines(log).size(), 2u);  // the concat never started
+    for (const std::string& line : running)
+        EXPECT_FALSE(processAlive(line)) << line;
+    EXPECT_FALSE(encoderLeft());
+    EXPECT_EQ(logLines(log).size(), together);  // nothing started after the cancel, the concat least of all
     ASSERT_EQ(host.outcomes.size(), 1u);
     EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
 }
@@ -146,7 +159,9 @@ TEST_F(JoinTest, CancelDuringTheConcatKeepsTheOlderOutput)
 
 TEST_F(JoinTest, AnInputThatChangesWhileTheJoinRunsMakesItFail)
 {
-    // The second input is removed, or cut to a quarter, while the first is being converted.
+    // The second input is removed, or cut to a quarter, while the first is
+    // being converted (the second's conversion, side by side with it, waits
+    // a moment so that the change comes first).
     const std::vector<std::pair<std::string, std::string>> cases{
         {"rm -f", "Step 2 of 3 (converting b.wav) failed: ffmpeg exited with status "},
         {"truncate -s 44144", "The joined file lasts 1.5"}};
@@ -154,8 +169,9 @@ TEST_F(JoinTest, AnInputThatChangesWhileTheJoinRunsMakesItFail)
         const std::string dir = freshDir("changing-input"), a = dir + "/a.wav", b = dir + "/b.wav";
         writeFile(a, readFile(sineWav(1.0)));
         writeFile(b, readFile(sineWav(2.0)));
-        setToolsDirectory(creatorTools("changing", "case \"$*\" in *temp0.mp4) " + change + " '" + b +
-                                                       "';; esac\nexec '" + resourcesDir() + "/creator' \"$@\""));
+        setToolsDirectory(creatorTools("changing", "case \"$*\" in *temp0.wav) " + change + " '" + b +
+                                                       "';; *temp1.wav) sleep 0.5;; esac\nexec '" + resourcesDir() +
+                                                       "/creator' \"$@\""));
         RecordingHost host;
         startJoin(dir + "/joined.mp3", {row(a, 1.0), row(b, 2.0)}, control, host, pool);
         ASSERT_TRUE(host.waitForOutcome());
@@ -170,12 +186,14 @@ TEST_F(JoinTest, CancelStopsAnEncoderThatIgnoresSigterm)
     const std::string dir = freshDir("stubborn"), log = dir + "/log";
     setToolsDirectory(creatorTools("stubborn", "echo $$ >> '" + log + "'\ntrap '' TERM\nexec sleep 30"));
     startJoin(dir + "/joined.mp3", kTwoRows, control, host, pool);
-    ASSERT_TRUE(pollUntil([&] { return !logLines(log).empty(); }, 10s));
+    // The rows are converted side by side, one per core.
+    const size_t running = std::min<size_t>(parallelNormalisations(), kTwoRows.size());
+    ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == running; }, 10s));
     const auto cancelled = std::chrono::steady_clock::now();
     control.cancel();
     ASSERT_TRUE(host.waitForOutcome(1, 10s));
     EXPECT_LT(std::chrono::steady_clock::now() - cancelled, kKillDelay + 2s);
     EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
-    EXPECT_EQ(logLines(log).size(), 1u);
+    EXPECT_EQ(logLines(log).size(), running);  // the concat never started
     EXPECT_FALSE(encoderLeft());
 }

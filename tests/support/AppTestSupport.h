@@ -66,8 +66,12 @@ inline void startTestApp()
 
 inline velmora::FileRow row(const std::string& name, const std::string& mediaType = "Audio")
 {
-    return {.fileURL = {}, .filePath = "/media/" + name, .fileName = name, .durationHuman = {}, .duration = 1.0,
-            .codec = {}, .mediaType = mediaType, .fileSizeHuman = {}, .isProRes = false, .codecHuman = {}};
+    velmora::FileRow made;
+    made.filePath = "/media/" + name;
+    made.fileName = name;
+    made.duration = 1.0;
+    made.mediaType = mediaType;
+    return made;
 }
 
 inline QUrl fileUrl(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }

@@ -88,7 +88,25 @@ inline bool encoderLeft() { return runCommand("pgrep", {"-f", scratchDir()}).exi
 
 inline FileRow row(const std::string& path, double duration, const std::string& type = "Audio", bool proRes = false)
 {
-    return FileRow{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", type, "", proRes, ""};
+    FileRow made{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", type, "", proRes, "", {}, {}, {}};
+    return made;
+}
+
+// A row of an audio file as the intake describes it: "<codec>/<sample format>/<bits>"
+// at `rate` Hz with `channels`, in the container `format`.
+inline FileRow audioRow(const std::string& path, double duration, const std::string& codecFormatBits, int rate,
+                        int channels, const std::string& format, double streamDuration = 0.0,
+                        const std::string& kinds = "audio")
+{
+    FileRow made = row(path, duration);
+    const size_t slash = codecFormatBits.find('/'), second = codecFormatBits.rfind('/');
+    const std::string codec = codecFormatBits.substr(0, slash);
+    const int bits = std::stoi(codecFormatBits.substr(second + 1));
+    made.audio = {codec, rate, channels, codecFormatBits.substr(slash + 1, second - slash - 1), bits,
+                  bits > 0, streamDuration > 0.0 ? streamDuration : duration};
+    made.formatName = format;
+    made.streamKinds = kinds;
+    return made;
 }
 
 // Runs the CLI in the given folder.
