@@ -122,6 +122,20 @@ void fillFromReport(FileProbe& probe, const std::string& path, std::string_view 
     fillFromReport(probe, path, JSON::parse(bytes));
 }
 
+// A record from report bytes as if the tool had printed them (no process runs).
+FileProbe probeFromReport(const std::string& path, std::uint64_t size, std::string sizeText, std::string_view bytes)
+{
+    FileProbe probe;
+    fillFileValues(probe, path, size, std::move(sizeText));
+    if (size == 0) {
+        probe.hasErrors = true;
+        return probe;
+    }
+    probe.run = ProbeRun::completed;
+    fillFromReport(probe, path, bytes);
+    return probe;
+}
+
 }  // namespace
 
 void setProbeTimeLimit(std::chrono::milliseconds limit)
@@ -158,31 +172,15 @@ FileProbe::FileProbe(const std::string& path, Cancellation* cancellation)
 
 FileProbe FileProbe::fromReport(const std::string& path, std::string_view reportBytes)
 {
-    FileProbe probe;
-    const std::uint64_t size = fileSizeBytes(path);
-    fillFileValues(probe, path, size, fileSizeText(path));
-    if (size == 0) {
-        probe.hasErrors = true;
-        return probe;
-    }
-    probe.run = ProbeRun::completed;
-    fillFromReport(probe, path, reportBytes);
-    return probe;
+    return probeFromReport(path, fileSizeBytes(path), fileSizeText(path), reportBytes);
 }
 
 FileProbe FileProbe::fromReport(const std::string& path, std::uint64_t size, std::string_view reportBytes)
 {
-    FileProbe probe;
-    fillFileValues(probe, path, size,
-                   byteCountText(size > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX
-                                                                               : static_cast<std::int64_t>(size)));
-    if (size == 0) {
-        probe.hasErrors = true;
-        return probe;
-    }
-    probe.run = ProbeRun::completed;
-    fillFromReport(probe, path, reportBytes);
-    return probe;
+    return probeFromReport(path, size,
+                           byteCountText(size > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX
+                                                                                       : static_cast<std::int64_t>(size)),
+                           reportBytes);
 }
 
 }  // namespace velmora
