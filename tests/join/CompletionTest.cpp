@@ -53,6 +53,11 @@ TEST(Completion, EveryStepAndTheOutputsDurationDecide)
     }
     EXPECT_EQ(judgeJoin("/o.m4a", ran({0, 0}), {row(good, 1.6)}, good).reason,
               "The joined file lasts 1.00 s, but the files add up to 1.60 s.");
+    // An MP4 whose sound starts late counts the delay in its container's
+    // duration: the sound's own length is what the join holds of it.
+    FileRow late = row(good, 2.0);
+    late.audio.duration = 1.02;
+    EXPECT_EQ(judgeJoin("/o.m4a", ran({0, 0}), {late}, good).status, JoinStatus::succeeded);
 }
 
 TEST(Completion, TheFailingToolsLastLinesGoWithTheReason)
