@@ -381,7 +381,7 @@ void AppDelegate::notifyIfUnseen(const JoinOutcome& outcome)
 }
 
 void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
-                                std::function<void(std::optional<std::string>)> completion)
+                                std::function<void(std::optional<SaveDialogAnswer>)> completion)
 {
     auto* dialog = new QFileDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -424,7 +424,8 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
             return;
         }
         rememberFolder(settingsKey::lastSaveFolder, QFileInfo(files.front()).absolutePath());
-        completion(fromQString(files.front()));  // absolute, as the user confirmed it
+        // absolute, as the user confirmed it
+        completion(SaveDialogAnswer{fromQString(files.front()), chaptersByDefault(fromQString(files.front()))});
     });
     dialog->open();
 }

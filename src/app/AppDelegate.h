@@ -99,7 +99,7 @@ public:
     void joinFinished(const JoinOutcome& outcome) override;
     // WindowHost
     void runSaveDialog(const SaveDialogRequest& request,
-                       std::function<void(std::optional<std::string>)> completion) override;
+                       std::function<void(std::optional<SaveDialogAnswer>)> completion) override;
     void showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion) override;
     bool openFile(const std::string& path) override;
     void revealInFileManager(const std::string& path) override;

@@ -137,7 +137,9 @@ int joinCommand(const std::vector<std::string>& arguments)
     }
 
     CliHost host(::isatty(STDERR_FILENO) != 0);
-    std::thread worker([&] { runJoinJob(outputPath, rows, control, host, quality); });
+    JoinOptions options;
+    options.quality = quality;
+    std::thread worker([&] { runJoinJob(outputPath, rows, control, host, options); });
     host.runUntilQuit();
     worker.join();
 

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "join/RowMetadata.h"
+
 namespace velmora {
 
 // What the probe found about the first audio stream of a file: what a join
@@ -39,6 +41,9 @@ struct FileRow {
     AudioStreamFacts audio;
     std::string formatName;   // the container as the probe names it ("mov,mp4,m4a,3gp,3g2,mj2", "flac", ...)
     std::string streamKinds;  // every stream's kind in file order, "audio,video" for an MP3 with a cover
+    // Tags, track numbers, chapters and pictures: what the joined file's
+    // tags, chapters and cover are made of.
+    RowMetadata metadata;
     bool operator==(const FileRow&) const = default;
 };
 

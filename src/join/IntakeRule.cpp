@@ -161,6 +161,7 @@ IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe)
     diagnostic(row.mediaType);
     row.fileSizeHuman = probe.fileSizeHuman.value_or(std::string());
     row.codecHuman = codecHuman;
+    row.metadata = readRowMetadata(probe);
     row.isProRes = probe.firstVideoTrackInfo.has_value() && (*probe.firstVideoTrackInfo)["codec"].stringValue() == "prores";
     addStreamFacts(row, probe);
 

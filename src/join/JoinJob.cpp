@@ -45,12 +45,12 @@ JoinOutcome runJoin(const std::string& outputPath, const std::vector<FileRow>& r
 }  // namespace
 
 void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host,
-                const QualitySettings& quality)
+                const JoinOptions& options)
 {
     const JoinMedia media = joinMedia(rows);
     host.postToMain([&host, media] { host.showProgressSheet(joiningTitle(media), false); });
     auto partial = std::make_shared<PartialOutput>(outputDestination(outputPath));
-    JoinOutcome outcome = runJoin(outputPath, rows, quality, *partial, control, host);
+    JoinOutcome outcome = runJoin(outputPath, rows, options.quality, *partial, control, host);
     outcome.media = media;
     // The joined file replaces the output in the end step, where a late
     // cancel is seen too; until then whatever stood there is untouched.

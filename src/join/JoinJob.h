@@ -5,7 +5,7 @@
 #include "join/FileRow.h"
 #include "join/JoinControl.h"
 #include "join/JoinHost.h"
-#include "join/QualitySettings.h"
+#include "join/JoinOptions.h"
 
 namespace velmora {
 
@@ -15,8 +15,9 @@ namespace velmora {
 // sheet, puts the joined file at the output path if the join succeeded (and
 // drops it otherwise), and hands the outcome to the host. A cancel that
 // comes before that last step makes the outcome "cancelled" and leaves the
-// output path as it was. `quality` sets the lossy encoders.
+// output path as it was. `options` sets the lossy encoders, the chapters,
+// the cue sheet and the tags typed over the inputs' own.
 void runJoinJob(const std::string& outputPath, const std::vector<FileRow>& rows, JoinControl& control, JoinHost& host,
-                const QualitySettings& quality = {});
+                const JoinOptions& options = {});
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // command-line tool into its exit status.
 
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -16,6 +17,9 @@ struct JoinOutcome {
     std::string reason;      // why it failed; empty otherwise
     std::string stderrTail;  // the last lines the failing tool wrote, if any
     JoinMedia media = JoinMedia::audio;
+    // What a successful join could not do, for the user to know (a cue sheet
+    // that was not written, ...); empty when all went as asked.
+    std::vector<std::string> notes;
 };
 
 }  // namespace velmora

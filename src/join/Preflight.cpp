@@ -70,7 +70,7 @@ MessageRequest outputRefusedMessage(const std::string& reason)
 }
 
 void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host, JoinControl& control,
-                      QThreadPool& pool)
+                      QThreadPool& pool, std::function<MetadataOverrides()> overrides)
 {
     const std::vector<FileRow> pressed = rows();
     const std::string extension = outputExtension(pressed);
@@ -87,9 +87,12 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
     dialog.prompt = "Save";
     dialog.directory = host.desktopDirectory();
     dialog.filters = saveFormats(extension == ".mp4");
-    host.runSaveDialog(dialog, [rows = std::move(rows), &host, &control, &pool](std::optional<std::string> chosen) {
-        if (!chosen || chosen->empty())
+    dialog.offerChapters = true;
+    host.runSaveDialog(dialog, [rows = std::move(rows), overrides = std::move(overrides), &host, &control,
+                                &pool](std::optional<SaveDialogAnswer> answer) {
+        if (!answer || answer->path.empty())
             return;
+        const std::string* chosen = &answer->path;
         std::vector<FileRow> confirmed = rows();
         if (!isJoinableList(confirmed))
             return host.showMessage(mixedListMessage(confirmed), [](MessageResponse) {});
@@ -100,16 +103,23 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
         // device or a place that cannot be written is refused before anything runs.
         if (const auto problem = checkOutputPath(*chosen, inputs, true))
             return host.showMessage(outputRefusedMessage(problem->reason), [](MessageResponse) {});
-        startJoin(*chosen, std::move(confirmed), control, host, pool, loadQualitySettings());
+        JoinOptions options;
+        options.quality = loadQualitySettings();
+        // A format without chapter marks gets them as a cue sheet beside it.
+        options.chapters = answer->chapters;
+        options.cueSheet = answer->chapters && chapterSupport(outputFormatOf(*chosen)) == ChapterSupport::none;
+        if (overrides)
+            options.overrides = overrides();
+        startJoin(*chosen, std::move(confirmed), control, host, pool, options);
     });
 }
 
 void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host,
-               QThreadPool& pool, const QualitySettings& quality)
+               QThreadPool& pool, const JoinOptions& options)
 {
     control.clearCancel();
-    pool.start([outputPath, rows = std::move(rows), &control, &host, quality] {
-        runJoinJob(outputPath, rows, control, host, quality);
+    pool.start([outputPath, rows = std::move(rows), &control, &host, options] {
+        runJoinJob(outputPath, rows, control, host, options);
     });
 }
 

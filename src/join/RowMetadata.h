@@ -44,6 +44,7 @@ struct RowMetadata {
 
     // The tag's value, or nothing.
     std::optional<std::string> tag(const std::string& key) const;
+    bool operator==(const RowMetadata&) const = default;
 };
 
 // Reads a probed file's metadata. Container tags come first; tags the first

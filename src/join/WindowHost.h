@@ -35,6 +35,15 @@ struct SaveDialogRequest {
     // The formats offered, the one of the proposed name's extension among
     // them; picking another switches the name's extension. None: any name.
     std::vector<SaveFormat> filters;
+    // A "Chapters" check box under the name, checked when the dialog opens
+    // for a name whose format has them on by default (.m4b).
+    bool offerChapters = false;
+};
+
+// What the user confirmed in the save dialog.
+struct SaveDialogAnswer {
+    std::string path;
+    bool chapters = false;  // the "Chapters" box, when it was offered
 };
 
 class WindowHost : public JoinHost {
@@ -42,7 +51,7 @@ public:
     // Main thread only.
     // The completion gets the confirmed path, or nothing when the user cancelled.
     virtual void runSaveDialog(const SaveDialogRequest& request,
-                               std::function<void(std::optional<std::string>)> completion) = 0;
+                               std::function<void(std::optional<SaveDialogAnswer>)> completion) = 0;
     virtual void showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion) = 0;
     // Opens the file with the user's default application for it; false when
     // there is no way to open files here.

@@ -32,6 +32,7 @@ public:
     // --- scripted answers -------------------------------------------------
     // Each save dialog takes the next answer; when none is left it is cancelled.
     std::deque<std::optional<std::string>> saveDialogAnswers;
+    bool chaptersAnswer = false;  // the "Chapters" box in every confirmed save dialog
     // Each message takes the next response; when none is left it answers the first button.
     std::deque<velmora::MessageResponse> messageResponses;
     std::optional<std::string> desktop;  // what desktopDirectory() returns
@@ -158,13 +159,14 @@ public:
         outcomes.push_back(outcome);
     }
     void runSaveDialog(const velmora::SaveDialogRequest& request,
-                       std::function<void(std::optional<std::string>)> completion) override
+                       std::function<void(std::optional<velmora::SaveDialogAnswer>)> completion) override
     {
         calls.push_back("runSaveDialog");
         saveDialogs.push_back(request);
-        std::optional<std::string> answer;
+        std::optional<velmora::SaveDialogAnswer> answer;
         if (!saveDialogAnswers.empty()) {
-            answer = saveDialogAnswers.front();
+            if (saveDialogAnswers.front())
+                answer = velmora::SaveDialogAnswer{*saveDialogAnswers.front(), chaptersAnswer};
             saveDialogAnswers.pop_front();
         }
         if (completion)
