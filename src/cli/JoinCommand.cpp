@@ -120,6 +120,8 @@ int joinCommand(const std::vector<std::string>& arguments)
             applyQualityRequest(std::get<QualityRequest>(qualityRequest), outputFormatOf(outputPath), quality))
         return usageError(*problem);
 
+    JoinOptions options;
+    options.quality = quality;
     if (dryRun) {
         // A run folder of its own, gone again when the plan is printed:
         // nothing another join uses is touched.
@@ -130,15 +132,13 @@ int joinCommand(const std::vector<std::string>& arguments)
             return kFailedExit;
         }
         const JoinPlan plan =
-            buildJoinPlan(rows, partialOutputPath(outputDestination(outputPath)), folder->workDirectory(), quality);
+            buildJoinPlan(rows, partialOutputPath(outputDestination(outputPath)), folder->workDirectory(), options);
         const nlohmann::json listing{{"commands", plan.commands}, {"durations", plan.durations}};
         std::printf("%s\n", jsonText(listing).c_str());
         return kSucceededExit;
     }
 
     CliHost host(::isatty(STDERR_FILENO) != 0);
-    JoinOptions options;
-    options.quality = quality;
     std::thread worker([&] { runJoinJob(outputPath, rows, control, host, options); });
     host.runUntilQuit();
     worker.join();

@@ -144,13 +144,42 @@ std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool 
     return arguments;
 }
 
-std::vector<std::string> concatCommand(const std::string& listPath, const std::vector<std::string>& streamArguments,
-                                       const std::string& outputPath)
+std::vector<std::string> concatCommand(const std::string& listPath, const std::string& metadataPath,
+                                       const std::vector<std::string>& moreInputs,
+                                       const std::vector<std::string>& streamArguments, const std::string& outputPath)
 {
-    std::vector<std::string> command{"-nostdin", "-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", listPath};
+    std::vector<std::string> command{"-nostdin", "-auto_convert", "1", "-f",         "concat",
+                                     "-safe",    "0",  "-i", listPath,  "-f", "ffmetadata", "-i", metadataPath};
+    for (const std::string& input : moreInputs)
+        append(command, {"-i", input});
     append(command, streamArguments);
     append(command, {"-y", outputPath});
     return command;
+}
+
+std::vector<std::string> metadataArguments(const OutputFormat& format, bool chapters)
+{
+    // FLAC and Ogg get their chapters as comments among the tags.
+    const bool mapped = chapters && chapterSupport(format) == ChapterSupport::container;
+    return {"-map_metadata", "1", "-map_chapters", mapped ? "1" : "-1"};
+}
+
+std::vector<std::string> coverArguments(const OutputFormat& format, const CoverChoice& cover,
+                                        const std::string& coverFile)
+{
+    if (cover.origin == CoverOrigin::none || cover.codec.empty())
+        return {};
+    if (format.extension == "mka") {
+        // Matroska keeps pictures as attached files, which players look for by name.
+        const std::string name = cover.codec == "png" ? "cover.png" : "cover.jpg";
+        return {"-attach", coverFile, "-metadata:s:t:0", "mimetype=" + cover.mimeType(), "-metadata:s:t:0",
+                "filename=" + name};
+    }
+    if (coverSupport(format) != CoverSupport::attachedPicture)
+        return {};
+    // Copied as it is; "Cover (front)" is the picture type ID3 and FLAC readers look for.
+    return {"-map", cover.mapSpecifier(2), "-c:v", "copy", "-disposition:v:0", "attached_pic", "-metadata:s:v:0",
+            "comment=Cover (front)"};
 }
 
 static std::string commandsListing(const std::vector<std::vector<std::string>>& commands)
@@ -158,8 +187,47 @@ static std::string commandsListing(const std::vector<std::vector<std::string>>& 
     return nlohmann::json(commands).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+namespace {
+
+// Where the cover comes from and, for formats that take it as a file of its
+// own, the file it is in (an embedded picture is copied out to the work
+// directory first).
+void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
+               const MetadataOverrides& overrides, const std::string& workDir)
+{
+    if (coverSupport(format) == CoverSupport::none || (overrides.coverPath && overrides.coverPath->empty()))
+        return;
+    std::vector<RowMetadata> metadata;
+    std::vector<std::string> paths;
+    for (const FileRow& row : rows) {
+        metadata.push_back(row.metadata);
+        paths.push_back(row.filePath);
+    }
+    CoverChoice cover = chooseCover(metadata, paths, overrides.coverPath);
+    if (cover.codec.empty())
+        return;  // neither JPEG nor PNG: no player would show it
+    plan.cover = cover;
+    const bool asFile = format.extension == "mka" || coverSupport(format) == CoverSupport::vorbisComment;
+    if (!asFile)
+        return;
+    if (!cover.streamIndex) {
+        plan.coverFile = cover.path;
+        return;
+    }
+    plan.coverFile = workDir + (cover.codec == "png" ? "/cover.png" : "/cover.jpg");
+    plan.coverExtraction = {"-nostdin", "-i", cover.path, "-map", cover.mapSpecifier(0), "-c", "copy", "-frames:v", "1",
+                            "-f", "image2", "-y", plan.coverFile};
+}
+
+}  // namespace
+
+std::string joinMetadataPath(const std::string& workDir)
+{
+    return workDir + "/metadata.txt";
+}
+
 JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir,
-                       const QualitySettings& quality)
+                       const JoinOptions& options)
 {
     JoinPlan plan;
     plan.fileCount = rows.size();
@@ -181,6 +249,7 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
         }
     }
     plan.normalisations = plan.commands.size();
+    plan.pieces = listed;
 
     const std::string listPath = concatListPath(workDir);
     const std::string listText = concatListText(listed);
@@ -188,8 +257,19 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
         diagnostic("error");
 
     const OutputFormat format = outputFormatOf(outputPath);
-    plan.commands.push_back(
-        concatCommand(listPath, concatStreamArguments(format, video, video ? 16 : form.bits, quality), outputPath));
+    plan.metadataPath = joinMetadataPath(workDir);
+    if (!video)
+        planCover(plan, rows, format, options.overrides, workDir);
+    std::vector<std::string> streams = concatStreamArguments(format, video, video ? 16 : form.bits, options.quality);
+    append(streams, metadataArguments(format, options.chapters));
+    std::vector<std::string> moreInputs;
+    if (!plan.cover.codec.empty() && plan.coverFile.empty()) {
+        moreInputs.push_back(plan.cover.path);
+        append(streams, coverArguments(format, plan.cover, plan.coverFile));
+    } else if (format.extension == "mka" && !plan.coverFile.empty()) {
+        append(streams, coverArguments(format, plan.cover, plan.coverFile));
+    }
+    plan.commands.push_back(concatCommand(listPath, plan.metadataPath, moreInputs, streams, outputPath));
     diagnostic(commandsListing(plan.commands));
 
     double total = 0.0;

@@ -28,7 +28,31 @@ size_t parallelNormalisations()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& host)
+CommandRun runEncoder(const std::vector<std::string>& arguments, JoinControl& control,
+                      const std::function<void(std::string_view)>& onError)
+{
+    CommandRun run;
+    if (control.isCancelled())
+        return run;
+    const std::optional<std::string> creator = resourcePath(kCreatorToolResource);
+    auto process = std::make_shared<ChildProcess>(creator.value_or(std::string()), arguments);
+    process->setStandardError(ChildProcess::Output::pipe);
+    if (!control.startUnlessCancelled(process, &run.failure))
+        return run;
+    run.started = true;
+    process->readStandardError([&](const char* data, size_t size) {
+        const std::string_view chunk(data, size);
+        keepTail(run.stderrTail, chunk);
+        if (onError)
+            onError(chunk);
+    });
+    run.waitStatus = process->waitForExit();
+    control.release(process);
+    return run;
+}
+
+RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& host,
+                          const std::function<std::string()>& beforeConcat)
 {
     // The cancel flag is cleared when the join starts, not here: a Cancel
     // pressed while the plan was being built still counts.
@@ -41,22 +65,8 @@ RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& 
     auto runCommand = [&](size_t i) {
         if (control.isCancelled())
             return;
-        CommandRun& run = report.commands[i];
-        const std::optional<std::string> creator = resourcePath(kCreatorToolResource);
-        auto process = std::make_shared<ChildProcess>(creator.value_or(std::string()), plan.commands[i]);
-        process->setStandardError(ChildProcess::Output::pipe);
-        if (!control.startUnlessCancelled(process, &run.failure)) {
-            progress.commandEnded(i);
-            return;
-        }
-        run.started = true;
-        process->readStandardError([&](const char* data, size_t size) {
-            const std::string_view chunk(data, size);
-            keepTail(run.stderrTail, chunk);
-            progress.handleChunk(i, chunk);
-        });
-        run.waitStatus = process->waitForExit();
-        control.release(process);
+        report.commands[i] =
+            runEncoder(plan.commands[i], control, [&](std::string_view chunk) { progress.handleChunk(i, chunk); });
         progress.commandEnded(i);
     };
 
@@ -81,9 +91,17 @@ RunReport runToolCommands(const JoinPlan& plan, JoinControl& control, JoinHost& 
     for (std::thread& helper : helpers)
         helper.join();
 
-    // Then the rest, one after another.
-    for (size_t i = normalisations; i < n; ++i)
-        runCommand(i);
+    // Then the rest, one after another, once what they read is in place.
+    bool ready = true;
+    for (size_t i = 0; i < normalisations; ++i)
+        ready = ready && report.commands[i].started && report.commands[i].waitStatus == 0;
+    if (ready && beforeConcat && !control.isCancelled())
+        report.preparationFailure = beforeConcat();
+    // After a failed normalisation the concat would only fail on the missing piece.
+    if (ready && report.preparationFailure.empty()) {
+        for (size_t i = normalisations; i < n; ++i)
+            runCommand(i);
+    }
     report.cancelled = control.isCancelled();
     return report;
 }

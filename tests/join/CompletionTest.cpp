@@ -114,7 +114,7 @@ TEST(Completion, ResultMessagesAndTheirButtons)
         RecordingHost host;
         host.canOpenFiles = c.canOpen;
         host.messageResponses.push_back(c.response);
-        showJoinResult(JoinOutcome{c.status, out, "why it failed", {}, c.media}, host);
+        showJoinResult(JoinOutcome{c.status, out, "why it failed", {}, c.media, {}}, host);
         EXPECT_EQ(host.calls, c.calls);
         std::vector<MessageFields> shown;
         for (const MessageRequest& m : host.messages)

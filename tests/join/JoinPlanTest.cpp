@@ -9,8 +9,11 @@ namespace {
 
 Args concat(const std::string& list, Args middle, const std::string& out)
 {
-    middle.insert(middle.begin(), {"-nostdin", "-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", list});
-    middle.insert(middle.end(), {"-y", out});
+    const std::string metadata = list.substr(0, list.rfind('/')) + "/metadata.txt";
+    middle.insert(middle.begin(), {"-nostdin", "-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", list, "-f",
+                                   "ffmetadata", "-i", metadata});
+    // The tags come from the metadata file; chapters stay off unless asked for.
+    middle.insert(middle.end(), {"-map_metadata", "1", "-map_chapters", "-1", "-y", out});
     return middle;
 }
 
@@ -54,7 +57,9 @@ TEST(JoinPlan, AVideoListIsLetterboxedWithSoundAsLongAsThePicture)
     // A clip with sound and one without (silence is made for it).
     const std::vector<FileRow> rows{row("/in/wide.mp4", 2.4, "Audio & Video"), row("/in/mute.mov", 2.5, "Video", true)};
     const std::string w = freshDir("plan-video");
-    const JoinPlan plan = buildJoinPlan(rows, "/out/joined.mp4", w, QualitySettings{2, 0, 256, 128});
+    JoinOptions options;
+    options.quality = QualitySettings{2, 0, 256, 128};
+    const JoinPlan plan = buildJoinPlan(rows, "/out/joined.mp4", w, options);
     EXPECT_EQ(plan.commands,
               (std::vector<Args>{
                   {"-nostdin", "-i", "/in/wide.mp4", "-map", "0:V:0", "-map", "0:a:0", "-map_metadata", "-1", "-vf",

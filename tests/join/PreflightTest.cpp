@@ -124,11 +124,12 @@ TEST_F(JoinTest, TheDialogOffersTheFormatsAndTheJoinTakesTheKeptQuality)
     setToolsDirectory(creatorTools("preflight-quality", "echo \"$*\" >> '" + log + "'"));
     saveQualitySettings(QualitySettings{4, 0, 128, 96});
     host.saveDialogAnswers = {dir + "/joined.mp3", dir + "/book.m4b", dir + "/joined.mp4"};
+    host.chaptersAnswer = true;  // the Chapters box maps the chapters
     const std::vector<std::pair<std::vector<FileRow>, std::string>> cases{
-        {{row("/a.wav", 1), row("/b.wav", 1)}, "-c:a libmp3lame -q:a 4 -y " + dir + "/.joined.velmora-partial.mp3"},
-        {{row("/a.wav", 1)}, "-c:a aac -b:a 128k -f ipod -movflags +faststart -y " + dir + "/.book.velmora-partial.m4b"},
+        {{row("/a.wav", 1), row("/b.wav", 1)}, "-c:a libmp3lame -q:a 4 -map_metadata 1 -map_chapters 1 -y " + dir + "/.joined.velmora-partial.mp3"},
+        {{row("/a.wav", 1)}, "-c:a aac -b:a 128k -f ipod -movflags +faststart -map_metadata 1 -map_chapters 1 -y " + dir + "/.book.velmora-partial.m4b"},
         {{row("/a.mp4", 1, "Video")},
-         "-c:v copy -c:a aac -b:a 128k -movflags +faststart -y " + dir + "/.joined.velmora-partial.mp4"}};
+         "-c:v copy -c:a aac -b:a 128k -movflags +faststart -map_metadata 1 -map_chapters 1 -y " + dir + "/.joined.velmora-partial.mp4"}};
     for (size_t i = 0; i < cases.size(); ++i) {
         runJoinPreflight([&] { return cases[i].first; }, host, control, pool);
         ASSERT_TRUE(host.waitForOutcome(i + 1));

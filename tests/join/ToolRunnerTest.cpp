@@ -27,12 +27,13 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
 {
     const std::vector<std::string> audio{sineWav(1.0), mp3WithCover(1.0), sineM4a(1.0), sineFlac(1.0)};
     const std::string dir = freshDir("real joins");
-    // Output, inputs, their media type, the streams, and the video frames (each 1/24 s long).
+    // Output, inputs, their media type, the streams (an audio join keeps the
+    // MP3's cover), and the video frames (each 1/24 s long).
     const std::vector<std::tuple<std::string, std::vector<std::string>, std::string, std::string, int>> cases{
-        {dir + "/joined audio.mp3", audio, "Audio", "mp3,48000,1\n", 0},
-        {dir + "/joined.m4a", audio, "Audio", "aac,48000,1\n", 0},
+        {dir + "/joined audio.mp3", audio, "Audio", "mp3,48000,1\npng,300,300\n", 0},
+        {dir + "/joined.m4a", audio, "Audio", "aac,48000,1\npng,300,300\n", 0},
         // Each MP3 counts its encoder delay and padding in its duration: a dozen short ones are still a good join.
-        {dir + "/twelve.mp3", std::vector<std::string>(12, mp3WithCover(1.0)), "Audio", "mp3,44100,1\n", 0},
+        {dir + "/twelve.mp3", std::vector<std::string>(12, mp3WithCover(1.0)), "Audio", "mp3,44100,1\npng,300,300\n", 0},
         {dir + "/joined.mp4", {h264Clip(320, 240, 15, 1.0), h264Clip(400, 300, 25, 1.0)}, "Audio & Video",
          "h264,640,480\naac,48000,2\n", 48}};
     // The list file must suit the encoder: the first join works in a
@@ -56,7 +57,7 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
         EXPECT_EQ(check.err, "");
         EXPECT_NEAR(mediaDuration(out), total, 0.05 * static_cast<double>(inputs.size())) << out;
         EXPECT_EQ(probeEntries(out, "", "stream=codec_name,width,height,sample_rate,channels"), streams);
-        EXPECT_EQ(probeEntries(out, "v", "packet=duration_time"), QString("0.041667\n").repeated(frames).toStdString());
+        EXPECT_EQ(probeEntries(out, "V", "packet=duration_time"), QString("0.041667\n").repeated(frames).toStdString());
         EXPECT_FALSE(encoderLeft());
     }
 }

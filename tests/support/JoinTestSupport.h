@@ -88,7 +88,7 @@ inline bool encoderLeft() { return runCommand("pgrep", {"-f", scratchDir()}).exi
 
 inline FileRow row(const std::string& path, double duration, const std::string& type = "Audio", bool proRes = false)
 {
-    FileRow made{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", type, "", proRes, "", {}, {}, {}};
+    FileRow made{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", type, "", proRes, "", {}, {}, {}, {}};
     return made;
 }
 
