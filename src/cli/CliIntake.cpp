@@ -2,11 +2,26 @@
 
 #include <cstdio>
 
+#include "foundation/Cancellation.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
+#include "join/FolderExpansion.h"
 #include "join/Intake.h"
 
 namespace velmora::cli {
+
+std::vector<std::string> expandFileArguments(const std::vector<std::string>& files, const Cancellation* cancellation)
+{
+    std::vector<std::string> expanded;
+    for (const std::string& file : files) {
+        const std::vector<std::string> found = expandFolders({file}, cancellation);
+        // Only a folder gives nothing back: a file stands for itself.
+        if (found.empty() && !(cancellation && cancellation->isCancelled()))
+            std::fprintf(stderr, "velmora-cli: skipped %s: a folder without media files\n", file.c_str());
+        expanded.insert(expanded.end(), found.begin(), found.end());
+    }
+    return expanded;
+}
 
 std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation,
                                  std::string* toolFailure)

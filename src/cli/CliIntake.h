@@ -7,6 +7,13 @@
 
 namespace velmora::cli {
 
+// The file arguments with every folder replaced by the media files in it and
+// its subfolders, in natural order (see expandFolders); files keep the order
+// given. A folder without media files is named on standard error. Paths stay
+// as the user spelt them, relative ones too.
+std::vector<std::string> expandFileArguments(const std::vector<std::string>& files,
+                                             const Cancellation* cancellation = nullptr);
+
 // The intake of the file arguments, in order: each accepted file becomes a
 // row; each skipped one gets a line on standard error naming it and why.
 // Stops early, with the rows so far, once `cancellation` is cancelled. When

@@ -35,15 +35,13 @@ CommandLine parseCommandLine(const CommandSyntax& syntax, const std::vector<std:
         if (syntax.flags.count(name) && !inlineValue) {
             line.flags.insert(name);
         } else if (syntax.valued.count(name)) {
-            std::string value;
-            if (inlineValue)
-                value = *inlineValue;
-            else if (i + 1 < arguments.size())
+            std::optional<std::string> value = inlineValue;
+            if (!value && i + 1 < arguments.size())
                 value = arguments[++i];
-            if (value.empty())
+            if (!value || (value->empty() && !syntax.emptyAllowed.count(name)))
                 line.error = argument + " needs a value";
             else
-                line.values[name] = value;
+                line.values[name] = *value;
         } else {
             line.error = "unknown option '" + argument + "'";
         }

@@ -2,7 +2,8 @@
 // The arguments of one command, read without side effects: options first or
 // among the files, "--" ends the options, and every other argument is a
 // file. Valued options take "--name VALUE" or "--name=VALUE"; aliases map to
-// their canonical name.
+// their canonical name. Only options that allow it take an empty value
+// ("--title ''" or "--title=").
 
 #include <map>
 #include <optional>
@@ -27,6 +28,7 @@ struct CommandSyntax {
     std::set<std::string> flags;                // options without a value
     std::set<std::string> valued;               // options with a value
     std::map<std::string, std::string> aliases; // "-o" -> "--output"
+    std::set<std::string> emptyAllowed;         // valued options whose value may be empty
 };
 
 CommandLine parseCommandLine(const CommandSyntax& syntax, const std::vector<std::string>& arguments);

@@ -6,6 +6,10 @@ namespace {
 const OptionSpec kToolsDir{"", "--tools-dir", "DIR",
                            "find the tools (\"sniffer\" for ffprobe, \"creator\" for ffmpeg) in DIR instead of the "
                            "resources folder beside the program"};
+const OptionSpec kSort{"", "--sort", "ORDER",
+                       "put the files in ORDER before anything else: name (natural order of the paths, so part2 "
+                       "comes before part10 and \"Disc 1/Track 2\" before \"Disc 2/Track 1\") or track (by the disc "
+                       "and track tags, files without them last; equal ones by name)"};
 const OptionSpec kProbeTimeout{"", "--probe-timeout", "SECONDS",
                                "give each probe at most SECONDS (default 30); a file whose probe takes longer is "
                                "skipped as \"probe timed out\""};
@@ -14,11 +18,13 @@ const OptionSpec kProbeTimeout{"", "--probe-timeout", "SECONDS",
 
 CommandSyntax CommandSpec::syntax() const
 {
-    CommandSyntax syntax{name, {}, {}, {}};
+    CommandSyntax syntax{name, {}, {}, {}, {}};
     for (const OptionSpec& o : options) {
         (o.valueName.empty() ? syntax.flags : syntax.valued).insert(o.name);
         if (!o.alias.empty())
             syntax.aliases[o.alias] = o.name;
+        if (o.emptyValue)
+            syntax.emptyAllowed.insert(o.name);
     }
     return syntax;
 }
@@ -38,7 +44,8 @@ const CommandSpec& probeSpec()
         "probe",
         "print what the probe finds in each file, as one JSON array",
         "Runs the probe on every FILE and prints one record per file, in the order given. A file that is "
-        "not usable media is a result (its record says why), not an error.",
+        "not usable media is a result (its record says why), not an error. A folder stands for the media "
+        "files in it and its subfolders, in natural order.",
         {{"", "--with-report", "", "add the probe tool's whole report to each record (member \"json\")"}, kToolsDir},
         {{0, "every file was probed"}, {1, "ffprobe is missing or cannot run"}, {2, "bad arguments"}},
     };
@@ -51,8 +58,11 @@ const CommandSpec& listSpec()
         "list",
         "print the rows the window would list, as a JSON array",
         "Analyses every FILE the way the window does when files are added, and prints the rows of the "
-        "usable ones. Each skipped file is named on standard error with the reason.",
-        {kToolsDir, kProbeTimeout},
+        "usable ones, each with where it would start in the joined file (\"start\", in seconds) and its "
+        "chapter title (\"title\": its title tag, else its file name). A folder stands for the media files "
+        "in it and its subfolders, in natural order. Each skipped file is named on standard error with the "
+        "reason.",
+        {kSort, kToolsDir, kProbeTimeout},
         {{0, "the rows were printed"},
          {1, "ffprobe is missing or cannot run"},
          {2, "bad arguments"},
@@ -66,8 +76,9 @@ const CommandSpec& joinSpec()
     static const CommandSpec spec{
         "join",
         "join the files, in the order given, into one output file",
-        "Analyses every FILE, then joins the usable ones in the order given into OUTPUT. All files must "
-        "be audio only, or all have video. The files are decoded without loss and joined without a gap, "
+        "Analyses every FILE, then joins the usable ones in the order given (or the order --sort asks for) "
+        "into OUTPUT; a folder stands for the media files in it and its subfolders, in natural order. All "
+        "files must be audio only, or all have video. The files are decoded without loss and joined without a gap, "
         "and OUTPUT's extension picks the one encode: .mp3 (LAME VBR), .m4a/.mp4/.aac (AAC, 192 kbit/s), "
         ".m4b (AAC audiobook), .opus/.ogg (Opus, 128 kbit/s), or .flac, .mka (FLAC) and .wav, which keep "
         "the samples exactly; any other extension gets ffmpeg's defaults. Video is fitted into 640x480 "
@@ -75,7 +86,11 @@ const CommandSpec& joinSpec()
         "An existing OUTPUT is replaced only with --force; an OUTPUT that is one of the files (or a hard "
         "link of one), a folder or a device, or whose folder cannot be written, is refused. The joined "
         "file is written beside OUTPUT under a temporary name and put in place only when the join "
-        "succeeded; on failure the reason follows \"Something went wrong!\" on standard error.",
+        "succeeded; on failure the reason follows \"Something went wrong!\" on standard error. The tags "
+        "every file shares (album, artist, genre, ...) and the first cover picture found go into OUTPUT; "
+        "with chapters each file becomes one chapter (or keeps its own chapters), in .m4a, .m4b, .mp4, "
+        ".mkv, .mka, .mp3, .flac, .ogg and .opus output. What the join could not do as asked follows "
+        "\"velmora-cli: note:\" on standard error.",
         {
             {"-o", "--output", "OUTPUT",
              "the file to write (default: joined.mp3, or joined.mp4 for video, in the current folder); its "
@@ -89,6 +104,16 @@ const CommandSpec& joinSpec()
             {"", "--from-list", "FILE",
              "also join the files named in FILE, one path per line or an .m3u/.m3u8 playlist; relative "
              "entries are taken from FILE's folder"},
+            kSort,
+            {"", "--chapters", "", "mark where each file starts as a chapter (the default for .m4b only)"},
+            {"", "--no-chapters", "", "write no chapters, not even the files' own"},
+            {"", "--cue", "", "also write a cue sheet with the chapters beside OUTPUT (OUTPUT's name with .cue)"},
+            {"", "--title", "TEXT", "the title of OUTPUT instead of the files' common album (or the first file's title); empty: no title", true},
+            {"", "--artist", "TEXT", "the artist of OUTPUT instead of the files' common artist; empty: none", true},
+            {"", "--album", "TEXT", "the album of OUTPUT instead of the files' common album; empty: none", true},
+            {"", "--cover", "FILE",
+             "the cover picture of OUTPUT, a JPEG or PNG file, copied as it is (default: the first picture in "
+             "the files, else cover.jpg, cover.png, folder.jpg or front.jpg beside the first file)"},
             {"", "--dry-run", "", "print the commands and expected durations without running them"},
             {"", "--verbose", "", "also print the engine's diagnostic lines on standard error"},
             kToolsDir,

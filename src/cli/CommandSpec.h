@@ -14,6 +14,7 @@ struct OptionSpec {
     std::string name;       // "--output"
     std::string valueName;  // "OUTPUT"; empty for a flag
     std::string description;
+    bool emptyValue = false;  // an empty value means something ("--title ''")
 };
 
 struct ExitSpec {

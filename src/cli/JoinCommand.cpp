@@ -4,6 +4,7 @@
 #include <memory>
 #include <thread>
 
+#include "cli/AlbumOptions.h"
 #include "cli/CliHost.h"
 #include "cli/CliIntake.h"
 #include "cli/CommandSpec.h"
@@ -11,6 +12,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/QualityOptions.h"
 #include "cli/SignalCancel.h"
+#include "cli/SortOption.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
@@ -47,6 +49,13 @@ std::optional<int> refuseOutput(const std::string& outputPath, const std::vector
     return kUsageExit;
 }
 
+void printNotes(const std::vector<std::string>& notes)
+{
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "velmora-cli: note: %s\n", note.c_str());
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 int joinCommand(const std::vector<std::string>& arguments)
@@ -68,6 +77,12 @@ int joinCommand(const std::vector<std::string>& arguments)
     const auto qualityRequest = readQualityOptions(line.value("--quality"), line.value("--bitrate"));
     if (const auto* message = std::get_if<std::string>(&qualityRequest))
         return usageError(*message);
+    const auto order = readRowOrder(line.value("--sort"));
+    if (const auto* message = std::get_if<std::string>(&order))
+        return usageError(*message);
+    const auto albumRequest = readAlbumOptions(line);
+    if (const auto* message = std::get_if<std::string>(&albumRequest))
+        return usageError(*message);
     const std::string output = line.value("--output").value_or(std::string());
     const bool dryRun = line.has("--dry-run");
     const bool verbose = line.has("--verbose");
@@ -79,8 +94,15 @@ int joinCommand(const std::vector<std::string>& arguments)
         return toolError(*problem);
     if (const auto problem = dryRun ? std::nullopt : toolProblem(kCreatorToolResource))
         return toolError(*problem);
+    JoinControl control;
+    CancelOnSignal cancelOnSignal(control);
+
+    // The files of the folders count as inputs: an output among them is refused.
+    const std::vector<std::string> files = expandFileArguments(line.files, &control);
+    if (cancelOnSignal.interrupted().load())
+        return kCancelledExit;
     std::vector<std::string> inputs;
-    for (const std::string& file : line.files)
+    for (const std::string& file : files)
         inputs.push_back(absolutePath(file));
     // A named output is checked before any tool runs; the default name
     // once the intake has told its extension.
@@ -89,11 +111,9 @@ int joinCommand(const std::vector<std::string>& arguments)
             return *refused;
     }
 
-    JoinControl control;
-    CancelOnSignal cancelOnSignal(control);
-
     std::string toolFailure;
-    const std::vector<FileRow> rows = intakeFiles(line.files, control, &toolFailure);
+    const std::vector<FileRow> rows =
+        sortedRows(intakeFiles(files, control, &toolFailure), std::get<RowOrder>(order));
     if (cancelOnSignal.interrupted().load())
         return kCancelledExit;
     if (!toolFailure.empty())
@@ -119,9 +139,11 @@ int joinCommand(const std::vector<std::string>& arguments)
     if (const auto problem =
             applyQualityRequest(std::get<QualityRequest>(qualityRequest), outputFormatOf(outputPath), quality))
         return usageError(*problem);
-
     JoinOptions options;
     options.quality = quality;
+    printNotes(applyAlbumRequest(std::get<AlbumRequest>(albumRequest), outputPath,
+                                 joinMedia(rows) == JoinMedia::video, options));
+
     if (dryRun) {
         // A run folder of its own, gone again when the plan is printed:
         // nothing another join uses is touched.
@@ -151,6 +173,7 @@ int joinCommand(const std::vector<std::string>& arguments)
         const std::string details = failureDetails(outcome);
         std::fprintf(stderr, "%s%s", details.c_str(), details.empty() || details.back() == '\n' ? "" : "\n");
     }
+    printNotes(outcome.notes);
     return exitStatusFor(outcome);
 }
 

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 
 #include "cli/CliIntake.h"
@@ -5,8 +6,10 @@
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "cli/SignalCancel.h"
+#include "cli/SortOption.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/Resources.h"
+#include "join/OutputChapters.h"
 
 namespace velmora::cli {
 
@@ -15,6 +18,9 @@ int listCommand(const std::vector<std::string>& arguments)
     const CommandLine line = parseCommandLine(listSpec().syntax(), arguments);
     if (const auto failed = applyCommonOptions(line))
         return *failed;
+    const auto order = readRowOrder(line.value("--sort"));
+    if (const auto* message = std::get_if<std::string>(&order))
+        return usageError(*message);
     if (const auto problem = toolProblem(kProbeToolResource))
         return toolError(*problem);
 
@@ -24,14 +30,26 @@ int listCommand(const std::vector<std::string>& arguments)
     Cancellation cancellation;
     CancelOnSignal cancelOnSignal(cancellation);
     std::string toolFailure;
-    const std::vector<FileRow> rows = intakeFiles(line.files, cancellation, &toolFailure);
+    const std::vector<std::string> files = expandFileArguments(line.files, &cancellation);
+    const std::vector<FileRow> rows =
+        sortedRows(intakeFiles(files, cancellation, &toolFailure), std::get<RowOrder>(order));
     if (cancelOnSignal.interrupted().load())
         return kCancelledExit;
     if (!toolFailure.empty())
         return toolError(toolFailure);
-    nlohmann::json list = nlohmann::json::array();
+    // Each row's start in the joined file: the rows before it, each as long
+    // as its sound (a container's duration may count a late start too).
+    std::vector<double> lengths;
     for (const FileRow& row : rows)
-        list.push_back(fileRowJson(row));
+        lengths.push_back(row.mediaType == "Audio" && row.audio.duration > 0.0 ? row.audio.duration : row.duration);
+    const std::vector<double> starts = rowStartTimes(lengths);
+    nlohmann::json list = nlohmann::json::array();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        nlohmann::json entry = fileRowJson(rows[i]);
+        entry["start"] = std::round(starts[i] * 1000.0) / 1000.0;  // to the millisecond
+        entry["title"] = rowTitle(rows[i].metadata);
+        list.push_back(std::move(entry));
+    }
     std::printf("%s\n", jsonText(list).c_str());
     return 0;
 }

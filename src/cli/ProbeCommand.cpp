@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/CliIntake.h"
 #include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "foundation/Paths.h"
@@ -10,7 +11,8 @@
 namespace velmora::cli {
 
 // velmora-cli probe [--tools-dir DIR] [--with-report] FILE...
-// Prints one JSON array with one record per file, in argument order. A file
+// Prints one JSON array with one record per file, in argument order; a
+// folder stands for the media files in it. A file
 // that is not usable media is a result, not an error; a probe tool that is
 // missing or cannot run is.
 int probeCommand(const std::vector<std::string>& arguments)
@@ -21,13 +23,14 @@ int probeCommand(const std::vector<std::string>& arguments)
     if (const auto problem = toolProblem(kProbeToolResource))
         return toolError(*problem);
     const bool withReport = line.has("--with-report");
+    const std::vector<std::string> files = expandFileArguments(line.files);
 
     // Each record is written as soon as its file is probed and then dropped:
     // a file with a huge report never sits in memory beside the others.
     auto write = [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); };
     write("[\n");
-    for (size_t i = 0; i < line.files.size(); ++i) {
-        const FileProbe probe(absolutePath(line.files[i]));
+    for (size_t i = 0; i < files.size(); ++i) {
+        const FileProbe probe(absolutePath(files[i]));
         if (probe.run == ProbeRun::toolFailedToStart) {
             write("]\n");
             std::fflush(stdout);

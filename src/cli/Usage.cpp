@@ -12,16 +12,28 @@
 namespace velmora::cli {
 namespace {
 
-std::string synopsis(const CommandSpec& spec)
+// The command's synopsis after `lead` ("usage: "), broken between options
+// into lines of at most 78 characters; further lines line up under the
+// first option.
+std::string synopsis(const CommandSpec& spec, const std::string& lead)
 {
-    std::string line = "velmora-cli " + spec.name;
-    for (const OptionSpec& o : spec.options) {
-        line += " [" + (o.alias.empty() ? o.name : o.alias);
-        if (!o.valueName.empty())
-            line += " " + o.valueName;
-        line += "]";
+    const std::string command = "velmora-cli " + spec.name;
+    std::vector<std::string> parts;
+    for (const OptionSpec& o : spec.options)
+        parts.push_back("[" + (o.alias.empty() ? o.name : o.alias) + (o.valueName.empty() ? "" : " " + o.valueName) + "]");
+    parts.push_back("FILE...");
+    const std::string indent(lead.size() + command.size() + 1, ' ');
+    std::string text = lead + command, line = text;
+    for (const std::string& part : parts) {
+        if (line.size() + 1 + part.size() > 78 && line != lead + command) {
+            text += "\n" + indent + part;
+            line = indent + part;
+        } else {
+            text += " " + part;
+            line += " " + part;
+        }
     }
-    return line + " FILE...";
+    return text + "\n";
 }
 
 // Breaks a text into lines of at most `width` characters, each after `indent`.
@@ -66,9 +78,9 @@ void printExits(FILE* stream, const CommandSpec& spec)
 
 void printUsage(FILE* stream)
 {
-    std::string text = "usage: ";
+    std::string text;
     for (const CommandSpec* spec : commandSpecs())
-        text += (text == "usage: " ? "" : "       ") + synopsis(*spec) + "\n";
+        text += synopsis(*spec, text.empty() ? "usage: " : "       ");
     text += "       velmora-cli help [COMMAND] | --help | --version\n";
     std::fputs(text.c_str(), stream);
 }
@@ -91,7 +103,7 @@ int printCommandHelp(FILE* stream, const std::string& command)
     const CommandSpec* spec = findCommandSpec(command);
     if (!spec)
         return usageError("unknown command '" + command + "'");
-    std::fprintf(stream, "usage: %s\n\n%s", synopsis(*spec).c_str(), wrapped(spec->description, 0).c_str());
+    std::fprintf(stream, "%s\n%s", synopsis(*spec, "usage: ").c_str(), wrapped(spec->description, 0).c_str());
     std::fputs("\noptions:\n", stream);
     printOptions(stream, *spec);
     std::fputs("\nexit status:\n", stream);

@@ -8,7 +8,8 @@ using Args = std::vector<std::string>;
 
 TEST(CommandLine, OptionsFilesAndErrors)
 {
-    const CommandSyntax join{"join", {"--dry-run", "--verbose"}, {"--output", "--tools-dir"}, {{"-o", "--output"}}};
+    const CommandSyntax join{
+        "join", {"--dry-run", "--verbose"}, {"--output", "--tools-dir", "--title"}, {{"-o", "--output"}}, {"--title"}};
     struct Case {
         Args arguments;
         Args files;
@@ -23,6 +24,10 @@ TEST(CommandLine, OptionsFilesAndErrors)
         {{"-", "a"}, {"-", "a"}, {}, {}, {}},  // a lone dash is a file name
         {{"a", "--output"}, {"a"}, {}, {}, "--output needs a value"},
         {{"a", "--output="}, {"a"}, {}, {}, "--output= needs a value"},
+        // An option that allows an empty value takes one, but not none.
+        {{"--title", "", "a", "--title="}, {"a"}, {{"--title", ""}}, {}, {}},
+        {{"--title=", "a", "--title", "-o"}, {"a"}, {{"--title", "-o"}}, {}, {}},
+        {{"a", "--title"}, {}, {}, {}, "--title needs a value"},
         {{"--dry-run=yes", "a"}, {}, {}, {}, "unknown option '--dry-run=yes'"},
         {{"--fast", "a"}, {}, {}, {}, "unknown option '--fast'"},
         {{"-x"}, {}, {}, {}, "unknown option '-x'"},

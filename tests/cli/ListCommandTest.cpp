@@ -24,13 +24,17 @@ TEST(ListCommand, PrintsRowsAndNamesRefusedFiles)
     const auto result = cliIn(dir, {"list", sineWav(1.0), "movie.VOB", "notes.txt", "empty.wav", mp3WithCover(1.0),
                                     h264Clip(320, 240, 15, 1.0), sineWav(1.0)});
     EXPECT_EQ(result.exitCode, 0);
-    const auto list = nlohmann::json::parse(result.out);
+    auto list = nlohmann::json::parse(result.out);
     ASSERT_EQ(list.size(), 4u);
+    // The row's nine keys, and where it starts in the joined file with its chapter title.
     for (const char* key : {"fileURL", "filePath", "fileName", "durationHuman", "duration", "codec", "mediaType",
-                            "fileSizeHuman", "isProRes"})
-        EXPECT_TRUE(list[0].contains(key) && list[0].size() == 9u) << key;
+                            "fileSizeHuman", "isProRes", "start", "title"})
+        EXPECT_TRUE(list[0].contains(key) && list[0].size() == 11u) << key;
+    EXPECT_NEAR(list[3].at("start").get<double>(), 3.0, 0.1);
     EXPECT_EQ(list[1].at("mediaType"), "Audio");  // the cover art does not count
     EXPECT_EQ(list[2].at("mediaType"), "Audio & Video");
+    list[3].erase("start");
+    list[0].erase("start");
     EXPECT_EQ(list[3], list[0]);  // a file given twice is listed twice
     EXPECT_TRUE(contains(result.err, "movie.VOB: skipped extension\n")) << result.err;
     EXPECT_TRUE(contains(result.err, "notes.txt: ") && contains(result.err, "empty.wav: ")) << result.err;

@@ -56,7 +56,7 @@ TEST(CommandLineDocs, EveryOptionOfTheHelpIsInTheManPageAndTheCompletion)
 }
 
 // What bash offers for a command line, typed with the cursor at its end, in a
-// folder with two media files and one sub-folder.
+// folder with two media files, a picture and one sub-folder.
 TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
 {
     const std::string bashCompletion = "/usr/share/bash-completion/bash_completion";
@@ -64,6 +64,7 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
     const std::string dir = testsupport::freshDir("completion");
     testsupport::writeFile(dir + "/a.mp3", "");
     testsupport::writeFile(dir + "/b.wav", "");
+    testsupport::writeFile(dir + "/c.png", "");
     std::filesystem::create_directory(dir + "/sub");
 
     // The words typed after "velmora-cli" (the last one is being completed), and the offers, sorted.
@@ -73,17 +74,23 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
         {{"-"}, "--help --version -h"},
         {{"help", ""}, "join list probe"},
         {{"probe", "-"}, "--tools-dir --with-report"},
-        {{"list", "-"}, "--probe-timeout --tools-dir"},
+        {{"list", "-"}, "--probe-timeout --sort --tools-dir"},
         {{"join", "-"},
-         "--bitrate --dry-run --force --from-list --output --probe-timeout --quality --tools-dir --verbose -f -o"},
+         "--album --artist --bitrate --chapters --cover --cue --dry-run --force --from-list --no-chapters --output "
+         "--probe-timeout --quality --sort --title --tools-dir --verbose -f -o"},
+        {{"join", "--sort", ""}, "name track"},
+        {{"list", "--sort", "t"}, "track"},
+        {{"join", "--cover", ""}, "c.png sub"},
+        {{"join", "--title", ""}, ""},
+        {{"join", "--c"}, "--chapters --cover --cue"},
         {{"join", "--probe-timeout", ""}, ""},
         {{"join", "--quality", ""}, "0 1 2 3 4 5 6 7 8 9"},
         {{"join", "--bitrate", "1"}, "128k 160k 192k"},
         {{"join", "--d"}, "--dry-run"},
         {{"join", "--tools-dir", ""}, "sub"},
         {{"join", "--tools-dir", "=", ""}, "sub"},
-        {{"join", "-o", ""}, "a.mp3 b.wav sub"},
-        {{"probe", "--with-report", ""}, "a.mp3 b.wav sub"},
+        {{"join", "-o", ""}, "a.mp3 b.wav c.png sub"},
+        {{"probe", "--with-report", ""}, "a.mp3 b.wav c.png sub"},
         {{"join", "--", "-"}, ""},
         {{"list", "a.mp3", "b"}, "b.wav"},
     };
