@@ -58,8 +58,9 @@ TEST(ListCommand, ProbesThatHangAreSkippedAndCtrlCEndsThemAtOnce)
     const std::pair<std::string, std::string> hanging[] = {{sleepy, "slow.wav"}, {resourcesDir(), "hang.ffconcat"}};
     for (const auto& [tools, file] : hanging) {
         const auto started = std::chrono::steady_clock::now();
-        const auto result = cliIn(dir, {"list", "--probe-timeout", "0.5", "--tools-dir", tools, file, sineFlac(1.0)});
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << file;
+        // The limit leaves a loaded machine time to probe the good file.
+        const auto result = cliIn(dir, {"list", "--probe-timeout", "2", "--tools-dir", tools, file, sineFlac(1.0)});
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8)) << file;
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_EQ(result.err, "velmora-cli: skipped " + file + ": probe timed out\n");
         EXPECT_EQ(nlohmann::json::parse(result.out).size(), 1u);
