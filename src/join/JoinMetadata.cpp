@@ -8,7 +8,7 @@
 #include "foundation/Paths.h"
 #include "join/CueSheet.h"
 #include "join/FfMetadata.h"
-#include "join/IntakeRule.h"
+#include "join/Intake.h"
 #include "join/ToolRunner.h"
 
 namespace velmora {
@@ -49,17 +49,23 @@ std::string extractCover(const JoinPlan& plan, JoinControl& control)
 
 std::vector<double> pieceDurations(const JoinPlan& plan, const std::vector<FileRow>& rows, JoinControl& control)
 {
-    std::vector<double> durations;
+    std::vector<double> durations(plan.pieces.size(), 0.0);
+    std::vector<std::string> intermediates;
+    std::vector<size_t> measured;
     for (size_t i = 0; i < plan.pieces.size(); ++i) {
-        if (i < rows.size() && plan.pieces[i] == rows[i].filePath) {
-            durations.push_back(declaredLength(rows[i]));
-            continue;
+        if (i < rows.size())
+            durations[i] = declaredLength(rows[i]);
+        if (i >= rows.size() || plan.pieces[i] != rows[i].filePath) {
+            intermediates.push_back(plan.pieces[i]);
+            measured.push_back(i);
         }
-        // An intermediate holds exactly the samples the concat will read;
-        // its sound stream's length counts them.
-        const IntakeResult measured = analyzeFile(plan.pieces[i], &control);
-        durations.push_back(measured.row ? declaredLength(*measured.row) : 0.0);
     }
+    // An intermediate holds exactly the samples the concat will read; its
+    // sound stream's length counts them. The probes run side by side.
+    runIntake(intermediates, control, [&](size_t k, IntakeResult result) {
+        if (result.row)
+            durations[measured[k]] = declaredLength(*result.row);
+    });
     return durations;
 }
 

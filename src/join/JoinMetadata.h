@@ -22,8 +22,8 @@ struct PreparedMetadata {
 };
 
 // How long each piece of the plan plays: an input read as it is by its
-// declared length, an intermediate by what the probe finds in it. Zero for a
-// piece that could not be measured.
+// declared length, an intermediate by what the probe finds in it (its row's
+// declared length when the probe finds nothing).
 std::vector<double> pieceDurations(const JoinPlan& plan, const std::vector<FileRow>& rows, JoinControl& control);
 
 // Works out the chapters and the tags (the user's over the shared ones),
