@@ -1,5 +1,5 @@
-// Choosing the cover, and copying the chosen picture unchanged into each
-// container that takes one.
+// Choosing the cover. The joins that copy it into each container are in
+// AlbumJoinTest.
 #include <QDir>
 #include <gtest/gtest.h>
 
@@ -65,65 +65,4 @@ TEST(CoverArt, TheUsersFileThenEmbeddedPicturesThenTheFolder)
     EXPECT_EQ(std::make_tuple(choice.origin, choice.path), std::make_tuple(CoverOrigin::user, dir + "/mine.webp"));
     EXPECT_EQ(choice.codec, "");  // unreadable or neither JPEG nor PNG: the caller says so
     EXPECT_EQ(chooseCover({}, {}).origin, CoverOrigin::none);
-}
-
-TEST(CoverArt, CopiedUnchangedIntoEachContainer)
-{
-    // The picture embedded in a real MP3 is found and copied, not re-encoded.
-    const std::string picture = jpegPicture();
-    const std::string source = taggedTone("with-cover.mp3", 1.0, {"title=Pictured"},
-                                          {"-map", "0:a", "-map", "1:v", "-c:a", "libmp3lame", "-c:v", "copy",
-                                           "-disposition:v", "attached_pic"},
-                                          {"-i", picture});
-    const CoverChoice choice = chooseCover({realRow(sineFlac()), realRow(source)}, {sineFlac(), source});
-    ASSERT_EQ(choice.origin, CoverOrigin::embedded);
-    EXPECT_EQ(choice.mapSpecifier(1), "1:1");
-
-    const std::string dir = freshDir("covers-copied");
-    const std::vector<std::string> attached{"-map", "0:a", "-map", choice.mapSpecifier(1), "-c:v", "copy",
-                                            "-disposition:v:0", "attached_pic"};
-    const std::vector<std::pair<std::string, std::vector<std::string>>> containers{
-        {"mp3", {"-c:a", "libmp3lame", "-id3v2_version", "3"}},
-        {"m4a", {"-c:a", "aac"}},
-        {"m4b", {"-c:a", "aac"}},
-        {"flac", {"-c:a", "flac"}},
-    };
-    for (const auto& [ext, codec] : containers) {
-        std::vector<std::string> args{"-i", choice.path};
-        args.insert(args.end(), attached.begin(), attached.end());
-        args.insert(args.end(), codec.begin(), codec.end());
-        const std::string out = dir + "/out." + ext;
-        ASSERT_EQ(muxTone(out, 1.0, args), "") << ext;
-        const std::vector<EmbeddedPicture> pictures = realRow(out).pictures;
-        ASSERT_EQ(pictures.size(), 1u) << ext;
-        ASSERT_EQ(runCommand("ffmpeg", {"-y", "-v", "error", "-i", out, "-map", "0:" + std::to_string(pictures[0].streamIndex),
-                                        "-c", "copy", "-f", "image2", dir + "/back.jpg"})
-                      .exitCode,
-                  0);
-        EXPECT_EQ(readFile(dir + "/back.jpg"), readFile(picture)) << ext;
-    }
-    // Matroska keeps a picture as an attachment, which needs a file and its type.
-    ASSERT_EQ(muxTone(dir + "/out.mka", 1.0, {"-map", "0:a", "-attach", picture, "-metadata:s:t", "mimetype=image/jpeg",
-                                              "-metadata:s:t", "filename=cover.jpg"}),
-              "");
-    const nlohmann::json report = probed(dir + "/out.mka");
-    EXPECT_EQ(report["streams"].size(), 2u);
-    EXPECT_EQ(realRow(dir + "/out.mka").pictures, (std::vector<EmbeddedPicture>{{1, "mjpeg"}}));
-}
-
-TEST(CoverArt, OggAndOpusTakeThePictureAsATag)
-{
-    // Their muxer refuses a picture stream; the picture goes in as a comment, through the metadata file.
-    const std::string picture = jpegPicture();
-    const std::string dir = freshDir("covers-ogg");
-    AlbumMetadata album;
-    album.tags["METADATA_BLOCK_PICTURE"] = vorbisPictureTag(readFile(picture), "image/jpeg");
-    writeFile(dir + "/meta.txt", ffmetadataText(album, {}));
-    for (const auto& [ext, codec] : {std::pair{"ogg", "libvorbis"}, {"opus", "libopus"}}) {
-        const std::string out = dir + "/out." + std::string(ext);
-        ASSERT_EQ(muxTone(out, 1.0, {"-i", dir + "/meta.txt", "-map", "0:a", "-map_metadata", "1", "-c:a", codec}), "");
-        ASSERT_EQ(realRow(out).pictures, (std::vector<EmbeddedPicture>{{1, "mjpeg"}})) << ext;
-        runCommand("ffmpeg", {"-y", "-v", "error", "-i", out, "-map", "0:1", "-c", "copy", "-f", "image2", dir + "/back"});
-        EXPECT_EQ(readFile(dir + "/back"), readFile(picture)) << ext;
-    }
 }
