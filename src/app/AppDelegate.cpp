@@ -26,6 +26,7 @@
 #include "app/MediaFileFilter.h"
 #include "app/PreferencesDialog.h"
 #include "app/ProgressSheet.h"
+#include "app/SaveDialog.h"
 #include "app/ShortcutsDialog.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
@@ -383,40 +384,9 @@ void AppDelegate::notifyIfUnseen(const JoinOutcome& outcome)
 void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
                                 std::function<void(std::optional<SaveDialogAnswer>)> completion)
 {
-    auto* dialog = new QFileDialog(window);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setWindowTitle(QString::fromStdString(request.title));
-    dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(request.nameFieldLabel));
-    dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
     // The folder of the last join, else the one proposed (the Desktop).
-    if (const auto folder = rememberedFolder(settingsKey::lastSaveFolder))
-        dialog->setDirectory(*folder);
-    else if (request.directory)
-        dialog->setDirectory(toQString(*request.directory));
-    if (!request.filters.empty()) {
-        // Picking a format puts its extension on the name in the field (the
-        // dialog does that in save mode); the proposed name's format comes first selected.
-        QStringList filters;
-        const std::string proposed = lowerExtension(request.nameFieldText);
-        QString selected;
-        for (const SaveFormat& format : request.filters) {
-            filters << QString::fromStdString(format.filterText());
-            if (format.extension == proposed)
-                selected = filters.back();
-        }
-        dialog->setNameFilters(filters);
-        if (!selected.isEmpty())
-            dialog->selectNameFilter(selected);
-    } else {
-        // No formats to choose from: the media files the intake knows, with
-        // their long list of patterns kept out of sight.
-        dialog->setOption(QFileDialog::HideNameFilterDetails);
-        dialog->setNameFilters(mediaFileNameFilters());
-    }
-    dialog->selectFile(QString::fromStdString(request.nameFieldText));
+    auto* dialog = new SaveDialog(request, rememberedFolder(settingsKey::lastSaveFolder), window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::finished, this, [dialog, completion = std::move(completion)](int result) {
         const QStringList files = dialog->selectedFiles();
         if (result != QDialog::Accepted || files.isEmpty() || files.front().isEmpty()) {
@@ -425,7 +395,7 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
         }
         rememberFolder(settingsKey::lastSaveFolder, QFileInfo(files.front()).absolutePath());
         // absolute, as the user confirmed it
-        completion(SaveDialogAnswer{fromQString(files.front()), chaptersByDefault(fromQString(files.front()))});
+        completion(SaveDialogAnswer{fromQString(files.front()), dialog->chapters()});
     });
     dialog->open();
 }
