@@ -18,8 +18,10 @@
 #include <QUndoStack>
 
 #include "app/AboutDialog.h"
+#include "app/CoverPicture.h"
 #include "app/DesktopActions.h"
 #include "app/DesktopNotification.h"
+#include "app/DetailsDialog.h"
 #include "app/FileListController.h"
 #include "app/LaunchBookkeeping.h"
 #include "app/MainWindow.h"
@@ -84,12 +86,23 @@ AppDelegate::AppDelegate(QObject* parent)
     connect(window, &MainWindow::showInFolderRequested, this, &AppDelegate::showInFolderClicked);
     connect(window, &MainWindow::playRequested, this, &AppDelegate::playClicked);
     connect(window, &MainWindow::joinRequested, this, &AppDelegate::joinBTNClicked);
+    connect(window, &MainWindow::detailsRequested, this, &AppDelegate::detailsClicked);
+    connect(window, &MainWindow::sortByNameRequested, this, &AppDelegate::sortByNameClicked);
+    connect(window, &MainWindow::sortByTrackNumberRequested, this, &AppDelegate::sortByTrackNumberClicked);
     connect(window, &MainWindow::helpRequested, this, &AppDelegate::helpBTNClicked);
     connect(window, &MainWindow::shortcutsRequested, this, &AppDelegate::shortcutsClicked);
     connect(window, &MainWindow::aboutRequested, this, &AppDelegate::aboutClicked);
     connect(window, &MainWindow::preferencesRequested, this, &AppDelegate::preferencesClicked);
     connect(window, &MainWindow::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(progressWindow, &ProgressSheet::cancelRequested, this, &AppDelegate::cancelBTNClicked);
+    // What the user set in Details belongs to the files in the list: an
+    // emptied list (cleared, or its last row removed) starts the next album
+    // from what its own files say. Other edits keep them, so adding a
+    // forgotten part or reordering does not undo the user's title.
+    connect(mainArrayController, &FileListController::contentChanged, this, [this] {
+        if (mainArrayController->count() == 0)
+            outputDetails_ = {};
+    });
 }
 
 AppDelegate::~AppDelegate()
@@ -234,6 +247,32 @@ void AppDelegate::clearListClicked()
     mainArrayController->clear();
 }
 
+void AppDelegate::sortByNameClicked()
+{
+    mainArrayController->sortByName();
+}
+
+void AppDelegate::sortByTrackNumberClicked()
+{
+    mainArrayController->sortByTrackNumber();
+}
+
+void AppDelegate::detailsClicked()
+{
+    if (mainArrayController->count() == 0)
+        return;
+    auto loadPicture = [this](const CoverChoice& cover, std::function<void(QByteArray)> done) {
+        pool_.start([this, cover, done = std::move(done)] {
+            QByteArray bytes = coverPictureBytes(cover);
+            postToMain([done, bytes = std::move(bytes)] { done(bytes); });
+        });
+    };
+    auto* dialog = new DetailsDialog(mainArrayController->rows(), outputDetails_, loadPicture, window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { outputDetails_ = dialog->overrides(); });
+    dialog->open();
+}
+
 QStringList AppDelegate::selectedPaths() const
 {
     QStringList paths;
@@ -260,7 +299,8 @@ void AppDelegate::playClicked()
 
 void AppDelegate::joinBTNClicked()
 {
-    runJoinPreflight([this] { return mainArrayController->rows(); }, *this, control, pool_);
+    runJoinPreflight([this] { return mainArrayController->rows(); }, *this, control, pool_,
+                     [this] { return outputDetails_; });
 }
 
 MessageRequest AppDelegate::helpMessage(const std::string& webPage)
