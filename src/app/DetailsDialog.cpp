@@ -49,8 +49,7 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
     const AlbumMetadata shown = albumMetadata(metadata_, current);
     titleEdited_ = current.title.has_value();
 
-    auto* intro = new QLabel(tr("The joined file's tags and cover. Its chapters keep each file's own title."), this);
-    intro->setWordWrap(true);
+    auto* intro = new QLabel(tr("The joined file's own tags and cover; each chapter keeps its file's title."), this);
 
     title_ = new QLineEdit(fieldText(shown.title), this);
     title_->setObjectName(QStringLiteral("titleField"));
@@ -65,7 +64,7 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
     album_->setObjectName(QStringLiteral("albumField"));
     album_->setPlaceholderText(tr("None the files share"));
     for (QLineEdit* field : {title_, artist_, album_})
-        field->setMinimumWidth(320);
+        field->setMinimumWidth(360);
 
     coverPreview_ = new QLabel(this);
     coverPreview_->setObjectName(QStringLiteral("coverPreview"));
@@ -94,8 +93,13 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
     cover->addLayout(coverButtons, 1);
 
     auto* form = new QFormLayout;
-    form->addRow(tr("&Title:"), title_);
-    form->addRow(QString(), titleNote_);
+    // The note stands right under the title it speaks of.
+    auto* titleColumn = new QVBoxLayout;
+    titleColumn->setSpacing(2);
+    titleColumn->addWidget(title_);
+    titleColumn->addWidget(titleNote_);
+    form->addRow(new QLabel(tr("&Title:"), this), titleColumn);
+    qobject_cast<QLabel*>(form->labelForField(titleColumn))->setBuddy(title_);
     form->addRow(tr("A&rtist:"), artist_);
     form->addRow(tr("A&lbum:"), album_);
     form->addRow(tr("Cover:"), cover);
@@ -175,7 +179,11 @@ void DetailsDialog::updateTitleNote()
                                "check that it names the whole joined file.")
                                 .arg(QString::fromStdString(metadata_.front().fileName)));
     }
-    titleNote_->setVisible(trackTitle);
+    if (titleNote_->isVisibleTo(this) != trackTitle) {
+        titleNote_->setVisible(trackTitle);
+        if (isVisible())
+            adjustSize();
+    }
     title_->setAccessibleDescription(trackTitle ? titleNote_->text() : QString());
 }
 
@@ -243,9 +251,11 @@ void DetailsDialog::useCover(const std::optional<std::string>& userCover)
     coverPreview_->setPixmap({});
     if (cover.origin == CoverOrigin::none) {
         coverPreview_->setText(tr("No cover"));
-    } else if (!cover.streamIndex || !loader_) {
+    } else if (!cover.streamIndex) {
         QFile file(toQString(cover.path));
         showPicture(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    } else if (!loader_) {
+        coverPreview_->setText(tr("No preview"));
     } else {
         coverPreview_->setText(tr("Loading…"));
         QPointer<DetailsDialog> self(this);

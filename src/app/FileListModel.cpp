@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include "app/ClockText.h"
 #include "join/OutputChapters.h"
 
@@ -74,6 +77,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(columnAlignment(index.column()));
+    // A title made from the file's name is quieter than one the file carries.
+    if (role == Qt::ForegroundRole && index.column() == titleColumn && !row.metadata.tag("title"))
+        return QGuiApplication::palette().brush(QPalette::PlaceholderText);
     return {};
 }
 

@@ -25,7 +25,7 @@
 namespace velmora::app {
 namespace {
 
-constexpr QSize kUsualSize(900, 560);
+constexpr QSize kUsualSize(1000, 580);
 constexpr QSize kSmallestSize(640, 360);
 
 QPushButton* makeButton(const QString& text, const QString& name, QWidget* parent)
