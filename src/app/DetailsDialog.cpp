@@ -98,8 +98,9 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
     titleColumn->setSpacing(2);
     titleColumn->addWidget(title_);
     titleColumn->addWidget(titleNote_);
-    form->addRow(new QLabel(tr("&Title:"), this), titleColumn);
-    qobject_cast<QLabel*>(form->labelForField(titleColumn))->setBuddy(title_);
+    auto* titleLabel = new QLabel(tr("&Title:"), this);
+    titleLabel->setBuddy(title_);
+    form->addRow(titleLabel, titleColumn);
     form->addRow(tr("A&rtist:"), artist_);
     form->addRow(tr("A&lbum:"), album_);
     form->addRow(tr("Cover:"), cover);
@@ -121,7 +122,6 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
         titleEdited_ = true;
         updateTitleNote();
     });
-    connect(artist_, &QLineEdit::textEdited, this, &DetailsDialog::albumEdited);
     connect(album_, &QLineEdit::textEdited, this, &DetailsDialog::albumEdited);
     connect(chooseCover_, &QPushButton::clicked, this, &DetailsDialog::chooseCoverFile);
     connect(inputsCover_, &QPushButton::clicked, this, [this] { useCover(std::nullopt); });
