@@ -1,9 +1,11 @@
 // Takes the screenshots of the documentation: fills the window with a few
 // generated recordings, joins them and grabs the screen at each step (the
 // list, the join sheet with its time left, the result, a mixed list refused,
-// About and Help).
+// About and Help), then loads an audiobook in three parts, sorts it by name
+// and shows its Details.
 // Needs a real display (see take-screenshots.sh) and ffmpeg on the PATH.
-//   velmora_screenshot_tour <output folder>
+//   velmora_screenshot_tour <output folder> [folder for shots to check only]
+// The second folder gets the save dialog with its Chapters box.
 
 #include <cstdio>
 #include <functional>
@@ -24,6 +26,8 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppDelegate.h"
+#include "app/CoverPicture.h"
+#include "app/DetailsDialog.h"
 #include "app/FileListController.h"
 #include "app/MainWindow.h"
 #include "app/ProgressSheet.h"
@@ -59,14 +63,95 @@ bool ffmpeg(const QString& output, const std::string& source, std::vector<std::s
     return process.start() && process.waitForExit() == 0;
 }
 
+// A cover like a publisher's, or a plain one where ffmpeg has no fonts.
+bool makeCover(const QString& path)
+{
+    const std::string background =
+        "gradients=s=400x400:c0=0x16324f:c1=0x2a6f97:x0=0:y0=0:x1=400:y1=400:nb_colors=2";
+    const std::string text = ",drawtext=text='ADA MARSH':fontcolor=0xf4d35e:fontsize=22:x=(w-tw)/2:y=h*0.2"
+                             ",drawtext=text='The Lighthouse':fontcolor=white:fontsize=40:x=(w-tw)/2:y=h*0.62"
+                             ",drawtext=text='Keeper':fontcolor=white:fontsize=40:x=(w-tw)/2:y=h*0.62+50";
+    return ffmpeg(path, background + text, {"-frames:v", "1"}) || ffmpeg(path, background, {"-frames:v", "1"});
+}
+
+// Three parts of an audiobook, added as a file dialog lists them (Part 10
+// before Part 2) and sorted by name; the first holds the cover.
+int audiobookTour(velmora::app::AppDelegate& d, const QString& media, const QString& out, const QString& checkOnly)
+{
+    const QString book = media + "/The Lighthouse Keeper";
+    QDir().mkpath(book);
+    const QString cover = media + "/cover-art.jpg";
+    const struct { const char* name; int seconds; const char* title; } parts[]{
+        {"Part 1.m4a", 754, "The Lamp Room"}, {"Part 10.m4a", 981, "Homecoming"}, {"Part 2.m4a", 1123, "Storm Season"}};
+    if (!makeCover(cover))
+        return 1;
+    QList<QUrl> urls;
+    for (const auto& part : parts) {
+        const QString path = book + "/" + QString::fromLatin1(part.name);
+        std::vector<std::string> args;
+        if (part.seconds == 754)
+            args = {"-i", cover.toStdString(), "-map", "0", "-map", "1", "-c:v", "copy", "-disposition:v", "attached_pic"};
+        for (const std::string tag : {std::string("title=") + part.title, std::string("album=The Lighthouse Keeper"),
+                                      std::string("artist=Ada Marsh")})
+            args.insert(args.end(), {"-metadata", tag});
+        args.insert(args.end(), {"-c:a", "aac", "-b:a", "24k", "-ac", "1", "-ar", "22050"});
+        if (!ffmpeg(path, "sine=frequency=220:sample_rate=22050:duration=" + std::to_string(part.seconds), args))
+            return 1;
+        urls << QUrl::fromLocalFile(path);
+    }
+    d.clearListClicked();
+    d.addFiles(urls);
+    if (!d.waitForBackgroundWork(60000) || d.mainArrayController->count() != 3) {
+        std::fprintf(stderr, "the audiobook was not added\n");
+        return 1;
+    }
+    d.sortByNameClicked();
+    d.mainArrayController->selectIndexes({0});
+    shoot(d.window, out + "/audiobook.png");
+
+    d.detailsClicked();
+    auto* details = waitFor<velmora::app::DetailsDialog>(d.window);
+    if (!details)
+        return 1;
+    spinUntil([&] { return !details->coverPreview()->pixmap().isNull(); }, 10000);
+    shoot(d.window, out + "/details.png");
+    details->reject();
+    spinUntil([&] { return !details->isVisible(); }, 2000);
+
+    if (!checkOnly.isEmpty()) {
+        QDir().mkpath(checkOnly);
+        d.joinBTNClicked();
+        QFileDialog* save = waitFor<QFileDialog>(d.window);
+        if (!save)
+            return 1;
+        save->selectNameFilter(QStringLiteral("M4B audiobook (*.m4b)"));
+        save->selectFile(QStringLiteral("The Lighthouse Keeper.m4b"));
+        shoot(d.window, checkOnly + "/save-dialog.png");
+        save->reject();
+        // A part of another album among them: the first part's title stands
+        // for the whole, with its note.
+        std::vector<velmora::FileRow> rows = d.mainArrayController->rows();
+        rows.back().metadata.tags["album"] = "Another Book";
+        auto loader = [](const velmora::CoverChoice& cover, std::function<void(QByteArray)> done) {
+            done(velmora::app::coverPictureBytes(cover));
+        };
+        auto* mixed = new velmora::app::DetailsDialog(rows, {}, loader, d.window);
+        mixed->setAttribute(Qt::WA_DeleteOnClose);
+        mixed->open();
+        shoot(d.window, checkOnly + "/details-track-title.png");
+        mixed->reject();
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: velmora_screenshot_tour <output folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: velmora_screenshot_tour <output folder> [folder for shots to check]\n");
         return 2;
     }
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
@@ -154,5 +239,6 @@ int main(int argc, char** argv)
         return 1;
     shoot(d.window, out + "/help.png");
     box->done(0);
-    return 0;
+    spinUntil([&] { return !box->isVisible(); }, 2000);
+    return audiobookTour(d, media, out, argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
 }

@@ -18,14 +18,17 @@
 #include <QUndoStack>
 
 #include "app/AboutDialog.h"
+#include "app/CoverPicture.h"
 #include "app/DesktopActions.h"
 #include "app/DesktopNotification.h"
+#include "app/DetailsDialog.h"
 #include "app/FileListController.h"
 #include "app/LaunchBookkeeping.h"
 #include "app/MainWindow.h"
 #include "app/MediaFileFilter.h"
 #include "app/PreferencesDialog.h"
 #include "app/ProgressSheet.h"
+#include "app/SaveDialog.h"
 #include "app/ShortcutsDialog.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
@@ -83,12 +86,23 @@ AppDelegate::AppDelegate(QObject* parent)
     connect(window, &MainWindow::showInFolderRequested, this, &AppDelegate::showInFolderClicked);
     connect(window, &MainWindow::playRequested, this, &AppDelegate::playClicked);
     connect(window, &MainWindow::joinRequested, this, &AppDelegate::joinBTNClicked);
+    connect(window, &MainWindow::detailsRequested, this, &AppDelegate::detailsClicked);
+    connect(window, &MainWindow::sortByNameRequested, this, &AppDelegate::sortByNameClicked);
+    connect(window, &MainWindow::sortByTrackNumberRequested, this, &AppDelegate::sortByTrackNumberClicked);
     connect(window, &MainWindow::helpRequested, this, &AppDelegate::helpBTNClicked);
     connect(window, &MainWindow::shortcutsRequested, this, &AppDelegate::shortcutsClicked);
     connect(window, &MainWindow::aboutRequested, this, &AppDelegate::aboutClicked);
     connect(window, &MainWindow::preferencesRequested, this, &AppDelegate::preferencesClicked);
     connect(window, &MainWindow::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(progressWindow, &ProgressSheet::cancelRequested, this, &AppDelegate::cancelBTNClicked);
+    // What the user set in Details belongs to the files in the list: an
+    // emptied list (cleared, or its last row removed) starts the next album
+    // from what its own files say. Other edits keep them, so adding a
+    // forgotten part or reordering does not undo the user's title.
+    connect(mainArrayController, &FileListController::contentChanged, this, [this] {
+        if (mainArrayController->count() == 0)
+            outputDetails_ = {};
+    });
 }
 
 AppDelegate::~AppDelegate()
@@ -233,6 +247,32 @@ void AppDelegate::clearListClicked()
     mainArrayController->clear();
 }
 
+void AppDelegate::sortByNameClicked()
+{
+    mainArrayController->sortByName();
+}
+
+void AppDelegate::sortByTrackNumberClicked()
+{
+    mainArrayController->sortByTrackNumber();
+}
+
+void AppDelegate::detailsClicked()
+{
+    if (mainArrayController->count() == 0)
+        return;
+    auto loadPicture = [this](const CoverChoice& cover, std::function<void(QByteArray)> done) {
+        pool_.start([this, cover, done = std::move(done)] {
+            QByteArray bytes = coverPictureBytes(cover);
+            postToMain([done, bytes = std::move(bytes)] { done(bytes); });
+        });
+    };
+    auto* dialog = new DetailsDialog(mainArrayController->rows(), outputDetails_, loadPicture, window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { outputDetails_ = dialog->overrides(); });
+    dialog->open();
+}
+
 QStringList AppDelegate::selectedPaths() const
 {
     QStringList paths;
@@ -259,7 +299,8 @@ void AppDelegate::playClicked()
 
 void AppDelegate::joinBTNClicked()
 {
-    runJoinPreflight([this] { return mainArrayController->rows(); }, *this, control, pool_);
+    runJoinPreflight([this] { return mainArrayController->rows(); }, *this, control, pool_,
+                     [this] { return outputDetails_; });
 }
 
 MessageRequest AppDelegate::helpMessage(const std::string& webPage)
@@ -383,40 +424,9 @@ void AppDelegate::notifyIfUnseen(const JoinOutcome& outcome)
 void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
                                 std::function<void(std::optional<SaveDialogAnswer>)> completion)
 {
-    auto* dialog = new QFileDialog(window);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setWindowTitle(QString::fromStdString(request.title));
-    dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(request.nameFieldLabel));
-    dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(request.prompt));
     // The folder of the last join, else the one proposed (the Desktop).
-    if (const auto folder = rememberedFolder(settingsKey::lastSaveFolder))
-        dialog->setDirectory(*folder);
-    else if (request.directory)
-        dialog->setDirectory(toQString(*request.directory));
-    if (!request.filters.empty()) {
-        // Picking a format puts its extension on the name in the field (the
-        // dialog does that in save mode); the proposed name's format comes first selected.
-        QStringList filters;
-        const std::string proposed = lowerExtension(request.nameFieldText);
-        QString selected;
-        for (const SaveFormat& format : request.filters) {
-            filters << QString::fromStdString(format.filterText());
-            if (format.extension == proposed)
-                selected = filters.back();
-        }
-        dialog->setNameFilters(filters);
-        if (!selected.isEmpty())
-            dialog->selectNameFilter(selected);
-    } else {
-        // No formats to choose from: the media files the intake knows, with
-        // their long list of patterns kept out of sight.
-        dialog->setOption(QFileDialog::HideNameFilterDetails);
-        dialog->setNameFilters(mediaFileNameFilters());
-    }
-    dialog->selectFile(QString::fromStdString(request.nameFieldText));
+    auto* dialog = new SaveDialog(request, rememberedFolder(settingsKey::lastSaveFolder), window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::finished, this, [dialog, completion = std::move(completion)](int result) {
         const QStringList files = dialog->selectedFiles();
         if (result != QDialog::Accepted || files.isEmpty() || files.front().isEmpty()) {
@@ -425,7 +435,7 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
         }
         rememberFolder(settingsKey::lastSaveFolder, QFileInfo(files.front()).absolutePath());
         // absolute, as the user confirmed it
-        completion(SaveDialogAnswer{fromQString(files.front()), chaptersByDefault(fromQString(files.front()))});
+        completion(SaveDialogAnswer{fromQString(files.front()), dialog->chapters()});
     });
     dialog->open();
 }

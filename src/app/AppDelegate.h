@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QUrl>
 
+#include "join/AlbumMetadata.h"
 #include "join/Intake.h"
 #include "join/JoinControl.h"
 #include "join/WindowHost.h"
@@ -57,6 +58,9 @@ public:
     int ratingPromptCount() const { return ratingPrompts_; }
     // How many desktop notifications were sent.
     int notificationCount() const { return notifications_; }
+    // The title, artist, album and cover the user set in Details, as the next
+    // join gets them.
+    const MetadataOverrides& outputDetails() const { return outputDetails_; }
     // The note of the last intake that skipped files, while it is open.
     QMessageBox* skippedFilesNote() const { return skippedNote_; }
 
@@ -82,6 +86,10 @@ public slots:
     void showInFolderClicked();
     void playClicked();
     void joinBTNClicked();
+    // Edit > Details: the joined file's title, artist, album and cover.
+    void detailsClicked();
+    void sortByNameClicked();
+    void sortByTrackNumberClicked();
     void helpBTNClicked();
     void shortcutsClicked();
     void aboutClicked();
@@ -121,6 +129,7 @@ private:
     int intakeBatch_ = 0;
     QElapsedTimer joinTimer_;
     QPointer<QMessageBox> skippedNote_;
+    MetadataOverrides outputDetails_;
 };
 
 }  // namespace velmora::app

@@ -7,6 +7,7 @@
 #include <QUndoStack>
 
 #include "app/ListEditCommands.h"
+#include "app/SortOrders.h"
 
 namespace velmora::app {
 namespace {
@@ -169,6 +170,28 @@ void FileListController::moveRowsTo(std::vector<int> indexes, int destination)
     }
     pushReorder(order, after, tr("Move"));
     selectIndexes(after);
+}
+
+void FileListController::sortBy(const std::vector<int>& order, const QString& text)
+{
+    std::vector<int> newIndexOf(order.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        newIndexOf[static_cast<size_t>(order[k])] = static_cast<int>(k);
+    std::vector<int> after;
+    for (int r : selectedIndexes())
+        after.push_back(newIndexOf[static_cast<size_t>(r)]);
+    std::sort(after.begin(), after.end());
+    pushReorder(order, after, text);
+}
+
+void FileListController::sortByName()
+{
+    sortBy(nameOrder(rows()), tr("Sort by Name"));
+}
+
+void FileListController::sortByTrackNumber()
+{
+    sortBy(trackNumberOrder(rows()), tr("Sort by Track Number"));
 }
 
 // Plain row operations.

@@ -55,6 +55,10 @@ public:
     // Moves the given rows, in their order, so they stand before the row that
     // was at `destination` (count() for the end); they become the selection.
     void moveRowsTo(std::vector<int> indexes, int destination);
+    // The whole list in natural order of the paths, or by disc and track
+    // tags (name order between equal numbers). The selection follows its rows.
+    void sortByName();
+    void sortByTrackNumber();
 
     // Plain row operations, not undoable.
     void appendRow(FileRow row);
@@ -71,6 +75,7 @@ signals:
 private:
     void selectOnly(int first, int last);
     void moveSelected(bool up, const QString& text);
+    void sortBy(const std::vector<int>& order, const QString& text);
     void pushReorder(const std::vector<int>& order, const std::vector<int>& selectionAfter, const QString& text);
 
     FileListModel* model_;

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include "app/ClockText.h"
+#include "join/OutputChapters.h"
 
 namespace velmora::app {
 
@@ -12,9 +16,23 @@ Qt::Alignment FileListModel::columnAlignment(int column)
 {
     // Numbers line up on the right, texts on the left; a header sits where
     // its column's cells do.
-    if (column == durationColumn || column == sizeColumn)
+    if (column == startColumn || column == durationColumn || column == sizeColumn)
         return Qt::AlignRight | Qt::AlignVCenter;
     return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QString FileListModel::columnKey(int column)
+{
+    switch (column) {
+    case nameColumn: return QStringLiteral("name");
+    case titleColumn: return QStringLiteral("title");
+    case startColumn: return QStringLiteral("start");
+    case durationColumn: return QStringLiteral("duration");
+    case codecColumn: return QStringLiteral("codecs");
+    case mediaTypeColumn: return QStringLiteral("mediaType");
+    case sizeColumn: return QStringLiteral("size");
+    default: return {};
+    }
 }
 
 int FileListModel::rowCount(const QModelIndex& parent) const
@@ -35,6 +53,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case nameColumn: return QString::fromStdString(row.fileName);
+        case titleColumn: return QString::fromStdString(rowTitle(row.metadata));
+        case startColumn: return clockText(starts_[static_cast<size_t>(index.row())]);
         case durationColumn: return durationClockText(row.duration);
         case codecColumn: return QString::fromStdString(row.codecHuman);
         case mediaTypeColumn: return QString::fromStdString(row.mediaType);
@@ -45,6 +65,11 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::ToolTipRole) {
         switch (index.column()) {
         case nameColumn: return QString::fromStdString(row.filePath);
+        case titleColumn:
+            if (!row.metadata.tag("title"))
+                return tr("No title tag: the chapter takes the file's name");
+            return data(index, Qt::DisplayRole);
+        case startColumn: return tr("Where this file starts in the joined file, and its chapter mark");
         case durationColumn: return QString::fromStdString(row.durationHuman);
         case codecColumn: return QString::fromStdString(row.codec);  // every track, cover art too
         default: return data(index, Qt::DisplayRole);
@@ -52,6 +77,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(columnAlignment(index.column()));
+    // A title made from the file's name is quieter than one the file carries.
+    if (role == Qt::ForegroundRole && index.column() == titleColumn && !row.metadata.tag("title"))
+        return QGuiApplication::palette().brush(QPalette::PlaceholderText);
     return {};
 }
 
@@ -65,6 +93,8 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole) {
         switch (section) {
         case nameColumn: return tr("Name");
+        case titleColumn: return tr("Title");
+        case startColumn: return tr("Start");
         case durationColumn: return tr("Duration");
         case codecColumn: return tr("Codecs");
         case mediaTypeColumn: return tr("Media Type");
@@ -95,6 +125,7 @@ void FileListModel::insertRow(int index, FileRow row)
     beginInsertRows({}, index, index);
     rows_.insert(rows_.begin() + index, std::move(row));
     endInsertRows();
+    updateStartTimes();
 }
 
 void FileListModel::reorder(const std::vector<int>& newOrder)
@@ -117,6 +148,7 @@ void FileListModel::reorder(const std::vector<int>& newOrder)
         after << this->index(newIndexOf[static_cast<size_t>(index.row())], index.column());
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    updateStartTimes();
 }
 
 void FileListModel::removeRowAt(int index)
@@ -126,6 +158,19 @@ void FileListModel::removeRowAt(int index)
     beginRemoveRows({}, index, index);
     rows_.erase(rows_.begin() + index);
     endRemoveRows();
+    updateStartTimes();
+}
+
+void FileListModel::updateStartTimes()
+{
+    std::vector<double> durations;
+    durations.reserve(rows_.size());
+    for (const FileRow& row : rows_)
+        durations.push_back(row.duration);
+    starts_ = rowStartTimes(durations);
+    starts_.resize(rows_.size(), 0.0);
+    if (!rows_.empty())
+        emit dataChanged(index(0, startColumn), index(rowCount() - 1, startColumn), {Qt::DisplayRole});
 }
 
 }  // namespace velmora::app

@@ -1,5 +1,6 @@
 #pragma once
-// The rows of the file list as a table for the view: name, duration (as a
+// The rows of the file list as a table for the view: name, title (what its
+// chapter is called), where it starts in the joined file, duration (as a
 // clock reads it), codecs (without cover art), media type and size.
 
 #include <vector>
@@ -13,7 +14,16 @@ namespace velmora::app {
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { nameColumn, durationColumn, codecColumn, mediaTypeColumn, sizeColumn, columnCount_ };
+    enum Column {
+        nameColumn,
+        titleColumn,
+        startColumn,
+        durationColumn,
+        codecColumn,
+        mediaTypeColumn,
+        sizeColumn,
+        columnCount_
+    };
 
     explicit FileListModel(QObject* parent = nullptr);
 
@@ -26,6 +36,8 @@ public:
 
     // How a column's cells and its header are aligned.
     static Qt::Alignment columnAlignment(int column);
+    // A name for the column that stays when columns are added ("name", "start", ...).
+    static QString columnKey(int column);
 
     const std::vector<FileRow>& rows() const { return rows_; }
     void insertRow(int index, FileRow row);
@@ -35,7 +47,12 @@ public:
     void reorder(const std::vector<int>& newOrder);
 
 private:
+    // Every row's start follows from the rows before it: worked out again
+    // after each change, and the Start column told.
+    void updateStartTimes();
+
     std::vector<FileRow> rows_;
+    std::vector<double> starts_;
 };
 
 }  // namespace velmora::app

@@ -25,7 +25,7 @@
 namespace velmora::app {
 namespace {
 
-constexpr QSize kUsualSize(900, 560);
+constexpr QSize kUsualSize(1000, 580);
 constexpr QSize kSmallestSize(640, 360);
 
 QPushButton* makeButton(const QString& text, const QString& name, QWidget* parent)
@@ -79,6 +79,8 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     moveUpBTN_ = makeButton(tr("Move Up"), QStringLiteral("moveUpBTN"), central);
     moveDownBTN_ = makeButton(tr("Move Down"), QStringLiteral("moveDownBTN"), central);
     helpBTN_ = makeButton(tr("Help"), QStringLiteral("helpBTN"), central);
+    detailsBTN_ = makeButton(tr("Details…"), QStringLiteral("detailsBTN"), central);
+    detailsBTN_->setToolTip(tr("The joined file's title, artist, album and cover"));
     joinBTN_ = makeButton(tr("Join…"), QStringLiteral("joinBTN"), central);
     summary_ = new QLabel(central);
     summary_->setObjectName(QStringLiteral("summary"));
@@ -93,12 +95,13 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     buttons->addWidget(moveDownBTN_);
     buttons->addWidget(summary_, 1);
     buttons->addWidget(helpBTN_);
+    buttons->addWidget(detailsBTN_);
     buttons->addWidget(joinBTN_);
     layout->addLayout(buttons);
     setCentralWidget(central);
 
     // Tab goes from the list through the buttons, left to right, and back.
-    QWidget* order[] = {fileList_, addBTN_, removeBTN_, moveUpBTN_, moveDownBTN_, helpBTN_, joinBTN_};
+    QWidget* order[] = {fileList_, addBTN_, removeBTN_, moveUpBTN_, moveDownBTN_, helpBTN_, detailsBTN_, joinBTN_};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -107,6 +110,7 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     connect(moveUpBTN_, &QPushButton::clicked, this, &MainWindow::moveUpRequested);
     connect(moveDownBTN_, &QPushButton::clicked, this, &MainWindow::moveDownRequested);
     connect(joinBTN_, &QPushButton::clicked, this, &MainWindow::joinRequested);
+    connect(detailsBTN_, &QPushButton::clicked, this, &MainWindow::detailsRequested);
     connect(helpBTN_, &QPushButton::clicked, this, &MainWindow::helpRequested);
     connect(dropView_, &DragAndDropView::filesAddedByDragAndDrop, this,
             [this](const QList<QUrl>& urls) { emit filesDropped(urls, -1); });
@@ -141,6 +145,8 @@ void MainWindow::setColumnWidths()
     header->setMinimumSectionSize(48);
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
+    header->resizeSection(FileListModel::titleColumn, metrics.horizontalAdvance(QStringLiteral("Chapter Twenty-One")) + padding);
+    header->resizeSection(FileListModel::startColumn, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + padding);
     header->resizeSection(FileListModel::durationColumn, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + padding);
     header->resizeSection(FileListModel::codecColumn,
                           metrics.horizontalAdvance(QStringLiteral("h264, aac, mov_text")) + padding);
@@ -208,6 +214,12 @@ void MainWindow::buildMenus()
     QAction* moveDown =
         addAction(editMenu, tr("Move &Down"), QStringLiteral("moveDownAction"), &MainWindow::moveDownRequested);
     moveDown->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    addAction(editMenu, tr("Sort by &Name"), QStringLiteral("sortByNameAction"), &MainWindow::sortByNameRequested);
+    addAction(editMenu, tr("Sort by &Track Number"), QStringLiteral("sortByTrackNumberAction"),
+              &MainWindow::sortByTrackNumberRequested);
+    editMenu->addSeparator();
+    addAction(editMenu, tr("D&etails…"), QStringLiteral("detailsAction"), &MainWindow::detailsRequested)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     editMenu->addSeparator();
     QAction* showInFolder = addAction(editMenu, tr("Show in &Folder"), QStringLiteral("showInFolderAction"),
                                       &MainWindow::showInFolderRequested);
@@ -257,9 +269,12 @@ void MainWindow::updateControls()
         button->setEnabled(hasSelection);
     for (const char* name : {"removeAction", "moveUpAction", "moveDownAction", "showInFolderAction", "playAction"})
         action(QLatin1String(name))->setEnabled(hasSelection);
-    for (const char* name : {"joinAction", "clearAction", "selectAllAction"})
+    for (const char* name : {"joinAction", "clearAction", "selectAllAction", "detailsAction"})
         action(QLatin1String(name))->setEnabled(count > 0);
+    for (const char* name : {"sortByNameAction", "sortByTrackNumberAction"})
+        action(QLatin1String(name))->setEnabled(count > 1);
     joinBTN_->setEnabled(count > 0);
+    detailsBTN_->setEnabled(count > 0);
     if (count == 0)
         summary_->setText(tr("No files"));
     else
@@ -271,7 +286,13 @@ void MainWindow::saveWindowState() const
 {
     auto store = settings();
     store->setValue(QLatin1String(settingsKey::windowGeometry), saveGeometry());
-    store->setValue(QLatin1String(settingsKey::fileListColumns), fileList_->horizontalHeader()->saveState());
+    // Widths by column name, so that a column added later neither takes
+    // another's width nor makes the others' widths unreadable.
+    QVariantMap widths;
+    const QHeaderView* header = fileList_->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c)
+        widths.insert(FileListModel::columnKey(c), header->sectionSize(c));
+    store->setValue(QLatin1String(settingsKey::fileListColumns), widths);
     store->sync();
 }
 
@@ -281,8 +302,21 @@ void MainWindow::restoreWindowState()
     const QByteArray geometry = store->value(QLatin1String(settingsKey::windowGeometry)).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
-    const QByteArray columns = store->value(QLatin1String(settingsKey::fileListColumns)).toByteArray();
-    if (!columns.isEmpty() && fileList_->horizontalHeader()->restoreState(columns))
+    // Widths kept in an older form are left for the usual ones.
+    const QVariant kept = store->value(QLatin1String(settingsKey::fileListColumns));
+    if (kept.typeId() != QMetaType::QVariantMap)
+        return;
+    const QVariantMap widths = kept.toMap();
+    QHeaderView* header = fileList_->horizontalHeader();
+    bool restored = false;
+    for (int c = 0; c < header->count(); ++c) {
+        const int width = widths.value(FileListModel::columnKey(c)).toInt();
+        if (width >= header->minimumSectionSize()) {
+            header->resizeSection(c, width);
+            restored = true;
+        }
+    }
+    if (restored)
         fileList_->setFitNameColumnOnFirstShow(false);
 }
 

@@ -34,6 +34,7 @@ public:
     QPushButton* moveUpButton() const { return moveUpBTN_; }
     QPushButton* moveDownButton() const { return moveDownBTN_; }
     QPushButton* joinButton() const { return joinBTN_; }
+    QPushButton* detailsButton() const { return detailsBTN_; }
     QPushButton* helpButton() const { return helpBTN_; }
     QLabel* summary() const { return summary_; }
 
@@ -60,6 +61,9 @@ signals:
     void showInFolderRequested();
     void playRequested();
     void joinRequested();
+    void detailsRequested();
+    void sortByNameRequested();
+    void sortByTrackNumberRequested();
     void helpRequested();
     void shortcutsRequested();
     void aboutRequested();
@@ -77,7 +81,7 @@ private:
     void keepAction(QAction* action, const QString& name);
     void setColumnWidths();
     // Buttons and menu items follow the list: editing needs a selection,
-    // joining needs rows.
+    // joining needs rows, sorting needs two.
     void updateControls();
 
     FileListController* list_;
@@ -89,6 +93,7 @@ private:
     QPushButton* moveUpBTN_ = nullptr;
     QPushButton* moveDownBTN_ = nullptr;
     QPushButton* joinBTN_ = nullptr;
+    QPushButton* detailsBTN_ = nullptr;
     QPushButton* helpBTN_ = nullptr;
     QLabel* summary_ = nullptr;
     QMenu* rowMenu_ = nullptr;

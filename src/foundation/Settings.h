@@ -14,7 +14,7 @@ inline constexpr const char* installedVersion = "installedVersion";
 inline constexpr const char* launchCount = "launchCount";
 // The main window's size and place, as QWidget::saveGeometry gives them.
 inline constexpr const char* windowGeometry = "window/geometry";
-// The file list's column widths, as QHeaderView::saveState gives them.
+// The file list's column widths in pixels, by column name ("name", "start", ...).
 inline constexpr const char* fileListColumns = "window/fileListColumns";
 // The folder the open dialog showed last, and the one a join was last saved to.
 inline constexpr const char* lastAddFolder = "folders/lastAdd";

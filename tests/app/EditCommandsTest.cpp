@@ -1,5 +1,5 @@
-// Editing the list: Remove, Move Up, Move Down, Clear List and row drags, by
-// command, by keyboard and from the rows' menu; each undone and redone.
+// Editing the list: Remove, Move Up, Move Down, Clear List, row drags and the
+// two sorts, by command, by keyboard and from the rows' menu; each undone and redone.
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -178,6 +178,68 @@ TEST_F(EditCommands, RowMenu)
     QApplication::sendEvent(view->viewport(), &empty);
     spinUntil([] { return false; }, 100);
     EXPECT_FALSE(menu->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+velmora::FileRow tagged(const std::string& name, std::optional<int> disc, std::optional<int> track)
+{
+    velmora::FileRow made = row(name);
+    made.metadata.disc = disc;
+    made.metadata.track = track;
+    return made;
+}
+
+TEST_F(EditCommands, SortByNameAndByTrackNumberAreUndoable)
+{
+    QAction* byName = delegate->window->action("sortByNameAction");
+    QAction* byTrack = delegate->window->action("sortByTrackNumberAction");
+    fill({"part2"});
+    EXPECT_FALSE(byName->isEnabled() || byTrack->isEnabled());  // nothing to sort in one row
+
+    // Numbers by their value, folder by folder; names that differ in case or
+    // spaces only keep their order.
+    const std::vector<std::pair<Names, Names>> byNameCases{
+        {{"part10", "part2", "part1"}, {"part1", "part2", "part10"}},
+        {{"Part 10.m4a", "part 2.m4a", "Part 1.m4a"}, {"Part 1.m4a", "part 2.m4a", "Part 10.m4a"}},
+        {{"Disc 2/Track 1", "Disc 1/Track 2", "Disc 10/Track 1"}, {"Disc 1/Track 2", "Disc 2/Track 1", "Disc 10/Track 1"}},
+        {{"b", "a"}, {"a", "b"}},
+    };
+    for (const auto& [before, after] : byNameCases) {
+        SCOPED_TRACE(before.front());
+        newDelegate();
+        fill(before);
+        list().selectIndexes({0});
+        delegate->window->action("sortByNameAction")->trigger();
+        EXPECT_EQ(names(), after);
+        // The selected row is still the selection, where it went.
+        ASSERT_EQ(selection().size(), 1u);
+        EXPECT_EQ(names()[static_cast<size_t>(selection().front())], before.front());
+        EXPECT_EQ(undo().undoText(), QStringLiteral("Sort by Name"));
+        undo().undo();
+        EXPECT_EQ(names(), before);
+        EXPECT_EQ(selection(), (Rows{0}));
+        undo().redo();
+        EXPECT_EQ(names(), after);
+    }
+
+    // By disc (none counts as the first) and track; untagged rows last, and
+    // the name decides between equal numbers.
+    newDelegate();
+    for (const auto& r : {tagged("x10", {}, {}), tagged("d2t1", 2, 1), tagged("y", {}, 1), tagged("x2", {}, {}),
+                          tagged("d1t2", 1, 2), tagged("b", 1, 1)})
+        list().appendRow(r);
+    delegate->window->action("sortByTrackNumberAction")->trigger();
+    EXPECT_EQ(names(), (Names{"b", "y", "d1t2", "d2t1", "x2", "x10"}));
+    undo().undo();
+    EXPECT_EQ(names(), (Names{"x10", "d2t1", "y", "x2", "d1t2", "b"}));
+    // A list already in order is no step to undo.
+    undo().redo();
+    const int steps = undo().count();
+    delegate->sortByTrackNumberClicked();
+    EXPECT_EQ(undo().count(), steps);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// The output formats in the save dialog, and the quality settings kept by
-// the Preferences dialog.
+// The output formats and the Chapters box in the save dialog, and the
+// quality settings kept by the Preferences dialog.
 #include "support/AppTestSupport.h"
 
 #include "app/FileListView.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -11,6 +12,7 @@
 #include <QtTest/QTest>
 
 #include "app/PreferencesDialog.h"
+#include "join/OutputFormat.h"
 #include "join/QualitySettings.h"
 
 using namespace apptest;
@@ -92,4 +94,65 @@ TEST_F(Preferences, QualitySettingsAreKept)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->quality(), (velmora::QualitySettings{2, 256, 144, 128}));
     dialog->reject();
+}
+
+TEST_F(Preferences, TheChaptersBoxFollowsTheFormatUntilTheUserSetsIt)
+{
+    const std::string folder = testsupport::freshDir("chapters-box");
+    // The proposed name, what the user does (pick a format, type a name, or
+    // press Alt+C), and whether the box is checked afterwards. A name without
+    // an extension goes by the picked format.
+    enum class Do { nothing, pick, type, altC };
+    struct Step { Do what; QString text; bool checked; };
+    const std::vector<std::pair<std::string, std::vector<Step>>> cases{
+        {"joined.mp3", {{Do::nothing, {}, false}, {Do::pick, "M4B audiobook (*.m4b)", true},
+                        {Do::pick, "WAV (*.wav)", false}, {Do::type, "book.M4B", true}, {Do::type, "book", false},
+                        {Do::type, "book.m4a", false}}},
+        {"joined.m4b", {{Do::nothing, {}, true}, {Do::altC, {}, false}, {Do::pick, "MP3 (*.mp3)", false},
+                        {Do::pick, "M4B audiobook (*.m4b)", false}, {Do::altC, {}, true},
+                        {Do::pick, "WAV (*.wav)", true}}},
+    };
+    for (const auto& [proposed, steps] : cases) {
+        SCOPED_TRACE(proposed);
+        velmora::SaveDialogRequest request;
+        request.title = "Save Audio";
+        request.nameFieldText = proposed;
+        request.directory = folder;
+        request.filters = velmora::saveFormats(false);
+        request.offerChapters = true;
+        std::optional<std::optional<velmora::SaveDialogAnswer>> answer;
+        delegate->runSaveDialog(request, [&](std::optional<velmora::SaveDialogAnswer> a) { answer = a; });
+        auto* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+        ASSERT_NE(dialog, nullptr);
+        auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("chaptersBox"));
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->toolTip().contains(".cue sheet")) << box->toolTip();
+        auto* formats = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QApplication::setActiveWindow(dialog);
+        ASSERT_TRUE(spinUntil([&] { return dialog->isActiveWindow(); }, 2000));
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.text.toStdString());
+            switch (step.what) {
+            case Do::nothing: break;
+            case Do::pick:
+                formats->setCurrentIndex(formats->findText(step.text));
+                emit formats->activated(formats->currentIndex());
+                break;
+            case Do::type:
+                nameField(dialog)->selectAll();
+                QTest::keyClicks(nameField(dialog), step.text);
+                break;
+            case Do::altC: QTest::keyClick(dialog, Qt::Key_C, Qt::AltModifier); break;
+            }
+            // A mnemonic clicks the box a moment later, as a click shows.
+            EXPECT_TRUE(spinUntil([&] { return box->isChecked() == step.checked; }, 1000));
+        }
+        // The box's state is the answer.
+        nameField(dialog)->setText(QStringLiteral("book.wav"));
+        static_cast<QDialog*>(dialog)->accept();
+        ASSERT_TRUE(spinUntil([&] { return answer.has_value(); }, 2000));
+        ASSERT_TRUE(answer->has_value());
+        EXPECT_EQ((*answer)->path, folder + "/book.wav");
+        EXPECT_EQ((*answer)->chapters, steps.back().checked);
+    }
 }

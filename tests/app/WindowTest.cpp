@@ -1,9 +1,11 @@
 // The main window as a desktop user meets it: the keyboard's way through it,
-// names for assistive tools, its size and what it remembers, and the columns.
+// names for assistive tools, its size and what it remembers, and the columns
+// (each row's start in the joined file among them).
 #include <QAccessible>
 #include <QHeaderView>
 #include <QListView>
 #include <QTest>
+#include <QUndoStack>
 
 #include "app/ClockText.h"
 #include "app/DragAndDropView.h"
@@ -25,14 +27,15 @@ TEST_F(Window, TabAndShiftTabLeaveTheList)
     auto& w = *delegate->window;
     QWidget* list = w.fileList();
     // From where focus is, the key, and where it goes: the buttons in their
-    // row, Join and Help and back to the list; the status line is passed by.
+    // row, Help, Details and Join and back to the list; the status line is passed by.
     const struct { QWidget* from; Qt::Key key; Qt::KeyboardModifiers mods; QWidget* to; } steps[]{
         {list, Qt::Key_Tab, Qt::NoModifier, w.addButton()},
         {w.addButton(), Qt::Key_Tab, Qt::NoModifier, w.removeButton()},
         {w.removeButton(), Qt::Key_Tab, Qt::NoModifier, w.moveUpButton()},
         {w.moveUpButton(), Qt::Key_Tab, Qt::NoModifier, w.moveDownButton()},
         {w.moveDownButton(), Qt::Key_Tab, Qt::NoModifier, w.helpButton()},
-        {w.helpButton(), Qt::Key_Tab, Qt::NoModifier, w.joinButton()},
+        {w.helpButton(), Qt::Key_Tab, Qt::NoModifier, w.detailsButton()},
+        {w.detailsButton(), Qt::Key_Tab, Qt::NoModifier, w.joinButton()},
         {w.joinButton(), Qt::Key_Tab, Qt::NoModifier, list},
         {list, Qt::Key_Backtab, Qt::ShiftModifier, w.joinButton()},
         {w.addButton(), Qt::Key_Backtab, Qt::ShiftModifier, list},
@@ -71,7 +74,7 @@ TEST_F(Window, AccessibleNames)
 TEST_F(Window, FirstSizeFitsTheScreen)
 {
     const struct { QSize screen; QSize window; } cases[]{
-        {{1920, 1080}, {900, 560}}, {{1280, 800}, {900, 560}}, {{1024, 600}, {819, 480}}, {{800, 480}, {640, 384}}};
+        {{1920, 1080}, {1000, 580}}, {{1280, 800}, {1000, 580}}, {{1024, 600}, {819, 480}}, {{800, 480}, {640, 384}}};
     for (const auto& c : cases)
         EXPECT_EQ(velmora::app::MainWindow::firstWindowSize(c.screen), c.window) << c.screen.width();
     const QSize available = delegate->window->screen()->availableGeometry().size();
@@ -167,6 +170,43 @@ TEST_F(Window, ColumnsAlignAndTheNameColumnResizes)
     delegate->window->resize(delegate->window->width() + 100, delegate->window->height());
     EXPECT_TRUE(spinUntil([&] { return header->sectionSize(FileListModel::nameColumn) == 350; }, 2000))
         << header->sectionSize(FileListModel::nameColumn);
+}
+
+TEST_F(Window, StartAndTitleFollowTheListOrder)
+{
+    using velmora::app::FileListModel;
+    const struct { const char* name; double seconds; const char* title; } rows[]{
+        {"a.mp3", 61.4, "Opening"}, {"b.mp3", 3598.0, nullptr}, {"c.flac", 1.0, "Coda"}};
+    for (const auto& r : rows) {
+        velmora::FileRow made = row(r.name);
+        made.duration = r.seconds;
+        made.metadata.fileName = r.name;
+        if (r.title)
+            made.metadata.tags["title"] = r.title;
+        list().appendRow(made);
+    }
+    const FileListModel& model = *list().model();
+    auto column = [&](int c) {
+        QStringList texts;
+        for (int r = 0; r < model.rowCount(); ++r)
+            texts << model.data(model.index(r, c), Qt::DisplayRole).toString();
+        return texts;
+    };
+    EXPECT_EQ(model.headerData(FileListModel::startColumn, Qt::Horizontal, Qt::DisplayRole).toString(), "Start");
+    EXPECT_EQ(model.headerData(FileListModel::titleColumn, Qt::Horizontal, Qt::DisplayRole).toString(), "Title");
+    // A file without a title tag is named after the file.
+    EXPECT_EQ(column(FileListModel::titleColumn), (QStringList{"Opening", "b", "Coda"}));
+    EXPECT_EQ(column(FileListModel::startColumn), (QStringList{"0:00", "1:01", "1:00:59"}));
+    list().selectIndexes({2});
+    delegate->moveUpBTNClicked();
+    EXPECT_EQ(column(FileListModel::startColumn), (QStringList{"0:00", "1:01", "1:02"}));
+    list().selectIndexes({0});
+    delegate->removeBTNClicked();
+    EXPECT_EQ(column(FileListModel::startColumn), (QStringList{"0:00", "0:01"}));
+    list().undoStack()->undo();
+    list().undoStack()->undo();
+    EXPECT_EQ(column(FileListModel::startColumn), (QStringList{"0:00", "1:01", "1:00:59"}));
+    EXPECT_EQ(column(FileListModel::nameColumn), (QStringList{"a.mp3", "b.mp3", "c.flac"}));
 }
 
 }  // namespace
