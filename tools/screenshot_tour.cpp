@@ -91,7 +91,7 @@ int audiobookTour(velmora::app::AppDelegate& d, const QString& media, const QStr
         std::vector<std::string> args;
         if (part.seconds == 754)
             args = {"-i", cover.toStdString(), "-map", "0", "-map", "1", "-c:v", "copy", "-disposition:v", "attached_pic"};
-        for (const std::string tag : {std::string("title=") + part.title, std::string("album=The Lighthouse Keeper"),
+        for (const std::string& tag : {std::string("title=") + part.title, std::string("album=The Lighthouse Keeper"),
                                       std::string("artist=Ada Marsh")})
             args.insert(args.end(), {"-metadata", tag});
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "24k", "-ac", "1", "-ar", "22050"});

@@ -81,12 +81,16 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
     inputsCover_ = new QPushButton(tr("Use the &Inputs' Cover"), this);
     inputsCover_->setObjectName(QStringLiteral("inputsCoverButton"));
     inputsCover_->setToolTip(tr("The picture in the first file that has one, else a cover.jpg beside the first file"));
-    for (QPushButton* button : {chooseCover_, inputsCover_})
+    noCover_ = new QPushButton(tr("&No Cover"), this);
+    noCover_->setObjectName(QStringLiteral("noCoverButton"));
+    noCover_->setToolTip(tr("Join without a cover picture"));
+    for (QPushButton* button : {chooseCover_, inputsCover_, noCover_})
         button->setAutoDefault(false);
     auto* coverButtons = new QVBoxLayout;
     coverButtons->addWidget(coverCaption_);
     coverButtons->addWidget(chooseCover_, 0, Qt::AlignLeft);
     coverButtons->addWidget(inputsCover_, 0, Qt::AlignLeft);
+    coverButtons->addWidget(noCover_, 0, Qt::AlignLeft);
     coverButtons->addStretch(1);
     auto* cover = new QHBoxLayout;
     cover->addWidget(coverPreview_, 0, Qt::AlignTop);
@@ -125,6 +129,7 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
     connect(album_, &QLineEdit::textEdited, this, &DetailsDialog::albumEdited);
     connect(chooseCover_, &QPushButton::clicked, this, &DetailsDialog::chooseCoverFile);
     connect(inputsCover_, &QPushButton::clicked, this, [this] { useCover(std::nullopt); });
+    connect(noCover_, &QPushButton::clicked, this, [this] { useCover(std::string()); });
     updateTitleNote();
     useCover(userCover_);
 }
@@ -228,12 +233,17 @@ void DetailsDialog::chooseCoverFile()
 
 void DetailsDialog::useCover(const std::optional<std::string>& userCover)
 {
-    userCover_ = userCover && !userCover->empty() ? userCover : std::nullopt;
+    // Nothing: the inputs' cover; an empty path: none at all; else the user's file.
+    userCover_ = userCover;
+    const bool none = userCover_ && userCover_->empty();
     inputsCover_->setEnabled(userCover_.has_value());
-    const CoverChoice cover = chooseCover(metadata_, paths_, userCover_);
+    noCover_->setEnabled(!none);
+    const CoverChoice cover = none ? CoverChoice{} : chooseCover(metadata_, paths_, userCover_);
     switch (cover.origin) {
     case CoverOrigin::none:
-        coverCaption_->setText(tr("No cover: no file holds a picture, and there is no cover.jpg beside the first file."));
+        coverCaption_->setText(none ? tr("No cover: the joined file gets none.")
+                                    : tr("No cover: no file holds a picture, and there is no cover.jpg beside "
+                                         "the first file."));
         break;
     case CoverOrigin::user:
         coverCaption_->setText(tr("“%1”, your choice").arg(QString::fromStdString(lastPathComponent(cover.path))));

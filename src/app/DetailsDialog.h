@@ -49,6 +49,7 @@ public:
     QLabel* coverCaption() const { return coverCaption_; }
     QPushButton* chooseCoverButton() const { return chooseCover_; }
     QPushButton* inputsCoverButton() const { return inputsCover_; }
+    QPushButton* noCoverButton() const { return noCover_; }
     QDialogButtonBox* buttons() const { return buttons_; }
 
 private:
@@ -79,6 +80,7 @@ private:
     QLabel* coverCaption_ = nullptr;
     QPushButton* chooseCover_ = nullptr;
     QPushButton* inputsCover_ = nullptr;
+    QPushButton* noCover_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
 };
 

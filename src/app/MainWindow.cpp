@@ -205,11 +205,11 @@ void MainWindow::buildMenus()
     QAction* selectAll = editMenu->addAction(tr("Select &All"), fileList_, &QAbstractItemView::selectAll);
     keepAction(selectAll, QStringLiteral("selectAllAction"));
     selectAll->setShortcuts(standardShortcuts(QKeySequence::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)));
-    QAction* remove = addAction(editMenu, tr("&Remove"), QStringLiteral("removeAction"), &MainWindow::removeRequested);
+    QAction* remove = addAction(editMenu, tr("Re&move"), QStringLiteral("removeAction"), &MainWindow::removeRequested);
     remove->setShortcuts({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)});
     addAction(editMenu, tr("&Clear List"), QStringLiteral("clearAction"), &MainWindow::clearRequested);
     editMenu->addSeparator();
-    QAction* moveUp = addAction(editMenu, tr("Move &Up"), QStringLiteral("moveUpAction"), &MainWindow::moveUpRequested);
+    QAction* moveUp = addAction(editMenu, tr("Mo&ve Up"), QStringLiteral("moveUpAction"), &MainWindow::moveUpRequested);
     moveUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
     QAction* moveDown =
         addAction(editMenu, tr("Move &Down"), QStringLiteral("moveDownAction"), &MainWindow::moveDownRequested);
@@ -223,7 +223,7 @@ void MainWindow::buildMenus()
     editMenu->addSeparator();
     QAction* showInFolder = addAction(editMenu, tr("Show in &Folder"), QStringLiteral("showInFolderAction"),
                                       &MainWindow::showInFolderRequested);
-    QAction* play = addAction(editMenu, tr("&Play"), QStringLiteral("playAction"), &MainWindow::playRequested);
+    QAction* play = addAction(editMenu, tr("P&lay"), QStringLiteral("playAction"), &MainWindow::playRequested);
     editMenu->addSeparator();
     addAction(editMenu, tr("&Preferences…"), QStringLiteral("preferencesAction"), &MainWindow::preferencesRequested)
         ->setShortcuts(standardShortcuts(QKeySequence::Preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)));

@@ -202,11 +202,16 @@ MessageRequest noOpenerMessage(const std::string& path)
 void showJoinResult(const JoinOutcome& outcome, WindowHost& host)
 {
     switch (outcome.status) {
-    case JoinStatus::succeeded:
-        host.showMessage(joinSucceededMessage(outcome), [path = outcome.outputPath, &host](MessageResponse response) {
+    case JoinStatus::succeeded: {
+        // What the join could not do besides (a cue sheet left unwritten) goes under the path.
+        MessageRequest message = joinSucceededMessage(outcome);
+        for (const std::string& note : outcome.notes)
+            message.informativeText += "\n\n" + note;
+        host.showMessage(message, [path = outcome.outputPath, &host](MessageResponse response) {
             handleJoinResultResponse(response, path, host);
         });
         break;
+    }
     case JoinStatus::failed: host.showMessage(joinFailedMessage(outcome), [](MessageResponse) {}); break;
     case JoinStatus::cancelled: break;
     }

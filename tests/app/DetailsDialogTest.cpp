@@ -146,6 +146,15 @@ TEST_F(Details, TheCoverIsTheInputsUntilAPictureIsChosen)
     EXPECT_EQ(details->coverCaption()->text(), "The picture in “details-cover.m4a”");
     details->accept();
     EXPECT_FALSE(overrides().coverPath);
+
+    // None at all: an empty path, which the join takes for no cover.
+    details = openDetails();
+    ASSERT_NE(details, nullptr);
+    details->noCoverButton()->click();
+    EXPECT_EQ(details->coverCaption()->text(), "No cover: the joined file gets none.");
+    EXPECT_FALSE(details->noCoverButton()->isEnabled());
+    details->accept();
+    EXPECT_EQ(overrides().coverPath, std::string());
 }
 
 }  // namespace

@@ -207,7 +207,7 @@ TEST_F(EndToEnd, JoinsThenOpensOrShowsTheResult)
         QFile::remove(QString::fromStdString(log));
         path.set(c.pathDir);
         if (c.button) {
-            delegate->joinFinished({velmora::JoinStatus::succeeded, out, {}, {}, velmora::JoinMedia::audio});
+            delegate->joinFinished({velmora::JoinStatus::succeeded, out, {}, {}, velmora::JoinMedia::audio, {}});
             QMessageBox* result = waitForAlert();
             ASSERT_NE(result, nullptr);
             press(result, QString::fromUtf8(c.button));

@@ -172,13 +172,19 @@ TEST_F(AlbumJoin, SharedTagsAndTheCoverComeAlong)
     EXPECT_EQ(tags.count("title") ? tags.at("title") : "", "Opening");
     EXPECT_EQ(tags.count("artist") ? tags.at("artist") : "", "The Author");
 
-    // What the user typed wins; an empty cover removes it.
-    JoinOptions typed;
-    typed.overrides.title = "My Title";
-    typed.overrides.artist = "";
-    typed.overrides.coverPath = "";
+    // What the user typed in the window wins; an empty cover removes it.
+    MetadataOverrides typed;
+    typed.title = "My Title";
+    typed.artist = "";
+    typed.coverPath = "";
     const std::string edited = dir + "/edited.mp3";
-    ASSERT_EQ(join(edited, parts, typed).status, JoinStatus::succeeded);
+    std::vector<FileRow> rows;
+    for (const std::string& part : parts)
+        rows.push_back(analyzeFile(part).row.value());
+    host.saveDialogAnswers = {edited};
+    runJoinPreflight([&] { return rows; }, host, control, pool, [&] { return typed; });
+    ASSERT_TRUE(host.waitForOutcome(1, std::chrono::seconds(120)));
+    ASSERT_EQ(host.outcomes[0].status, JoinStatus::succeeded);
     const auto report = probed(edited);
     EXPECT_EQ(tagsOf(report).at("title"), "My Title");
     EXPECT_EQ(tagsOf(report).count("artist"), 0u);

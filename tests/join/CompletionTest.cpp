@@ -127,6 +127,12 @@ TEST(Completion, ResultMessagesAndTheirButtons)
             EXPECT_EQ(host.messages.at(0).detailedText, "why it failed");
         }
     }
+    // What a good join could not do besides is said under the path.
+    RecordingHost host;
+    host.messageResponses.push_back(R::thirdButton);
+    showJoinResult(JoinOutcome{JoinStatus::succeeded, out, {}, {}, JoinMedia::audio, {"The cue sheet was not written."}},
+                   host);
+    EXPECT_EQ(host.messages.at(0).informativeText, out + "\n\nThe cue sheet was not written.");
 }
 
 TEST(Completion, RatingCheckOnEveryTenthLaunch)
