@@ -26,6 +26,7 @@
 #include "app/LaunchBookkeeping.h"
 #include "app/MainWindow.h"
 #include "app/MediaFileFilter.h"
+#include "app/MessageBoxes.h"
 #include "app/PreferencesDialog.h"
 #include "app/ProgressSheet.h"
 #include "app/SaveDialog.h"
@@ -177,7 +178,7 @@ void AppDelegate::showSkippedFiles(const std::vector<SkippedFile>& skipped)
     // One note at a time, beside the window: the user reads it while going on.
     if (skippedNote_)
         skippedNote_->close();
-    QMessageBox* note = makeMessageBox(skippedFilesMessage(skipped));
+    QMessageBox* note = makeMessageBox(window, skippedFilesMessage(skipped));
     note->setObjectName(QStringLiteral("skippedFilesNote"));
     note->addButton(QMessageBox::Ok);
     note->setWindowModality(Qt::NonModal);
@@ -440,53 +441,9 @@ void AppDelegate::runSaveDialog(const SaveDialogRequest& request,
     dialog->open();
 }
 
-QMessageBox* AppDelegate::makeMessageBox(const MessageRequest& request)
-{
-    auto* box = new QMessageBox(window);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(QApplication::applicationDisplayName());
-    box->setText(QString::fromStdString(request.messageText));
-    box->setInformativeText(QString::fromStdString(request.informativeText));
-    if (!request.detailedText.empty())
-        box->setDetailedText(QString::fromStdString(request.detailedText));
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    switch (request.style) {
-    case MessageStyle::informational: box->setIcon(QMessageBox::Information); break;
-    case MessageStyle::critical: box->setIcon(QMessageBox::Critical); break;
-    case MessageStyle::warning: box->setIcon(QMessageBox::Warning); break;
-    }
-    // Short informative texts ("Contact: " and an address) read better on one
-    // line: widen the box to fit its longest line.
-    int widest = 0;
-    for (const QString& line : box->informativeText().split(QLatin1Char('\n')))
-        widest = std::max(widest, box->fontMetrics().horizontalAdvance(line));
-    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()); grid && widest <= 640) {
-        grid->addItem(new QSpacerItem(widest + 96, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
-                      1, grid->columnCount());
-    }
-    return box;
-}
-
 void AppDelegate::showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion)
 {
-    QMessageBox* box = makeMessageBox(request);
-    QList<QAbstractButton*> buttons;
-    if (request.buttons.empty()) {
-        buttons << box->addButton(QMessageBox::Ok);
-    } else {
-        for (const std::string& title : request.buttons)
-            buttons << box->addButton(QString::fromStdString(title), QMessageBox::AcceptRole);
-    }
-    box->setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
-    box->setEscapeButton(buttons.back());
-    connect(box, &QMessageBox::finished, this, [box, buttons, completion = std::move(completion)](int) {
-        qsizetype index = buttons.indexOf(box->clickedButton());
-        if (index < 0)
-            index = buttons.size() - 1;
-        if (completion)
-            completion(static_cast<MessageResponse>(std::min<qsizetype>(index, 2)));
-    });
-    box->open();
+    openMessageBox(window, request, std::move(completion));
 }
 
 bool AppDelegate::openFile(const std::string& path)

@@ -116,7 +116,6 @@ public:
     std::optional<std::string> desktopDirectory() override;
 
 private:
-    QMessageBox* makeMessageBox(const MessageRequest& request);
     void showSkippedFiles(const std::vector<SkippedFile>& skipped);
     void notifyIfUnseen(const JoinOutcome& outcome);
     QStringList selectedPaths() const;
