@@ -10,6 +10,7 @@
 #include "join/FfMetadata.h"
 #include "join/Intake.h"
 #include "join/ToolRunner.h"
+#include "join/WavLength.h"
 
 namespace velmora {
 namespace {
@@ -55,7 +56,13 @@ std::vector<double> pieceDurations(const JoinPlan& plan, const std::vector<FileR
     for (size_t i = 0; i < plan.pieces.size(); ++i) {
         if (i < rows.size())
             durations[i] = declaredLength(rows[i]);
-        if (i >= rows.size() || plan.pieces[i] != rows[i].filePath) {
+        if (i < rows.size() && plan.pieces[i] == rows[i].filePath)
+            continue;
+        // A WAV intermediate's header says how many samples it holds; a
+        // video intermediate is probed.
+        if (const std::optional<double> length = wavLength(plan.pieces[i])) {
+            durations[i] = *length;
+        } else {
             intermediates.push_back(plan.pieces[i]);
             measured.push_back(i);
         }
