@@ -7,7 +7,7 @@
 #include <QUndoStack>
 
 #include "app/ListEditCommands.h"
-#include "app/SortOrders.h"
+#include "join/RowOrder.h"
 
 namespace velmora::app {
 namespace {
@@ -172,8 +172,9 @@ void FileListController::moveRowsTo(std::vector<int> indexes, int destination)
     selectIndexes(after);
 }
 
-void FileListController::sortBy(const std::vector<int>& order, const QString& text)
+void FileListController::sortBy(const std::vector<size_t>& sorted, const QString& text)
 {
+    const std::vector<int> order(sorted.begin(), sorted.end());
     std::vector<int> newIndexOf(order.size());
     for (size_t k = 0; k < order.size(); ++k)
         newIndexOf[static_cast<size_t>(order[k])] = static_cast<int>(k);

@@ -75,7 +75,7 @@ signals:
 private:
     void selectOnly(int first, int last);
     void moveSelected(bool up, const QString& text);
-    void sortBy(const std::vector<int>& order, const QString& text);
+    void sortBy(const std::vector<size_t>& sorted, const QString& text);
     void pushReorder(const std::vector<int>& order, const std::vector<int>& selectionAfter, const QString& text);
 
     FileListModel* model_;

@@ -166,7 +166,7 @@ void FileListModel::updateStartTimes()
     std::vector<double> durations;
     durations.reserve(rows_.size());
     for (const FileRow& row : rows_)
-        durations.push_back(row.duration);
+        durations.push_back(playedLength(row));
     starts_ = rowStartTimes(durations);
     starts_.resize(rows_.size(), 0.0);
     if (!rows_.empty())

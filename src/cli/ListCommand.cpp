@@ -37,11 +37,10 @@ int listCommand(const std::vector<std::string>& arguments)
         return kCancelledExit;
     if (!toolFailure.empty())
         return toolError(toolFailure);
-    // Each row's start in the joined file: the rows before it, each as long
-    // as its sound (a container's duration may count a late start too).
+    // Each row's start in the joined file: where the rows before it end.
     std::vector<double> lengths;
     for (const FileRow& row : rows)
-        lengths.push_back(row.mediaType == "Audio" && row.audio.duration > 0.0 ? row.audio.duration : row.duration);
+        lengths.push_back(playedLength(row));
     const std::vector<double> starts = rowStartTimes(lengths);
     nlohmann::json list = nlohmann::json::array();
     for (size_t i = 0; i < rows.size(); ++i) {

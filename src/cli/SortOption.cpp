@@ -1,9 +1,7 @@
 #include "cli/SortOption.h"
 
-#include <algorithm>
 
-#include "join/NaturalOrder.h"
-#include "join/TagOrder.h"
+#include "join/RowOrder.h"
 
 namespace velmora::cli {
 
@@ -22,19 +20,11 @@ std::vector<FileRow> sortedRows(std::vector<FileRow> rows, RowOrder order)
 {
     if (order == RowOrder::given)
         return rows;
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const FileRow& a, const FileRow& b) { return naturalPathLess(a.filePath, b.filePath); });
-    if (order == RowOrder::name)
-        return rows;
-    std::vector<RowMetadata> metadata;
-    metadata.reserve(rows.size());
-    for (const FileRow& row : rows)
-        metadata.push_back(row.metadata);
-    std::vector<FileRow> byTrack;
-    byTrack.reserve(rows.size());
-    for (const size_t i : trackNumberOrder(metadata))
-        byTrack.push_back(std::move(rows[i]));
-    return byTrack;
+    std::vector<FileRow> sorted;
+    sorted.reserve(rows.size());
+    for (const size_t i : order == RowOrder::name ? nameOrder(rows) : trackNumberOrder(rows))
+        sorted.push_back(std::move(rows[i]));
+    return sorted;
 }
 
 }  // namespace velmora::cli

@@ -137,9 +137,7 @@ JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run, const
     double known = 0.0;
     bool someUnknown = false;
     for (const FileRow& row : rows) {
-        // For a sound file, its sound's own length: a container's duration
-        // can count a late start too (an MP4 whose edit list begins later).
-        const double length = row.mediaType == "Audio" && row.audio.duration > 0.0 ? row.audio.duration : row.duration;
+        const double length = playedLength(row);
         if (std::isfinite(length) && length > 0.0)
             known += length;
         else

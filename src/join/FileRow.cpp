@@ -2,6 +2,11 @@
 
 namespace velmora {
 
+double playedLength(const FileRow& row)
+{
+    return row.mediaType == "Audio" && row.audio.duration > 0.0 ? row.audio.duration : row.duration;
+}
+
 nlohmann::json fileRowJson(const FileRow& row)
 {
     return nlohmann::json{

@@ -47,6 +47,11 @@ struct FileRow {
     bool operator==(const FileRow&) const = default;
 };
 
+// How long the row plays in a joined file: for a sound file its sound's own
+// length (a container's duration can count a late start too, as in an MP4
+// whose edit list begins later), else the container's duration.
+double playedLength(const FileRow& row);
+
 // The row's nine keys as a JSON object.
 nlohmann::json fileRowJson(const FileRow& row);
 

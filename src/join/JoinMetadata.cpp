@@ -15,11 +15,6 @@
 namespace velmora {
 namespace {
 
-double declaredLength(const FileRow& row)
-{
-    return row.audio.duration > 0.0 ? row.audio.duration : row.duration;
-}
-
 std::optional<std::string> fileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -55,7 +50,7 @@ std::vector<double> pieceDurations(const JoinPlan& plan, const std::vector<FileR
     std::vector<size_t> measured;
     for (size_t i = 0; i < plan.pieces.size(); ++i) {
         if (i < rows.size())
-            durations[i] = declaredLength(rows[i]);
+            durations[i] = playedLength(rows[i]);
         if (i < rows.size() && plan.pieces[i] == rows[i].filePath)
             continue;
         // A WAV intermediate's header says how many samples it holds; a
@@ -71,7 +66,7 @@ std::vector<double> pieceDurations(const JoinPlan& plan, const std::vector<FileR
     // sound stream's length counts them. The probes run side by side.
     runIntake(intermediates, control, [&](size_t k, IntakeResult result) {
         if (result.row)
-            durations[measured[k]] = declaredLength(*result.row);
+            durations[measured[k]] = result.row->audio.duration > 0.0 ? result.row->audio.duration : result.row->duration;
     });
     return durations;
 }
