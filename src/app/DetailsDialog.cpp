@@ -37,14 +37,11 @@ QString fieldText(const std::optional<std::string>& value)
 
 DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOverrides& current, PictureLoader loader,
                              QWidget* parent)
-    : QDialog(parent), loader_(std::move(loader)), userCover_(current.coverPath)
+    : QDialog(parent), metadata_(metadataOf(rows)), paths_(pathsOf(rows)), loader_(std::move(loader)),
+      userCover_(current.coverPath)
 {
     setObjectName(QStringLiteral("details"));
     setWindowTitle(tr("Details"));
-    for (const FileRow& row : rows) {
-        metadata_.push_back(row.metadata);
-        paths_.push_back(row.filePath);
-    }
     inputs_ = albumMetadata(metadata_);
     const AlbumMetadata shown = albumMetadata(metadata_, current);
     titleEdited_ = current.title.has_value();

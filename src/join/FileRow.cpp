@@ -7,6 +7,24 @@ double playedLength(const FileRow& row)
     return row.mediaType == "Audio" && row.audio.duration > 0.0 ? row.audio.duration : row.duration;
 }
 
+std::vector<RowMetadata> metadataOf(const std::vector<FileRow>& rows)
+{
+    std::vector<RowMetadata> metadata;
+    metadata.reserve(rows.size());
+    for (const FileRow& row : rows)
+        metadata.push_back(row.metadata);
+    return metadata;
+}
+
+std::vector<std::string> pathsOf(const std::vector<FileRow>& rows)
+{
+    std::vector<std::string> paths;
+    paths.reserve(rows.size());
+    for (const FileRow& row : rows)
+        paths.push_back(row.filePath);
+    return paths;
+}
+
 nlohmann::json fileRowJson(const FileRow& row)
 {
     return nlohmann::json{

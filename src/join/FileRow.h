@@ -3,6 +3,7 @@
 // reordering moves whole rows.
 
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -51,6 +52,10 @@ struct FileRow {
 // length (a container's duration can count a late start too, as in an MP4
 // whose edit list begins later), else the container's duration.
 double playedLength(const FileRow& row);
+
+// The rows' metadata and their paths, in row order.
+std::vector<RowMetadata> metadataOf(const std::vector<FileRow>& rows);
+std::vector<std::string> pathsOf(const std::vector<FileRow>& rows);
 
 // The row's nine keys as a JSON object.
 nlohmann::json fileRowJson(const FileRow& row);

@@ -75,9 +75,7 @@ PreparedMetadata prepareJoinMetadata(const JoinPlan& plan, const std::vector<Fil
                                      const JoinOptions& options, const std::string& outputPath, JoinControl& control)
 {
     PreparedMetadata prepared;
-    std::vector<RowMetadata> metadata;
-    for (const FileRow& row : rows)
-        metadata.push_back(row.metadata);
+    const std::vector<RowMetadata> metadata = metadataOf(rows);
     prepared.album = albumMetadata(metadata, options.overrides);
 
     const OutputFormat format = outputFormatOf(outputPath);

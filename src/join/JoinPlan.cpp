@@ -197,13 +197,7 @@ void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFor
 {
     if (coverSupport(format) == CoverSupport::none || (overrides.coverPath && overrides.coverPath->empty()))
         return;
-    std::vector<RowMetadata> metadata;
-    std::vector<std::string> paths;
-    for (const FileRow& row : rows) {
-        metadata.push_back(row.metadata);
-        paths.push_back(row.filePath);
-    }
-    CoverChoice cover = chooseCover(metadata, paths, overrides.coverPath);
+    CoverChoice cover = chooseCover(metadataOf(rows), pathsOf(rows), overrides.coverPath);
     if (cover.codec.empty())
         return;  // neither JPEG nor PNG: no player would show it
     plan.cover = cover;

@@ -96,9 +96,7 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
         std::vector<FileRow> confirmed = rows();
         if (!isJoinableList(confirmed))
             return host.showMessage(mixedListMessage(confirmed), [](MessageResponse) {});
-        std::vector<std::string> inputs;
-        for (const FileRow& row : confirmed)
-            inputs.push_back(row.filePath);
+        const std::vector<std::string> inputs = pathsOf(confirmed);
         // The dialog has asked before replacing a file; an input, a folder, a
         // device or a place that cannot be written is refused before anything runs.
         if (const auto problem = checkOutputPath(*chosen, inputs, true))
