@@ -318,6 +318,9 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     EXPECT_EQ(box->detailedText(), QStringLiteral("Step 3 of 3 (writing the joined file) failed: ffmpeg exited with "
                                                   "status 1.\n\nmuxer: disk full\n"));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
+    const int reviews = delegate->ratingPromptCount();
+    press(box, QStringLiteral("OK"));
+    EXPECT_EQ(delegate->ratingPromptCount(), reviews);  // no rating check after a failure
 }
 
 }  // namespace
