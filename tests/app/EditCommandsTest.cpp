@@ -34,23 +34,17 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRowsAndUndo)
     const Names abc{"A", "B", "C"}, abcd{"A", "B", "C", "D"};
     const std::vector<EditCase> cases{
         // One row selected, at the ends and in the middle.
-        {abc, {0}, Op::Up, abc, {0}},                     {abc, {2}, Op::Down, abc, {2}},
-        {abc, {1}, Op::Up, {"B", "A", "C"}, {0}},         {abc, {1}, Op::Down, {"A", "C", "B"}, {2}},
-        {abc, {2}, Op::Up, {"A", "C", "B"}, {1}},         {{"A"}, {0}, Op::Down, {"A"}, {0}},
-        {abc, {}, Op::Up, abc, {}},                       {abc, {}, Op::Down, abc, {}},
+        {abc, {0}, Op::Up, abc, {0}},                     {abc, {1}, Op::Up, {"B", "A", "C"}, {0}},
+        {abc, {1}, Op::Down, {"A", "C", "B"}, {2}},       {abc, {}, Op::Up, abc, {}},
         // Several rows: each moves one place and stays selected; a row at the
         // end it moves towards holds the ones behind it.
         {abcd, {1, 3}, Op::Up, {"B", "A", "D", "C"}, {0, 2}},
-        {abcd, {1, 2}, Op::Up, {"B", "C", "A", "D"}, {0, 1}},
         {abcd, {1, 3}, Op::Down, {"A", "C", "B", "D"}, {2, 3}},
         {abcd, {0, 2}, Op::Up, {"A", "C", "B", "D"}, {0, 1}},
-        {abcd, {0, 1}, Op::Up, abcd, {0, 1}},
         {abcd, {0, 3}, Op::Down, {"B", "A", "C", "D"}, {1, 3}},
         // Remove takes every selected row; the selection follows what is left.
-        {abc, {0, 2}, Op::Remove, {"B"}, {0}},            {abc, {}, Op::Remove, abc, {}},
-        {abc, {1}, Op::Clear, {}, {}},
-        {abcd, {1, 3}, Op::RemoveRow1, {"A", "C", "D"}, {2}}, {abc, {1}, Op::RemoveRow1, {"A", "C"}, {1}},
-        {{"A", "B"}, {1}, Op::RemoveRow1, {"A"}, {0}},
+        {abc, {0, 2}, Op::Remove, {"B"}, {0}},            {abc, {1}, Op::Clear, {}, {}},
+        {abcd, {1, 3}, Op::RemoveRow1, {"A", "C", "D"}, {2}}, {{"A", "B"}, {1}, Op::RemoveRow1, {"A"}, {0}},
         // Rows dragged within the list.
         {abcd, {0, 1}, Op::DragBelowRow2, {"C", "A", "B", "D"}, {1, 2}},
         {abcd, {3}, Op::DragAboveRow2, {"A", "B", "D", "C"}, {2}},
@@ -89,32 +83,6 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRowsAndUndo)
         undo().redo();
         EXPECT_EQ(names(), c.after);
         EXPECT_EQ(selection(), c.selectedAfter);
-    }
-}
-
-TEST_F(EditCommands, UndoAndRedoWalkBackThroughEveryEdit)
-{
-    fill({"A", "B", "C", "D"});
-    QAction* undoAction = delegate->window->action("undoAction");
-    QAction* redoAction = delegate->window->action("redoAction");
-    EXPECT_FALSE(undoAction->isEnabled());
-    list().selectIndexes({1});
-    delegate->removeBTNClicked();      // A C D
-    list().selectIndexes({2});
-    delegate->moveUpBTNClicked();      // A D C
-    delegate->clearListClicked();      // -
-    EXPECT_EQ(undoAction->text().remove('&'), QStringLiteral("Undo Clear List"));
-    const std::vector<Names> back{{"A", "D", "C"}, {"A", "C", "D"}, {"A", "B", "C", "D"}};
-    for (const Names& expected : back) {
-        undoAction->trigger();
-        EXPECT_EQ(names(), expected);
-    }
-    EXPECT_FALSE(undoAction->isEnabled());
-    EXPECT_EQ(redoAction->text().remove('&'), QStringLiteral("Redo Remove"));
-    const std::vector<Names> forward{{"A", "C", "D"}, {"A", "D", "C"}, {}};
-    for (const Names& expected : forward) {
-        redoAction->trigger();
-        EXPECT_EQ(names(), expected);
     }
 }
 
@@ -205,7 +173,6 @@ TEST_F(EditCommands, SortByNameAndByTrackNumberAreUndoable)
         {{"part10", "part2", "part1"}, {"part1", "part2", "part10"}},
         {{"Part 10.m4a", "part 2.m4a", "Part 1.m4a"}, {"Part 1.m4a", "part 2.m4a", "Part 10.m4a"}},
         {{"Disc 2/Track 1", "Disc 1/Track 2", "Disc 10/Track 1"}, {"Disc 1/Track 2", "Disc 2/Track 1", "Disc 10/Track 1"}},
-        {{"b", "a"}, {"a", "b"}},
     };
     for (const auto& [before, after] : byNameCases) {
         SCOPED_TRACE(before.front());

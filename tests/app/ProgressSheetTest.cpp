@@ -19,8 +19,7 @@ TEST_F(Sheet, FormsAndHide)
 {
     auto& d = *delegate;
     const struct { const char* title; bool indeterminate; } forms[]{{"Analyzing Files...", true},
-                                                                     {"Joining Audio...", false},
-                                                                     {"Joining Video...", false}};
+                                                                     {"Joining Audio...", false}};
     for (const auto& f : forms) {
         d.showProgressSheet(f.title, f.indeterminate);
         EXPECT_TRUE(d.progressWindow->isVisible() && d.progressWindow->windowModality() == Qt::WindowModal);
@@ -53,10 +52,7 @@ TEST_F(Sheet, JoinProgressShowsTheFileAndTheTime)
         const char* time;
     } steps[]{
         {0.5, {0.5, 1, 7}, 5, "0 % · file 1 of 7", "0:01 elapsed · estimating time left"},
-        {1.5, {3.0, 1, 7}, 30, "3 % · file 1 of 7", "0:02 elapsed · estimating time left"},
         {12.0, {25.0, 2, 7}, 250, "25 % · file 2 of 7", "0:12 elapsed · about 0:36 left"},
-        {40.0, {42.9, 3, 7}, 429, "42 % · file 3 of 7", "0:40 elapsed · about 0:53 left"},
-        {3000.0, {50.0, 4, 7}, 500, "50 % · file 4 of 7", "50:00 elapsed · about 50:00 left"},
         {4000.0, {60.0, 5, 7}, 600, "60 % · file 5 of 7", "1:06:40 elapsed · about 44:27 left"},
         {5000.0, {97.0, 0, 7}, 970, "97 % · writing the joined file", "1:23:20 elapsed · about 2:35 left"},
         {5100.0, {150.0, 0, 7}, 1000, "100 % · writing the joined file", "1:25:00 elapsed · finishing"},

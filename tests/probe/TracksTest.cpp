@@ -12,14 +12,12 @@ using Strings = std::vector<std::string>;
 
 TEST(Tracks, EveryStreamKindClassifies)
 {
-    // Twenty text-based and two image-based subtitle codecs, then three caption codecs.
+    // Text-based and image-based subtitle codecs, then caption codecs.
     std::vector<std::pair<json, std::string>> rows;
-    for (const char* codec : {"mov_text", "ass", "hdmv_text_subtitle", "jacosub", "microdvd", "mpl2", "pjs", "realtext",
-                              "sami", "srt", "ssa", "stl", "subrip", "subviewer", "subviewer1", "text", "ttml", "vplayer",
-                              "webvtt", "xsub", "dvd_subtitle", "hdmv_pgs_subtitle", "eia_608", "dvb_subtitle", "dvb_teletext"})
-        rows.push_back({stream("subtitle", codec, {{"codec_long_name", "L"}}), rows.size() < 20 ? "Subtitle: L - Text-Based"
-                                                                              : rows.size() < 22 ? "Subtitle: L - Image-Based"
-                                                                                                 : "Closed Caption: L"});
+    for (const char* codec : {"mov_text", "subrip", "webvtt", "dvd_subtitle", "hdmv_pgs_subtitle", "eia_608", "dvb_teletext"})
+        rows.push_back({stream("subtitle", codec, {{"codec_long_name", "L"}}), rows.size() < 3 ? "Subtitle: L - Text-Based"
+                                                                              : rows.size() < 5 ? "Subtitle: L - Image-Based"
+                                                                                                : "Closed Caption: L"});
     const json poster = {{"codec_tag_string", "[0][0][0][0]"}, {"codec_long_name", "P"}, {"width", 6}, {"height", 4}};
     const json matrix = {{{"side_data_type", "Display Matrix"}, {"rotation", -90}}};
     const auto rotate = [](const char* degrees) { return json{{"tags", {{"rotate", degrees}}}}; };
@@ -48,13 +46,13 @@ TEST(Tracks, EveryStreamKindClassifies)
     Strings expected;
     for (const auto& [s, summary] : rows)
         streams.push_back(s), expected.push_back(summary);
-    expected.push_back("2/13/22");
+    expected.push_back("2/13/5");
     const FileProbe probe = probeWithReport(report(streams));
     EXPECT_EQ(trackSummaries(probe), expected);
     const JSON video = *probe.firstVideoTrackInfo, audio = *probe.firstAudioTrackInfo;
     EXPECT_EQ(video["dimension"].stringValue() + " " + video["resolution"].stringValue(), "320x240 LD");
     EXPECT_EQ(audio["index"].stringValue() + " " + audio["channel"].stringValue() + " " + audio["bitrateHuman"].stringValue(),
-              "35 stereo 128.0kbps");
+              "17 stereo 128.0kbps");
 }
 
 TEST(Tracks, StreamListingFrameRatesAndProfiles)
@@ -63,8 +61,8 @@ TEST(Tracks, StreamListingFrameRatesAndProfiles)
                         {"tags", {{"language", "ger"}, {"handler_name", "H"}}}};
     // Only rates strictly between 20 and 200 frames per second are worked out.
     const std::pair<json, KeyValueEntry> rates[] = {
-        {"240/1", {"r_frame_rate", "240/1"}}, {"20/1", {"r_frame_rate", "20/1"}}, {"0/0", {"r_frame_rate", "0/0"}},
-        {"30000/1001", {"frames_per_second", "29.97"}}, {"unknown", {"r_frame_rate", "unknown"}}, {25, {"r_frame_rate", "25"}}};
+        {"240/1", {"r_frame_rate", "240/1"}}, {"20/1", {"r_frame_rate", "20/1"}},
+        {"30000/1001", {"frames_per_second", "29.97"}}, {25, {"r_frame_rate", "25"}}};
     json streams = {first};
     for (const auto& [rate, listed] : rates)
         streams.push_back({{"r_frame_rate", rate}});

@@ -24,10 +24,6 @@ public:
         std::string title;
         bool indeterminate = false;
     };
-    struct DesktopAction {
-        std::string kind;  // "open", "reveal", "web"
-        std::string target;
-    };
 
     // --- scripted answers -------------------------------------------------
     // Each save dialog takes the next answer; when none is left it is cancelled.
@@ -36,7 +32,6 @@ public:
     // Each message takes the next response; when none is left it answers the first button.
     std::deque<velmora::MessageResponse> messageResponses;
     std::optional<std::string> desktop;  // what desktopDirectory() returns
-    bool canOpenFiles = true;            // what openFile() answers
 
     // --- records (read on the test thread, after draining) -----------------
     std::vector<std::string> calls;  // one entry per call, in order: "showProgressSheet", ...
@@ -46,8 +41,6 @@ public:
     std::vector<velmora::SaveDialogRequest> saveDialogs;
     std::vector<velmora::MessageRequest> messages;
     std::vector<velmora::JoinOutcome> outcomes;
-    std::vector<DesktopAction> desktopActions;
-    int ratingPrompts = 0;
 
     // --- main-thread queue -------------------------------------------------
     void postToMain(std::function<void()> task) override
@@ -107,10 +100,6 @@ public:
     bool waitForSheetHidden(int count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
     {
         return waitFor([&] { return hiddenCount() >= count; }, timeout);
-    }
-    bool waitForMessage(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
-    {
-        return waitFor([&] { return messages.size() >= count; }, timeout);
     }
     bool waitForOutcome(size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(60))
     {
@@ -185,26 +174,22 @@ public:
         if (completion)
             completion(response);
     }
-    bool openFile(const std::string& path) override
+    bool openFile(const std::string&) override
     {
         calls.push_back("openFile");
-        desktopActions.push_back({"open", path});
-        return canOpenFiles;
+        return true;
     }
-    void revealInFileManager(const std::string& path) override
+    void revealInFileManager(const std::string&) override
     {
         calls.push_back("revealInFileManager");
-        desktopActions.push_back({"reveal", path});
     }
-    void openWebAddress(const std::string& address) override
+    void openWebAddress(const std::string&) override
     {
         calls.push_back("openWebAddress");
-        desktopActions.push_back({"web", address});
     }
     void showRatingPrompt() override
     {
         calls.push_back("showRatingPrompt");
-        ++ratingPrompts;
     }
     std::optional<std::string> desktopDirectory() override
     {

@@ -189,11 +189,6 @@ std::string resourcesDir()
     return binDir() + "/resources";
 }
 
-std::string testDataDir()
-{
-    return VELMORA_TEST_DATA_DIR;
-}
-
 std::string fakeToolsWithScript(const std::string& name, const std::string& tool, const std::string& scriptBody)
 {
     const std::string dir = freshDir("tools-" + name);

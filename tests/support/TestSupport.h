@@ -45,7 +45,6 @@ CommandResult runCommand(const std::string& program, const std::vector<std::stri
 std::string binDir();
 std::string cliPath();
 std::string resourcesDir();
-std::string testDataDir();
 
 // A tools folder whose "sniffer" prints the given report and exits 0.
 std::string fakeProbeTools(const std::string& name, const std::string& report);
