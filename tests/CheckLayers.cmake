@@ -1,21 +1,49 @@
-# Fails when a source file includes a header of a layer above its own.
-# Layers, bottom up: foundation, probe, join, then cli and app side by side.
+cmake_minimum_required(VERSION 3.25)
+# Fails when a source file includes a header of a layer above its own, or
+# when an engine file includes a widget header.
+# Layers, bottom up: foundation, probe, the join engine's stages (intake,
+# metadata, plan, outcome, run), then cli and app side by side.
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 set(_rank_foundation 0)
 set(_rank_probe 1)
-set(_rank_join 2)
-set(_rank_cli 3)
-set(_rank_app 3)
+set(_rank_join_intake 2)
+set(_rank_join_metadata 3)
+set(_rank_join_plan 4)
+set(_rank_join_outcome 5)
+set(_rank_join_run 6)
+set(_rank_cli 7)
+set(_rank_app 7)
+set(_engine_layers foundation probe join_intake join_metadata join_plan join_outcome join_run)
+
+# "join/plan/JoinPlan.h" -> join_plan; "probe/Tracks.h" -> probe.
+function(_layer_of path out)
+  if(path MATCHES "^join/([a-z]+)/")
+    set(${out} "join_${CMAKE_MATCH_1}" PARENT_SCOPE)
+  elseif(path MATCHES "^join/")
+    set(${out} "join" PARENT_SCOPE)
+  else()
+    string(REGEX MATCH "^[a-z]+" _first "${path}")
+    set(${out} "${_first}" PARENT_SCOPE)
+  endif()
+endfunction()
+
 set(_failures "")
 file(GLOB_RECURSE _files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
 foreach(_file IN LISTS _files)
-  string(REGEX MATCH "^[a-z]+" _layer "${_file}")
+  _layer_of("${_file}" _layer)
   if(NOT DEFINED _rank_${_layer})
+    list(APPEND _failures "${_file}: in no layer")
     continue()
   endif()
-  file(STRINGS ${SOURCE_DIR}/${_file} _includes REGEX "^#include \"[a-z]+/")
+  file(STRINGS ${SOURCE_DIR}/${_file} _includes REGEX "^#include [\"<]")
   foreach(_line IN LISTS _includes)
-    string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" _target "${_line}")
+    if(_layer IN_LIST _engine_layers AND _line MATCHES "^#include <Qt?Widgets|^#include <Q[A-Za-z]*(Widget|Dialog|MessageBox|Button|Label|ItemView|ListView|TreeView|TableView|MainWindow)>|^#include <QApplication>")
+      list(APPEND _failures "${_file}: ${_line} (a widget header in the engine)")
+    endif()
+    if(NOT _line MATCHES "^#include \"([a-z]+/[^\"]*)\"")
+      continue()
+    endif()
+    _layer_of("${CMAKE_MATCH_1}" _target)
     if(NOT DEFINED _rank_${_target})
       continue()
     endif()

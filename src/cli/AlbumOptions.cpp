@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "foundation/Paths.h"
-#include "join/CoverArt.h"
+#include "join/metadata/CoverArt.h"
 
 namespace velmora::cli {
 namespace {

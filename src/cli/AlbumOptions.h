@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "join/JoinOptions.h"
+#include "join/plan/JoinOptions.h"
 
 namespace velmora::cli {
 

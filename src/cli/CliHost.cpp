@@ -3,23 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "foundation/ClockText.h"
+
 namespace velmora::cli {
-namespace {
-
-std::string clockText(double seconds)
-{
-    const long total = std::lround(seconds);
-    char text[32];
-    if (total >= 3600)
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, (total / 60) % 60, total % 60);
-    else
-        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
-    return text;
-}
-
-}  // namespace
-
-CliHost::CliHost(bool showProgress) : showProgress_(showProgress), started_(std::chrono::steady_clock::now()) {}
+CliHost::CliHost(bool showProgress) : showProgress_(showProgress) {}
 
 void CliHost::postToMain(std::function<void()> task)
 {
@@ -55,34 +42,18 @@ void CliHost::quit()
     cv_.notify_one();
 }
 
-void CliHost::showProgressSheet(const std::string&, bool indeterminate)
+void CliHost::jobProgressed(const JoinProgress& progress)
 {
-    started_ = std::chrono::steady_clock::now();
-    indeterminate_ = indeterminate;
-    if (showProgress_)
-        drawProgressLine(0.0);
-}
-
-void CliHost::hideProgressSheet()
-{
-    clearProgressLine();
-}
-
-void CliHost::setProgress(const JoinProgress& progress)
-{
-    drawProgressLine(progress.percent);
-}
-
-void CliHost::setProgressIndeterminate()
-{
-    indeterminate_ = true;
-    drawProgressLine(std::nullopt);
+    if (isFinal(progress.status))
+        clearProgressLine();
+    else
+        drawProgressLine(progress);
 }
 
 void CliHost::joinFinished(const JoinOutcome& outcome)
 {
+    (void)outcome;
     clearProgressLine();
-    outcome_ = outcome;
     quit();
 }
 
@@ -95,23 +66,27 @@ void CliHost::clearProgressLine()
     }
 }
 
-void CliHost::drawProgressLine(std::optional<double> percent)
+std::string CliHost::progressLine(const JoinProgress& progress)
+{
+    std::string line = "Joining: ";
+    if (progress.indeterminate || !std::isfinite(progress.percent)) {
+        line += "--%  elapsed " + clockText(progress.elapsedSeconds);
+        return line;
+    }
+    char value[32];
+    std::snprintf(value, sizeof value, "%5.1f%%", progress.percent);
+    line += value;
+    line += "  elapsed " + clockText(progress.elapsedSeconds);
+    if (progress.secondsLeft)
+        line += "  left ~" + clockText(*progress.secondsLeft);
+    return line;
+}
+
+void CliHost::drawProgressLine(const JoinProgress& progress)
 {
     if (!showProgress_)
         return;
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    std::string line = "Joining: ";
-    if (indeterminate_ || !percent || !std::isfinite(*percent)) {
-        line += "--%  elapsed " + clockText(elapsed);
-    } else {
-        char value[32];
-        std::snprintf(value, sizeof value, "%5.1f%%", *percent);
-        line += value;
-        line += "  elapsed " + clockText(elapsed);
-        if (*percent > 0.0 && *percent < 100.0)
-            line += "  left ~" + clockText(elapsed * (100.0 - *percent) / *percent);
-    }
-    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    std::fprintf(stderr, "\r\033[K%s", progressLine(progress).c_str());
     std::fflush(stderr);
     lineShown_ = true;
 }

@@ -3,15 +3,13 @@
 // thread and runs posted tasks from a queue; the sheet becomes a progress
 // line on a terminal, and the outcome is kept for the exit status.
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 
-#include "join/JoinHost.h"
+#include "join/run/JoinHost.h"
 
 namespace velmora::cli {
 
@@ -24,18 +22,17 @@ public:
     void runUntilQuit();
     void quit();
 
-    void showProgressSheet(const std::string& title, bool indeterminate) override;
-    void hideProgressSheet() override;
-    void setProgress(const JoinProgress& progress) override;
-    void setProgressIndeterminate() override;
-    // Keeps the outcome and ends runUntilQuit().
+    // The progress line: percent, time elapsed and left, as the job says.
+    void jobProgressed(const JoinProgress& progress) override;
+    // Clears the line and ends runUntilQuit().
     void joinFinished(const JoinOutcome& outcome) override;
 
-    std::optional<JoinOutcome> outcome() const { return outcome_; }
+    // The progress line's text.
+    static std::string progressLine(const JoinProgress& progress);
 
 private:
     void clearProgressLine();
-    void drawProgressLine(std::optional<double> percent);
+    void drawProgressLine(const JoinProgress& progress);
 
     std::mutex mutex_;
     std::condition_variable cv_;
@@ -44,9 +41,6 @@ private:
 
     bool showProgress_;
     bool lineShown_ = false;
-    bool indeterminate_ = false;
-    std::chrono::steady_clock::time_point started_;
-    std::optional<JoinOutcome> outcome_;
 };
 
 }  // namespace velmora::cli

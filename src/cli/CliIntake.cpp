@@ -5,8 +5,8 @@
 #include "foundation/Cancellation.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
-#include "join/FolderExpansion.h"
-#include "join/Intake.h"
+#include "join/intake/FolderExpansion.h"
+#include "join/intake/Intake.h"
 
 namespace velmora::cli {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "foundation/Cancellation.h"
-#include "join/FileRow.h"
+#include "join/intake/FileRow.h"
 
 namespace velmora::cli {
 

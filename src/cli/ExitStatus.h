@@ -1,7 +1,7 @@
 #pragma once
 // How the join's outcome becomes the command's exit status, in one place.
 
-#include "join/JoinOutcome.h"
+#include "join/outcome/JoinOutcome.h"
 
 namespace velmora::cli {
 

@@ -16,16 +16,16 @@
 #include "foundation/Diagnostics.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
-#include "join/Completion.h"
-#include "join/JoinControl.h"
-#include "join/JoinJob.h"
-#include "join/JoinPlan.h"
-#include "join/OutputCheck.h"
-#include "join/OutputFile.h"
-#include "join/OutputRule.h"
-#include "join/Playlist.h"
-#include "join/Preflight.h"
-#include "join/WorkFolder.h"
+#include "join/outcome/JoinCheck.h"
+#include "join/outcome/Messages.h"
+#include "foundation/Cancellation.h"
+#include "join/run/JoinJob.h"
+#include "join/plan/JoinPlan.h"
+#include "join/outcome/OutputCheck.h"
+#include "join/run/OutputFile.h"
+#include "join/plan/OutputRule.h"
+#include "join/intake/Playlist.h"
+#include "join/run/WorkFolder.h"
 
 namespace velmora::cli {
 namespace {
@@ -94,7 +94,10 @@ int joinCommand(const std::vector<std::string>& arguments)
         return toolError(*problem);
     if (const auto problem = dryRun ? std::nullopt : toolProblem(kCreatorToolResource))
         return toolError(*problem);
-    JoinControl control;
+    // The job, when there is one, outlives the signal handler that may cancel it.
+    CliHost host(::isatty(STDERR_FILENO) != 0);
+    std::optional<JoinJob> job;
+    Cancellation control;
     CancelOnSignal cancelOnSignal(control);
 
     // The files of the folders count as inputs: an output among them is refused.
@@ -160,12 +163,14 @@ int joinCommand(const std::vector<std::string>& arguments)
         return kSucceededExit;
     }
 
-    CliHost host(::isatty(STDERR_FILENO) != 0);
-    std::thread worker([&] { runJoinJob(outputPath, rows, control, host, options); });
+    job.emplace(JoinRequest{outputPath, rows, options}, host);
+    // From here on a signal stops the join's tools; the job leaves nothing behind.
+    cancelOnSignal.follow(job->cancellation());
+    std::thread worker([&] { job->run(); });
     host.runUntilQuit();
     worker.join();
 
-    const JoinOutcome outcome = host.outcome().value_or(JoinOutcome{});
+    const JoinOutcome outcome = job->outcome().value_or(JoinOutcome{});
     if (outcome.status == JoinStatus::succeeded) {
         printMessage(stdout, joinSucceededMessage(outcome));
     } else if (outcome.status == JoinStatus::failed) {

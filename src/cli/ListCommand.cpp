@@ -9,7 +9,7 @@
 #include "cli/SortOption.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/Resources.h"
-#include "join/OutputChapters.h"
+#include "join/metadata/OutputChapters.h"
 
 namespace velmora::cli {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <variant>
 
-#include "join/OutputFormat.h"
-#include "join/QualitySettings.h"
+#include "join/plan/OutputFormat.h"
+#include "join/plan/QualitySettings.h"
 
 namespace velmora::cli {
 

@@ -6,11 +6,11 @@
 
 namespace velmora::cli {
 
-CancelOnSignal::CancelOnSignal(Cancellation& control) : control_(control)
+CancelOnSignal::CancelOnSignal(Cancellation& control) : controls_{&control}
 {
     sigemptyset(&signals_);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGTERM);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        sigaddset(&signals_, signal);
     sigaddset(&signals_, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
     thread_ = std::thread([this] {
@@ -18,10 +18,20 @@ CancelOnSignal::CancelOnSignal(Cancellation& control) : control_(control)
             int signal = 0;
             if (sigwait(&signals_, &signal) != 0 || signal == SIGUSR1)
                 return;
+            std::lock_guard lock(mutex_);
             interrupted_.store(true);
-            control_.cancel();
+            for (Cancellation* control : controls_)
+                control->cancel();
         }
     });
+}
+
+void CancelOnSignal::follow(Cancellation& other)
+{
+    std::lock_guard lock(mutex_);
+    controls_.push_back(&other);
+    if (interrupted_.load())
+        other.cancel();
 }
 
 CancelOnSignal::~CancelOnSignal()

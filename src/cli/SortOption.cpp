@@ -1,7 +1,7 @@
 #include "cli/SortOption.h"
 
 
-#include "join/RowOrder.h"
+#include "join/intake/RowOrder.h"
 
 namespace velmora::cli {
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "join/FileRow.h"
+#include "join/intake/FileRow.h"
 
 namespace velmora::cli {
 

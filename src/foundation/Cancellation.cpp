@@ -17,14 +17,11 @@ void Cancellation::clearCancel()
     cancelled_.store(false);
 }
 
-bool Cancellation::startUnlessCancelled(const std::shared_ptr<ChildProcess>& process, std::string* failure,
-                                        const std::function<void()>& beforeStart)
+bool Cancellation::startUnlessCancelled(const std::shared_ptr<ChildProcess>& process, std::string* failure)
 {
     std::lock_guard lock(mutex_);
     if (cancelled_.load())
         return false;
-    if (beforeStart)
-        beforeStart();
     if (!process->start(failure))
         return false;
     running_.push_back(process);

@@ -22,12 +22,11 @@ public:
     bool isCancelled() const { return cancelled_.load(); }
 
     // Starts the process unless cancelled, and keeps it until release(). The
-    // flag test, `beforeStart`, the start and the record happen under the
-    // lock cancel() takes, so a cancel either stops the process that was just
-    // started or keeps it from starting. Returns whether the process runs;
-    // `failure` gets the reason when it could not start.
-    bool startUnlessCancelled(const std::shared_ptr<ChildProcess>& process, std::string* failure = nullptr,
-                              const std::function<void()>& beforeStart = {});
+    // flag test, the start and the record happen under the lock cancel()
+    // takes, so a cancel either stops the process that was just started or
+    // keeps it from starting. Returns whether the process runs; `failure`
+    // gets the reason when it could not start.
+    bool startUnlessCancelled(const std::shared_ptr<ChildProcess>& process, std::string* failure = nullptr);
     // The process has ended: a later cancel leaves it alone.
     void release(const std::shared_ptr<ChildProcess>& process);
 

@@ -45,7 +45,6 @@ public:
     // Starts the process. On failure returns false with a description of the error.
     bool start(std::string* failure = nullptr);
     bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
 
     // Blocks on the pipe and hands over every chunk as it arrives, until the
     // child closes the stream. Nothing is buffered beyond one chunk.
@@ -56,7 +55,6 @@ public:
     // Blocks until the process has exited (no polling) and reaps it; returns the
     // raw wait status, or -1 when the process never started.
     int waitForExit();
-    bool hasExited() const { return reaped_.load(); }
 
     // Asks the process and anything it started to stop (SIGTERM to its
     // group), then kills them after kKillDelay. Harmless after it has ended.

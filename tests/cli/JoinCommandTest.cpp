@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "foundation/FileSystem.h"
-#include "join/ToolRunner.h"
+#include "join/run/ToolRunner.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;

@@ -17,7 +17,9 @@
 #include "foundation/Diagnostics.h"
 #include "foundation/Resources.h"
 #include "foundation/Paths.h"
-#include "join/Preflight.h"
+#include "join/intake/Intake.h"
+#include "join/outcome/Messages.h"
+#include "join/run/JoinJob.h"
 #include "support/RecordingHost.h"
 #include "support/TestSupport.h"
 
@@ -86,9 +88,9 @@ inline bool processAlive(const std::string& pidLine)
 // Whether a process still works on files in this program's scratch folder.
 inline bool encoderLeft() { return runCommand("pgrep", {"-f", scratchDir()}).exitCode == 0; }
 
-inline FileRow row(const std::string& path, double duration, const std::string& type = "Audio", bool proRes = false)
+inline FileRow row(const std::string& path, double duration, MediaKind kind = MediaKind::audio, bool proRes = false)
 {
-    FileRow made{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", type, "", proRes, "", {}, {}, {}, {}};
+    FileRow made{fileUrlText(path), path, path.substr(path.rfind('/') + 1), "", duration, "", kind, "", proRes, "", {}, {}, {}, {}};
     return made;
 }
 
@@ -117,15 +119,23 @@ inline CommandResult cliIn(const std::string& dir, const std::vector<std::string
     return runCommand("/bin/sh", args);
 }
 
+// The intake's verdict and row for one file, as the window and the command line get it.
+inline IntakeResult analyzed(const std::string& path)
+{
+    Cancellation none;
+    IntakeResult result;
+    runIntake({path}, none, [&](size_t, IntakeResult made) { result = std::move(made); });
+    return result;
+}
+
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 using MessageFields = std::tuple<std::string, std::string, std::vector<std::string>, MessageStyle>;
 inline MessageFields fields(const MessageRequest& m) { return {m.messageText, m.informativeText, m.buttons, m.style}; }
 inline const MessageFields kFailure{"Something went wrong!", "Contact: support@velmora.app", {}, MessageStyle::critical};
 
-// A recording host, a join control, a pool for the joins, and a tools
-// folder that is put back (after every started join has ended) when the test
-// is over.
+// A recording host, a pool for the joins, and a tools folder that is put
+// back (after every started join has ended) when the test is over.
 class JoinTest : public testing::Test {
 protected:
     void TearDown() override
@@ -140,8 +150,17 @@ protected:
         setToolsDirectory(scriptedCreator(name, log, sleepOn));
         return log;
     }
+    // Starts a join of the rows into `out` on the pool, watched by `watcher`
+    // (else the fixture's host); returns at once.
+    std::shared_ptr<JoinJob> startJob(const std::string& out, std::vector<FileRow> rows, JoinOptions options = {},
+                                      RecordingHost* watcher = nullptr)
+    {
+        auto job = std::make_shared<JoinJob>(JoinRequest{out, std::move(rows), std::move(options)},
+                                             watcher ? *watcher : host);
+        pool.start([job] { job->run(); });
+        return job;
+    }
     RecordingHost host;
-    JoinControl control;
     QThreadPool pool;
 };
 

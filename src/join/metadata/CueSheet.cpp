@@ -1,0 +1,75 @@
+#include "join/metadata/CueSheet.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "foundation/Paths.h"
+
+namespace velmora {
+namespace {
+
+std::string cueText(const std::string& text)
+{
+    std::string result = "\"";
+    for (char c : text) {
+        if (c == '"')
+            result += '\'';
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            result += ' ';
+        else
+            result += c;
+    }
+    return result + "\"";
+}
+
+}  // namespace
+
+std::string cueTime(double seconds)
+{
+    const long long frames = std::isfinite(seconds) && seconds > 0.0 ? std::llround(seconds * 75.0) : 0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", frames / (75 * 60), frames / 75 % 60, frames % 75);
+    return text;
+}
+
+std::string cueFileType(const std::string& fileName)
+{
+    const std::string extension = lowerExtension(fileName);
+    if (extension == "mp3")
+        return "MP3";
+    if (extension == "aif" || extension == "aiff" || extension == "aifc")
+        return "AIFF";
+    return "WAVE";
+}
+
+std::string cueSheetText(const std::string& audioFileName, const AlbumMetadata& album,
+                         const std::vector<OutputChapter>& chapters)
+{
+    std::string text;
+    for (const auto& [key, field] : {std::pair{"genre", "GENRE"}, std::pair{"date", "DATE"}})
+        if (auto it = album.tags.find(key); it != album.tags.end())
+            text += std::string("REM ") + field + " " + cueText(it->second) + "\n";
+    std::string performer;
+    if (auto it = album.tags.find("artist"); it != album.tags.end())
+        performer = it->second;
+    else if (auto it = album.tags.find("album_artist"); it != album.tags.end())
+        performer = it->second;
+    if (!performer.empty())
+        text += "PERFORMER " + cueText(performer) + "\n";
+    if (album.title)
+        text += "TITLE " + cueText(*album.title) + "\n";
+    text += "FILE " + cueText(audioFileName) + " " + cueFileType(audioFileName) + "\n";
+    int number = 0;
+    for (const OutputChapter& chapter : chapters) {
+        char track[32];
+        std::snprintf(track, sizeof track, "  TRACK %02d AUDIO\n", ++number);
+        text += track;
+        text += "    TITLE " + cueText(chapter.title) + "\n";
+        if (!chapter.artist.empty() && chapter.artist != performer)
+            text += "    PERFORMER " + cueText(chapter.artist) + "\n";
+        text += "    INDEX 01 " + cueTime(chapter.start) + "\n";
+    }
+    return text;
+}
+
+}  // namespace velmora

@@ -1,0 +1,29 @@
+#pragma once
+// What the tools of a join did, step by step: the facts the join is judged on.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// How one command of the plan went.
+struct CommandRun {
+    bool started = false;
+    int waitStatus = -1;      // as waitpid gives it; -1 when the command never ran
+    std::string failure;      // why it could not start
+    std::string stderrTail;   // the last bytes the tool wrote on its error stream
+};
+
+struct RunReport {
+    std::vector<CommandRun> commands;  // one per command of the plan, skipped ones included
+    bool cancelled = false;
+    // Why the step between the normalisations and the concat failed; the
+    // concat was skipped then.
+    std::string preparationFailure;
+};
+
+// How much of each command's error stream is kept for the report.
+inline constexpr size_t kStderrTailBytes = 8192;
+
+}  // namespace velmora

@@ -1,0 +1,276 @@
+#include "join/plan/JoinPlan.h"
+
+#include <cmath>
+
+#include "foundation/Diagnostics.h"
+#include "foundation/FileSystem.h"
+#include "foundation/Numbers.h"
+#include "foundation/Paths.h"
+
+namespace velmora {
+namespace {
+
+// The picture and sound of the video intermediates.
+constexpr int kWidth = 640, kHeight = 480, kFramesPerSecond = 24, kVideoSampleRate = 48000;
+
+std::string decimalText(double value)
+{
+    return shortestDouble(value, false);
+}
+
+void append(std::vector<std::string>& command, const std::vector<std::string>& arguments)
+{
+    command.insert(command.end(), arguments.begin(), arguments.end());
+}
+
+bool isVideoList(const std::vector<FileRow>& rows)
+{
+    for (const FileRow& row : rows) {
+        if (row.kind != MediaKind::audio)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string intermediatePath(const std::string& workDir, size_t index, bool video)
+{
+    return workDir + "/temp" + std::to_string(index) + (video ? ".mov" : ".wav");
+}
+
+std::string concatListPath(const std::string& workDir)
+{
+    return workDir + "/delete.txt";
+}
+
+std::string concatListQuoted(const std::string& path)
+{
+    std::string quoted = "'";
+    for (char c : path) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    quoted += "'";
+    return quoted;
+}
+
+std::string concatListText(const std::vector<std::string>& paths)
+{
+    std::string text;
+    for (const std::string& path : paths)
+        text += "file " + concatListQuoted(path) + "\n";
+    return text;
+}
+
+std::vector<std::string> audioNormalisationCommand(const FileRow& row, const AudioForm& form,
+                                                   const std::string& intermediate)
+{
+    // Only the first audio stream: cover art never enters.
+    std::vector<std::string> command{"-nostdin", "-i", row.filePath, "-map", "0:a:0", "-map_metadata", "-1"};
+    // The AAC decoder keeps the encoder's end padding that the MP4 edit list
+    // cuts off; the declared length of the stream cuts it here.
+    if (isMp4Container(row) && row.audio.duration > 0.0)
+        append(command, {"-t", decimalText(row.audio.duration)});
+    append(command, {"-c:a", form.pcmCodec, "-ar", std::to_string(form.sampleRate), "-ac",
+                     std::to_string(form.channels), "-rf64", "auto", "-y", intermediate});
+    return command;
+}
+
+std::string letterboxFilter()
+{
+    const std::string w = std::to_string(kWidth), h = std::to_string(kHeight), aspect = w + "/" + h;
+    // `dar` is the display aspect (storage size times sample aspect), so an
+    // anamorphic clip keeps the shape it is shown with.
+    return "scale=w='if(gt(dar," + aspect + ")," + w + ",2*trunc(" + h + "*dar/2))':h='if(gt(dar," + aspect + "),2*trunc(" +
+           w + "/dar/2)," + h + ")',setsar=1,pad=" + w + ":" + h + ":(ow-iw)/2:(oh-ih)/2";
+}
+
+std::vector<std::string> videoNormalisationCommand(const FileRow& row, const std::string& intermediate)
+{
+    // The intermediate's picture must never outlast its sound, or the concat
+    // reader starts the next clip after the picture and leaves a hole in the
+    // sound: whole frames up to the clip's length, and exactly its length of
+    // sound (padded with silence, or silence alone for a clip without any).
+    const double seconds = row.duration;
+    const bool timed = seconds > 0.0;
+    const long long frames = static_cast<long long>(std::floor(seconds * kFramesPerSecond + 1e-9));
+    const long long samples = std::llround(seconds * kVideoSampleRate);
+    const bool silent = row.kind == MediaKind::video;
+
+    std::vector<std::string> command{"-nostdin", "-i", row.filePath};
+    if (silent) {
+        std::string source = "anullsrc=r=" + std::to_string(kVideoSampleRate) + ":cl=stereo";
+        if (timed)
+            source += ":d=" + decimalText(seconds);
+        append(command, {"-f", "lavfi", "-i", source});
+    }
+    append(command, {"-map", "0:V:0", "-map", silent ? "1:a:0" : "0:a:0", "-map_metadata", "-1"});
+    std::string picture = "fps=" + std::to_string(kFramesPerSecond);
+    std::string sound = "aresample=" + std::to_string(kVideoSampleRate);
+    if (timed) {
+        picture += ",trim=end_frame=" + std::to_string(frames);
+        sound += ",apad=whole_len=" + std::to_string(samples) + ",atrim=end_sample=" + std::to_string(samples);
+    }
+    picture += "," + letterboxFilter();
+    append(command, {"-vf", picture, "-c:v", "libx264", "-pix_fmt", "yuv420p", "-af", sound, "-c:a", "pcm_s16le",
+                     "-ar", std::to_string(kVideoSampleRate), "-ac", "2"});
+    if (!timed)
+        command.push_back("-shortest");
+    append(command, {"-y", intermediate});
+    return command;
+}
+
+std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, int bits,
+                                               const QualitySettings& quality)
+{
+    std::vector<std::string> arguments;
+    if (video && format.holdsVideo) {
+        append(arguments, {"-map", "0:v:0", "-map", "0:a:0"});
+        if (format.copiesVideo)
+            append(arguments, {"-c:v", "copy"});
+    } else {
+        append(arguments, {"-map", "0:a:0"});
+        // Timestamps from the samples themselves: the reader's idea of where
+        // each file ends (an MP3's declared length includes its padding) never
+        // opens a gap in the output's timeline.
+        if (!video)
+            append(arguments, {"-af", "asetpts=N/SR/TB"});
+    }
+    append(arguments, audioEncoderArguments(format, bits, quality));
+    append(arguments, muxerArguments(format));
+    return arguments;
+}
+
+std::vector<std::string> concatCommand(const std::string& listPath, const std::string& metadataPath,
+                                       const std::vector<std::string>& moreInputs,
+                                       const std::vector<std::string>& streamArguments, const std::string& outputPath)
+{
+    std::vector<std::string> command{"-nostdin", "-auto_convert", "1", "-f",         "concat",
+                                     "-safe",    "0",  "-i", listPath,  "-f", "ffmetadata", "-i", metadataPath};
+    for (const std::string& input : moreInputs)
+        append(command, {"-i", input});
+    append(command, streamArguments);
+    append(command, {"-y", outputPath});
+    return command;
+}
+
+std::vector<std::string> metadataArguments(const OutputFormat& format, bool chapters)
+{
+    // FLAC and Ogg get their chapters as comments among the tags.
+    const bool mapped = chapters && chapterSupport(format) == ChapterSupport::container;
+    return {"-map_metadata", "1", "-map_chapters", mapped ? "1" : "-1"};
+}
+
+std::vector<std::string> coverArguments(const OutputFormat& format, const CoverChoice& cover,
+                                        const std::string& coverFile)
+{
+    if (cover.origin == CoverOrigin::none || cover.codec.empty())
+        return {};
+    if (format.extension == "mka") {
+        // Matroska keeps pictures as attached files, which players look for by name.
+        const std::string name = cover.codec == "png" ? "cover.png" : "cover.jpg";
+        return {"-attach", coverFile, "-metadata:s:t:0", "mimetype=" + cover.mimeType(), "-metadata:s:t:0",
+                "filename=" + name};
+    }
+    if (coverSupport(format) != CoverSupport::attachedPicture)
+        return {};
+    // Copied as it is; "Cover (front)" is the picture type ID3 and FLAC readers look for.
+    return {"-map", cover.mapSpecifier(2), "-c:v", "copy", "-disposition:v:0", "attached_pic", "-metadata:s:v:0",
+            "comment=Cover (front)"};
+}
+
+static std::string commandsListing(const std::vector<std::vector<std::string>>& commands)
+{
+    return nlohmann::json(commands).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+namespace {
+
+// Where the cover comes from and, for formats that take it as a file of its
+// own, the file it is in (an embedded picture is copied out to the work
+// directory first).
+void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
+               const MetadataOverrides& overrides, const std::string& workDir)
+{
+    if (coverSupport(format) == CoverSupport::none || (overrides.coverPath && overrides.coverPath->empty()))
+        return;
+    CoverChoice cover = chooseCover(metadataOf(rows), pathsOf(rows), overrides.coverPath);
+    if (cover.codec.empty())
+        return;  // neither JPEG nor PNG: no player would show it
+    plan.cover = cover;
+    const bool asFile = format.extension == "mka" || coverSupport(format) == CoverSupport::vorbisComment;
+    if (!asFile)
+        return;
+    if (!cover.streamIndex) {
+        plan.coverFile = cover.path;
+        return;
+    }
+    plan.coverFile = workDir + (cover.codec == "png" ? "/cover.png" : "/cover.jpg");
+    plan.coverExtraction = {"-nostdin", "-i", cover.path, "-map", cover.mapSpecifier(0), "-c", "copy", "-frames:v", "1",
+                            "-f", "image2", "-y", plan.coverFile};
+}
+
+}  // namespace
+
+std::string joinMetadataPath(const std::string& workDir)
+{
+    return workDir + "/metadata.txt";
+}
+
+JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir,
+                       const JoinOptions& options)
+{
+    JoinPlan plan;
+    plan.fileCount = rows.size();
+    diagnostic(workDir);
+
+    const bool video = isVideoList(rows);
+    const AudioForm form = commonAudioForm(rows);
+    std::vector<std::string> listed;
+    if (!video && concatDecodesExactly(rows)) {
+        // The concat decodes the files themselves: nothing to normalise.
+        for (const FileRow& row : rows)
+            listed.push_back(row.filePath);
+    } else {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            listed.push_back(intermediatePath(workDir, i, video));
+            plan.commands.push_back(video ? videoNormalisationCommand(rows[i], listed.back())
+                                          : audioNormalisationCommand(rows[i], form, listed.back()));
+            plan.durations.push_back(rows[i].duration);
+        }
+    }
+    plan.normalisations = plan.commands.size();
+    plan.pieces = listed;
+
+    const std::string listPath = concatListPath(workDir);
+    const std::string listText = concatListText(listed);
+    if (!writeFileAtomically(listPath, listText))
+        diagnostic("error");
+
+    const OutputFormat format = outputFormatOf(outputPath);
+    plan.metadataPath = joinMetadataPath(workDir);
+    if (!video)
+        planCover(plan, rows, format, options.overrides, workDir);
+    std::vector<std::string> streams = concatStreamArguments(format, video, video ? 16 : form.bits, options.quality);
+    append(streams, metadataArguments(format, options.chapters));
+    std::vector<std::string> moreInputs;
+    if (!plan.cover.codec.empty() && plan.coverFile.empty()) {
+        moreInputs.push_back(plan.cover.path);
+        append(streams, coverArguments(format, plan.cover, plan.coverFile));
+    } else if (format.extension == "mka" && !plan.coverFile.empty()) {
+        append(streams, coverArguments(format, plan.cover, plan.coverFile));
+    }
+    plan.commands.push_back(concatCommand(listPath, plan.metadataPath, moreInputs, streams, outputPath));
+    diagnostic(commandsListing(plan.commands));
+
+    double total = 0.0;
+    for (const FileRow& row : rows)
+        total += row.duration;
+    plan.durations.push_back(total);
+    return plan;
+}
+
+}  // namespace velmora

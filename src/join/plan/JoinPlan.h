@@ -1,0 +1,80 @@
+#pragma once
+// The commands of one join: the rows normalised into the work directory (an
+// audio-only list into lossless PCM, a video list into H.264 with PCM audio),
+// then one concat into the output file, which does the only lossy encode; with
+// the expected duration of each command.
+
+#include <string>
+#include <vector>
+
+#include "join/plan/AudioForm.h"
+#include "join/metadata/CoverArt.h"
+#include "join/intake/FileRow.h"
+#include "join/plan/JoinOptions.h"
+#include "join/plan/OutputFormat.h"
+
+namespace velmora {
+
+struct JoinPlan {
+    std::vector<std::vector<std::string>> commands;
+    std::vector<double> durations;
+    // The first `normalisations` commands each make the intermediate of one
+    // row (command i of row i) and need nothing of each other, so they may run
+    // side by side; the concat follows once they are all done.
+    size_t normalisations = 0;
+    size_t fileCount = 0;  // the rows joined
+
+    // What the concat reads besides the sound, made once the normalisations
+    // are done (see prepareJoinMetadata):
+    std::vector<std::string> pieces;  // the files joined, one per row in row order
+    std::string metadataPath;         // the output's tags and chapters (FFMETADATA1)
+    CoverChoice cover;                // the output's cover; origin none for none
+    // The cover as a picture file of its own, for a Matroska attachment or an
+    // Ogg picture comment; empty when the concat maps the picture's stream.
+    std::string coverFile;
+    // Copies an embedded cover into `coverFile` without decoding it; empty
+    // when there is nothing to copy.
+    std::vector<std::string> coverExtraction;
+};
+
+// The intermediate of row `index`: "temp<index>.wav" (audio) or "temp<index>.mov" (video).
+std::string intermediatePath(const std::string& workDir, size_t index, bool video);
+std::string concatListPath(const std::string& workDir);
+std::string joinMetadataPath(const std::string& workDir);
+// The concat list text: one "file '<path>'" line per file.
+std::string concatListText(const std::vector<std::string>& paths);
+// A path as a quoted concat list entry: an apostrophe becomes '\''.
+std::string concatListQuoted(const std::string& path);
+
+std::vector<std::string> audioNormalisationCommand(const FileRow& row, const AudioForm& form,
+                                                   const std::string& intermediate);
+std::vector<std::string> videoNormalisationCommand(const FileRow& row, const std::string& intermediate);
+// The picture of every clip fitted into 640x480 with its display aspect kept
+// and bars around it, at 24 frames per second.
+std::string letterboxFilter();
+
+// What the concat does with the joined stream for this output: for an audio
+// list, the audio encode (with timestamps counted from the samples); for a
+// video list, the H.264 copied when the container takes it and the audio encoded.
+std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, int bits,
+                                               const QualitySettings& quality);
+// The concat reads the list, then the metadata file, then any further inputs.
+std::vector<std::string> concatCommand(const std::string& listPath, const std::string& metadataPath,
+                                       const std::vector<std::string>& moreInputs,
+                                       const std::vector<std::string>& streamArguments, const std::string& outputPath);
+// The tags and chapters from the metadata file (input 1): chapters mapped
+// only for formats that keep them as chapters of their own.
+std::vector<std::string> metadataArguments(const OutputFormat& format, bool chapters);
+// The cover for the output (an audio join only): input 2 mapped and copied
+// as an attached picture, or attached to a Matroska file as a file.
+std::vector<std::string> coverArguments(const OutputFormat& format, const CoverChoice& cover,
+                                        const std::string& coverFile);
+
+// Writes the concat list into the work directory (a join's own, see
+// RunFolder) and returns the plan; the concat command writes `outputPath`,
+// whose extension picks the format. An all-"Audio" list is joined as audio;
+// any other as video (without a cover).
+JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outputPath, const std::string& workDir,
+                       const JoinOptions& options = {});
+
+}  // namespace velmora

@@ -1,0 +1,87 @@
+#pragma once
+// Where a join stands, and the one place that works out its share done and
+// the time left: the window's sheet and the command-line tool's progress
+// line both show what this says.
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+enum class JobStatus { waiting, analysing, running, finishing, done, failed, cancelled };
+
+// "waiting", "analysing", "running", "finishing", "done", "failed", "cancelled".
+std::string jobStatusText(JobStatus status);
+// Whether the job has ended.
+bool isFinal(JobStatus status);
+
+struct JoinProgress {
+    JobStatus status = JobStatus::waiting;
+    // Of all the work of the join (0 to 100); see JoinProgressModel.
+    double percent = 0.0;
+    // No share can be told (material of unknown length): the bar only shows
+    // that work goes on.
+    bool indeterminate = false;
+    // The file being worked on, from 1: with several worked on side by side,
+    // the lowest-numbered one not done yet. 0 while only the output is left
+    // (and all the time for a join that reads the files directly).
+    size_t file = 0;
+    size_t fileCount = 0;
+    double elapsedSeconds = 0.0;
+    // Once it can be told.
+    std::optional<double> secondsLeft;
+};
+
+inline constexpr const char* kTimestampPattern = "([0-9][0-9]):([0-9][0-9]):([0-9][0-9]).([0-9][0-9])";
+
+// HH:MM:SS.cc to seconds; absent when a piece is not a number.
+std::optional<double> timestampToSeconds(const std::string& text);
+// The time a chunk of the encoder's error stream reports: the timestamp after
+// its last "time=" (a chunk may also hold the banner's "Duration: ..."), if
+// the chunk is UTF-8 and holds one.
+std::optional<double> chunkSeconds(std::string_view chunk);
+
+// The progress of one join's steps. Each step counts as much as the material
+// it works through (its expected duration in seconds): a step's share fills
+// as its tool reports time, up to its duration, and is full once it has
+// ended. The time left is told from the pace so far, once enough of the work
+// is done for that pace to mean something. Safe to feed from several
+// threads, one per running step.
+class JoinProgressModel {
+public:
+    using Clock = std::function<double()>;  // seconds, from any fixed point
+
+    // `fileSteps`: the first steps, one per row (row i is step i).
+    JoinProgressModel(std::vector<double> durations, size_t fileSteps, size_t fileCount, Clock clock = {});
+
+    // One chunk of step i's error stream; true when it moved the progress.
+    bool handleChunk(size_t i, std::string_view chunk);
+    // Step i has ended (or was skipped); true when that moved the progress.
+    bool stepEnded(size_t i);
+    void setStatus(JobStatus status);
+
+    JoinProgress current() const;
+
+private:
+    JoinProgress currentLocked() const;
+    double now() const;
+
+    mutable std::mutex mutex_;
+    std::vector<double> durations_;
+    std::vector<double> done_;  // seconds of each step's material worked through
+    std::vector<bool> ended_;
+    size_t fileSteps_;
+    size_t fileCount_;
+    bool indeterminate_ = false;
+    JobStatus status_ = JobStatus::waiting;
+    Clock clock_;
+    double started_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,210 @@
+// Running a join job: whole joins with the real encoder, its statuses,
+// cancel, launch failures, older files at the output path, inputs that
+// change under the join, partial files of runs that died, and no encoder
+// process left behind.
+#include <QFile>
+
+#include "join/run/JoinJob.h"
+#include "join/run/ToolRunner.h"
+#include "support/JoinTestSupport.h"
+
+using namespace jointest;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::vector<FileRow> kTwoRows{row("/in/0.wav", 1.0), row("/in/1.wav", 1.0)};
+
+std::string probeEntries(const std::string& path, const std::string& streams, const std::string& entries)
+{
+    return runCommand("ffprobe", {"-v", "error", "-select_streams", streams, "-show_entries", entries, "-of", "csv=p=0",
+                                  path}).out;
+}
+
+}  // namespace
+
+TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
+{
+    const std::vector<std::string> audio{sineWav(1.0), mp3WithCover(1.0), sineM4a(1.0), sineFlac(1.0)};
+    const std::string dir = freshDir("real joins");
+    // Output, inputs, their media type, the streams (an audio join keeps the
+    // MP3's cover), and the video frames (each 1/24 s long).
+    const std::vector<std::tuple<std::string, std::vector<std::string>, MediaKind, std::string, int>> cases{
+        {dir + "/joined audio.mp3", audio, MediaKind::audio, "mp3,48000,1\npng,300,300\n", 0},
+        {dir + "/joined.m4a", audio, MediaKind::audio, "aac,48000,1\npng,300,300\n", 0},
+        // Each MP3 counts its encoder delay and padding in its duration: a dozen short ones are still a good join.
+        {dir + "/twelve.mp3", std::vector<std::string>(12, mp3WithCover(1.0)), MediaKind::audio, "mp3,44100,1\npng,300,300\n", 0},
+        // A silent clip joins with clips that have sound: it gets silence.
+        {dir + "/joined.mp4", {h264Clip(320, 240, 15, 1.0), rotatedClip(400, 300, 1.0)}, MediaKind::audioVideo,
+         "h264,640,480\naac,48000,2\n", 48}};
+    // The list file must suit the encoder: the first join works in a
+    // temporary folder with an apostrophe.
+    ::setenv("TMPDIR", freshDir("it's tmp").c_str(), 1);
+    for (const auto& [out, inputs, type, streams, frames] : cases) {
+        RecordingHost host;
+        std::vector<FileRow> rows;
+        double total = 0.0;
+        for (const std::string& input : inputs)
+            total += rows.emplace_back(analyzed(input).row.value()).duration;
+        EXPECT_EQ(rows.front().kind, type);
+        auto job = startJob(out, rows, {}, &host);
+        ASSERT_TRUE(host.waitForOutcome(1, 120s)) << out;
+        EXPECT_EQ(host.statuses, (std::vector<JobStatus>{JobStatus::analysing, JobStatus::running,
+                                                          JobStatus::finishing, JobStatus::done}));
+        EXPECT_EQ(job->status(), JobStatus::done);
+        ::setenv("TMPDIR", tmpDir().c_str(), 1);
+        EXPECT_EQ(host.outcomes[0].status, JoinStatus::succeeded);
+        EXPECT_EQ(host.outcomes[0].outputPath, out);
+        EXPECT_GT(host.progress.at(host.progress.size() - 1), 50.0);
+        const auto check = runCommand("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"});
+        EXPECT_EQ(check.exitCode, 0);
+        EXPECT_EQ(check.err, "");
+        EXPECT_NEAR(mediaDuration(out), total, 0.05 * static_cast<double>(inputs.size())) << out;
+        EXPECT_EQ(probeEntries(out, "", "stream=codec_name,width,height,sample_rate,channels"), streams);
+        EXPECT_EQ(probeEntries(out, "V", "packet=duration_time"), QString("0.041667\n").repeated(frames).toStdString());
+        EXPECT_FALSE(encoderLeft());
+    }
+}
+
+TEST_F(JoinTest, NormalisationsRunSideBySideAndCancelEndsEveryOne)
+{
+    // Every normalisation reports half a second and sleeps: one per core runs.
+    const std::string log = useScriptedCreator("cancel-parallel", "*temp*.wav");
+    const std::vector<FileRow> rows{row("/in/0.wav", 1.0), row("/in/1.wav", 1.0), row("/in/2.wav", 1.0)};
+    const size_t together = std::min<size_t>(parallelNormalisations(), 3);
+    auto job = startJob(freshDir("cancel-parallel-out") + "/joined.mp3", rows);
+    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() >= together && host.progress.size() >= together; }));
+    host.settle(std::chrono::milliseconds(300));
+    const std::vector<std::string> running = logLines(log);
+    ASSERT_EQ(running.size(), together);  // the others wait for a free core
+    for (const std::string& line : running)
+        EXPECT_TRUE(processAlive(line)) << line;
+    // Each half second of a 1-s row is a twelfth of the whole (3 s of rows, then 3 s of concat).
+    EXPECT_DOUBLE_EQ(host.progress.back(), 100.0 * 0.5 * static_cast<double>(together) / 6.0);
+    EXPECT_EQ(host.progressFiles.back(), 1u);
+    job->cancel();
+    ASSERT_TRUE(host.waitForOutcome(1, 10s));
+    host.settle();
+    for (const std::string& line : running)
+        EXPECT_FALSE(processAlive(line)) << line;
+    EXPECT_FALSE(encoderLeft());
+    EXPECT_EQ(logLines(log).size(), together);  // nothing started after the cancel, the concat least of all
+    ASSERT_EQ(host.outcomes.size(), 1u);
+    EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
+}
+
+TEST_F(JoinTest, CancelBeforeTheStartOrAfterTheEndChangesNothing)
+{
+    const std::string log = useScriptedCreator("cancel-early-late"), out = freshDir("early-late-out") + "/joined.mp3";
+    JoinJob early(JoinRequest{out, kTwoRows, {}}, host);
+    early.cancel();
+    early.run();
+    host.drain();
+    EXPECT_TRUE(logLines(log).empty());  // nothing started
+    EXPECT_EQ(early.status(), JobStatus::cancelled);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    // The scripted tools make no playable file: the join fails, and a cancel
+    // after its end leaves it failed.
+    JoinJob late(JoinRequest{out, kTwoRows, {}}, host);
+    late.run();
+    EXPECT_EQ(logLines(log).size(), 3u);
+    late.cancel();
+    host.drain();
+    ASSERT_EQ(host.outcomes.size(), 2u);
+    EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
+    EXPECT_EQ(late.outcome()->status, JoinStatus::failed);
+    EXPECT_EQ(late.status(), JobStatus::failed);
+}
+
+TEST_F(JoinTest, FailuresAreReportedAndLeaveTheOutputPathAsItWas)
+{
+    // No encoder at all; a concat that fails while an older file stands at
+    // the output path; an output folder that is a plain file.
+    const std::string dir = freshDir("failures"), stale = dir + "/joined.m4a", plain = dir + "/plain";
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(sineM4a(1.0)), QString::fromStdString(stale)));
+    const std::string older = readFile(stale);
+    writeFile(plain, "x");
+    const std::string concatFails = "case \"$*\" in *concat*) echo 'concat: no way' >&2; exit 1;; esac\n"
+                                    "exec '" + resourcesDir() + "/creator' \"$@\"";
+    const std::string noCreator = creatorTools("no-creator", "");
+    const std::vector<std::tuple<std::string, std::vector<FileRow>, std::string, std::string>> cases{
+        {noCreator, kTwoRows, dir + "/joined.mp3", "ffmpeg not found at " + noCreator + "/creator (set --tools-dir)"},
+        {creatorTools("concat-fails", concatFails), {row(sineWav(1.0), 1.0)}, stale,
+         "Step 2 of 2 (writing the joined file) failed: ffmpeg exited with status 1."},
+        {resourcesDir(), {row(sineWav(1.0), 1.0)}, plain + "/joined.mp3",
+         "cannot write " + plain + "/.joined.velmora-partial.mp3: Not a directory"}};
+    for (const auto& [tools, rows, out, reason] : cases) {
+        RecordingHost host;
+        setToolsDirectory(tools);
+        auto job = startJob(out, rows, {}, &host);
+        ASSERT_TRUE(host.waitForOutcome()) << out;
+        EXPECT_EQ(host.outcomes[0].status, JoinStatus::failed) << out;
+        EXPECT_EQ(host.outcomes[0].reason, reason);
+        EXPECT_EQ(host.statuses.back(), JobStatus::failed);
+        EXPECT_EQ(readFile(stale), older);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/joined.mp3")));
+        EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  (QStringList{"joined.m4a", "plain"}));  // no partial file left
+        EXPECT_FALSE(encoderLeft());
+        job->cancel();  // harmless once the join has ended
+    }
+    EXPECT_EQ(readFile(plain), "x");
+}
+
+TEST_F(JoinTest, CancelDuringTheConcatKeepsTheOlderOutput)
+{
+    const std::string log = useScriptedCreator("cancel-concat", "*velmora-partial*");
+    const std::string out = freshDir("cancel-concat-out") + "/joined.mp3";
+    writeFile(out, "an older join");
+    auto job = startJob(out, kTwoRows);
+    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() == 3 && !host.progress.empty(); }));
+    EXPECT_TRUE(contains(logLines(log)[2], "/.joined.velmora-partial.mp3"));
+    job->cancel();
+    ASSERT_TRUE(host.waitForOutcome(1, 10s));
+    EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
+    EXPECT_EQ(readFile(out), "an older join");
+    EXPECT_EQ(QDir(QString::fromStdString(out.substr(0, out.rfind('/')))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"joined.mp3"});
+    EXPECT_FALSE(encoderLeft());
+}
+
+TEST_F(JoinTest, AnInputThatChangesWhileTheJoinRunsMakesItFail)
+{
+    // The second input is removed, or cut to a quarter, while the first is
+    // being converted (the second's conversion, side by side with it, waits
+    // a moment so that the change comes first).
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"rm -f", "Step 2 of 3 (converting b.wav) failed: ffmpeg exited with status "},
+        {"truncate -s 44144", "The joined file lasts 1.5"}};
+    for (const auto& [change, reason] : cases) {
+        const std::string dir = freshDir("changing-input"), a = dir + "/a.wav", b = dir + "/b.wav";
+        writeFile(a, readFile(sineWav(1.0)));
+        writeFile(b, readFile(sineWav(2.0)));
+        setToolsDirectory(creatorTools("changing", "case \"$*\" in *temp0.wav) " + change + " '" + b +
+                                                       "';; *temp1.wav) sleep 0.5;; esac\nexec '" + resourcesDir() +
+                                                       "/creator' \"$@\""));
+        RecordingHost host;
+        startJob(dir + "/joined.mp3", {row(a, 1.0), row(b, 2.0)}, {}, &host);
+        ASSERT_TRUE(host.waitForOutcome());
+        EXPECT_EQ(host.outcomes[0].status, JoinStatus::failed) << change;
+        EXPECT_EQ(host.outcomes[0].reason.substr(0, reason.size()), reason) << host.outcomes[0].reason;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/joined.mp3")));
+    }
+}
+
+TEST_F(JoinTest, CancelStopsAnEncoderThatIgnoresSigterm)
+{
+    const std::string dir = freshDir("stubborn"), log = dir + "/log";
+    setToolsDirectory(creatorTools("stubborn", "echo $$ >> '" + log + "'\ntrap '' TERM\nexec sleep 30"));
+    auto job = startJob(dir + "/joined.mp3", kTwoRows);
+    // The rows are converted side by side, one per core.
+    const size_t running = std::min<size_t>(parallelNormalisations(), kTwoRows.size());
+    ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == running; }, 10s));
+    const auto cancelled = std::chrono::steady_clock::now();
+    job->cancel();
+    ASSERT_TRUE(host.waitForOutcome(1, 10s));
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, kKillDelay + 2s);
+    EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
+    EXPECT_EQ(logLines(log).size(), running);  // the concat never started
+    EXPECT_FALSE(encoderLeft());
+}
