@@ -82,6 +82,19 @@ private:
     double worst_ = 0;
 };
 
+velmora::app::MainWindow* mainWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<velmora::app::MainWindow*>(widget); window && window->objectName() == "window")
+            return window;
+    return nullptr;
+}
+
+velmora::app::FileListController* fileList(velmora::app::AppDelegate& d)
+{
+    return d.findChild<velmora::app::FileListController*>(QStringLiteral("mainArrayController"));
+}
+
 bool makeMp3(const QString& path)
 {
     velmora::ChildProcess ffmpeg(velmora::resourcePath(velmora::kCreatorToolResource).value_or(""),
@@ -143,19 +156,19 @@ int main(int argc, char** argv)
     // Lists the batch in a fresh window; returns the wall time.
     const auto listAll = [&](bool watchRepaints, std::vector<double>* latencies, double* worst) {
         velmora::app::AppDelegate delegate;
-        delegate.window->show();
+        delegate.showWindow();
         QThread::msleep(200);
         QCoreApplication::processEvents();
         std::unique_ptr<RepaintProbe> repaint;
         if (watchRepaints)
-            repaint = std::make_unique<RepaintProbe>(delegate.window->fileList()->viewport());
+            repaint = std::make_unique<RepaintProbe>(mainWindow()->fileList()->viewport());
         // The event loop sleeps until something happens, as the application's does.
         QTimer wake;
         wake.start(100);
         QElapsedTimer clock;
         clock.start();
         delegate.addFiles(urls);
-        while (delegate.mainArrayController->count() < count || delegate.progressWindow->isVisible()) {
+        while (fileList(delegate)->count() < count || mainWindow()->progressSheet()->isVisible()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             if (clock.elapsed() > 600000) {
                 std::fprintf(stderr, "not every file was listed within 10 minutes\n");
@@ -192,17 +205,17 @@ int main(int argc, char** argv)
     double perRowMain = 0;
     {
         velmora::app::AppDelegate delegate;
-        delegate.window->show();
+        delegate.showWindow();
         QCoreApplication::processEvents();
         velmora::FileRow row;
         row.fileName = "track.mp3";
         row.filePath = first.toStdString();
         row.duration = 3.0;
-        row.mediaType = "Audio";
+        row.kind = velmora::MediaKind::audio;
         QElapsedTimer clock;
         clock.start();
         for (int i = 0; i < count; ++i) {
-            delegate.mainArrayController->addRow(i, row, 1);
+            fileList(delegate)->addRow(i, row, 1);
             QCoreApplication::processEvents();
         }
         perRowMain = static_cast<double>(clock.nsecsElapsed()) / 1e9 / count;

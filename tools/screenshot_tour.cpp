@@ -45,6 +45,26 @@ T* waitFor(QWidget* parent, int timeoutMs = 5000)
     return testsupport::visibleChild<T>(parent, timeoutMs);
 }
 
+velmora::app::MainWindow* mainWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<velmora::app::MainWindow*>(widget); window && window->objectName() == "window")
+            return window;
+    return nullptr;
+}
+
+velmora::app::FileListController* fileList(velmora::app::AppDelegate& d)
+{
+    return d.findChild<velmora::app::FileListController*>(QStringLiteral("mainArrayController"));
+}
+
+// Waits until the list holds `count` rows and the intake's sheet has gone.
+bool listed(velmora::app::AppDelegate& d, int count)
+{
+    return spinUntil([&] { return fileList(d)->count() == count && !mainWindow()->progressSheet()->isVisible(); },
+                     60000);
+}
+
 // The screen under the window's frame, so sheets and dialogs on it show too.
 void shoot(QWidget* window, const QString& path)
 {
@@ -101,44 +121,44 @@ int audiobookTour(velmora::app::AppDelegate& d, const QString& media, const QStr
     }
     d.clearListClicked();
     d.addFiles(urls);
-    if (!d.waitForBackgroundWork(60000) || d.mainArrayController->count() != 3) {
+    if (!listed(d, 3)) {
         std::fprintf(stderr, "the audiobook was not added\n");
         return 1;
     }
     d.sortByNameClicked();
-    d.mainArrayController->selectIndexes({0});
-    shoot(d.window, out + "/audiobook.png");
+    fileList(d)->selectIndexes({0});
+    shoot(mainWindow(), out + "/audiobook.png");
 
     d.detailsClicked();
-    auto* details = waitFor<velmora::app::DetailsDialog>(d.window);
+    auto* details = waitFor<velmora::app::DetailsDialog>(mainWindow());
     if (!details)
         return 1;
     spinUntil([&] { return !details->coverPreview()->pixmap().isNull(); }, 10000);
-    shoot(d.window, out + "/details.png");
+    shoot(mainWindow(), out + "/details.png");
     details->reject();
     spinUntil([&] { return !details->isVisible(); }, 2000);
 
     if (!checkOnly.isEmpty()) {
         QDir().mkpath(checkOnly);
         d.joinBTNClicked();
-        QFileDialog* save = waitFor<QFileDialog>(d.window);
+        QFileDialog* save = waitFor<QFileDialog>(mainWindow());
         if (!save)
             return 1;
         save->selectNameFilter(QStringLiteral("M4B audiobook (*.m4b)"));
         save->selectFile(QStringLiteral("The Lighthouse Keeper.m4b"));
-        shoot(d.window, checkOnly + "/save-dialog.png");
+        shoot(mainWindow(), checkOnly + "/save-dialog.png");
         save->reject();
         // A part of another album among them: the first part's title stands
         // for the whole, with its note.
-        std::vector<velmora::FileRow> rows = d.mainArrayController->rows();
+        std::vector<velmora::FileRow> rows = fileList(d)->rows();
         rows.back().metadata.tags["album"] = "Another Book";
         auto loader = [](const velmora::CoverChoice& cover, std::function<void(QByteArray)> done) {
             done(velmora::app::coverPictureBytes(cover));
         };
-        auto* mixed = new velmora::app::DetailsDialog(rows, {}, loader, d.window);
+        auto* mixed = new velmora::app::DetailsDialog(rows, {}, loader, mainWindow());
         mixed->setAttribute(Qt::WA_DeleteOnClose);
         mixed->open();
-        shoot(d.window, checkOnly + "/details-track-title.png");
+        shoot(mainWindow(), checkOnly + "/details-track-title.png");
         mixed->reject();
     }
     return 0;
@@ -182,62 +202,63 @@ int main(int argc, char** argv)
     velmora::setToolsDirectory((media + "/tools").toStdString());
 
     velmora::app::AppDelegate d;
-    d.window->show();
+    d.showWindow();
     QList<QUrl> urls;
     for (const QString& f : files)
         urls << QUrl::fromLocalFile(f);
     d.addFiles(urls);
-    if (!d.waitForBackgroundWork(60000) || d.mainArrayController->count() != files.size()) {
+    if (!listed(d, static_cast<int>(files.size()))) {
         std::fprintf(stderr, "the recordings were not added\n");
         return 1;
     }
-    d.mainArrayController->selectIndexes({1});
-    shoot(d.window, out + "/screenshot.png");
+    fileList(d)->selectIndexes({1});
+    shoot(mainWindow(), out + "/screenshot.png");
 
     // The join, with the time left once there is an estimate.
-    d.window->joinButton()->click();
-    QFileDialog* dialog = waitFor<QFileDialog>(d.window);
+    mainWindow()->joinButton()->click();
+    QFileDialog* dialog = waitFor<QFileDialog>(mainWindow());
     if (!dialog)
         return 1;
     dialog->selectFile(media + "/joined.mp3");
     static_cast<QDialog*>(dialog)->accept();
     spinUntil([&] {
-        return d.progressBar->value() > d.progressBar->maximum() * 2 / 5 &&
-               d.progressWindow->timeLabel()->text().contains(QStringLiteral("left"));
+        const velmora::app::ProgressSheet* sheet = mainWindow()->progressSheet();
+        return sheet->bar()->value() > sheet->bar()->maximum() * 2 / 5 &&
+               sheet->timeLabel()->text().contains(QStringLiteral("left"));
     }, 60000);
-    shoot(d.window, out + "/progress.png");
-    QMessageBox* box = waitFor<QMessageBox>(d.window, 60000);
+    shoot(mainWindow(), out + "/progress.png");
+    QMessageBox* box = waitFor<QMessageBox>(mainWindow(), 60000);
     if (!box)
         return 1;
-    shoot(d.window, out + "/success.png");
+    shoot(mainWindow(), out + "/success.png");
     box->done(0);
     spinUntil([&] { return !box->isVisible(); }, 2000);
 
     // A video among the recordings: refused at once, with the rows named.
     d.addFiles({QUrl::fromLocalFile(clip)});
-    if (!d.waitForBackgroundWork(60000))
+    if (!listed(d, static_cast<int>(files.size()) + 1))
         return 1;
-    d.mainArrayController->selectIndexes({4});
-    d.window->joinButton()->click();
-    if ((box = waitFor<QMessageBox>(d.window)) == nullptr)
+    fileList(d)->selectIndexes({4});
+    mainWindow()->joinButton()->click();
+    if ((box = waitFor<QMessageBox>(mainWindow())) == nullptr)
         return 1;
-    shoot(d.window, out + "/mixed.png");
+    shoot(mainWindow(), out + "/mixed.png");
     box->done(0);
     spinUntil([&] { return !box->isVisible(); }, 2000);
 
     velmora::setToolsDirectory({});  // About names the tools Velmora really uses
     d.aboutClicked();
-    auto* about = waitFor<velmora::app::AboutDialog>(d.window);
+    auto* about = waitFor<velmora::app::AboutDialog>(mainWindow());
     if (!about)
         return 1;
     spinUntil([&] { return !about->toolVersionLabel()->text().endsWith(QStringLiteral("…")); }, 10000);
-    shoot(d.window, out + "/about.png");
+    shoot(mainWindow(), out + "/about.png");
     about->close();
 
-    d.window->helpButton()->click();
-    if ((box = waitFor<QMessageBox>(d.window)) == nullptr)
+    mainWindow()->helpButton()->click();
+    if ((box = waitFor<QMessageBox>(mainWindow())) == nullptr)
         return 1;
-    shoot(d.window, out + "/help.png");
+    shoot(mainWindow(), out + "/help.png");
     box->done(0);
     spinUntil([&] { return !box->isVisible(); }, 2000);
     return audiobookTour(d, media, out, argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());

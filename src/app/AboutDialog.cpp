@@ -13,7 +13,7 @@
 #include "app/AppIcon.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
-#include "join/Completion.h"
+#include "join/outcome/Messages.h"
 
 namespace velmora::app {
 namespace {

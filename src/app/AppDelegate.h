@@ -1,78 +1,36 @@
 #pragma once
-// The application controller: owns the main window, the file list and the
-// background work, runs every action the window asks for, and is the window
-// side of the join engine (posting to the main thread, the sheet, dialogs,
-// messages and desktop actions).
+// The application controller: owns the main window and the file list, and
+// runs every action the window asks for. The join engine's side of the
+// window is WindowJoinHost; adding files is IntakeController's.
 
-#include <optional>
+#include <memory>
 
-#include <QDBusConnection>
-#include <QElapsedTimer>
-#include <QMessageBox>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QThreadPool>
 #include <QUrl>
 
-#include "join/AlbumMetadata.h"
-#include "join/Intake.h"
-#include "join/JoinControl.h"
-#include "join/WindowHost.h"
-
-class QLabel;
-class QProgressBar;
-class QPushButton;
+#include "app/DesktopNotification.h"
+#include "join/metadata/AlbumMetadata.h"
 
 namespace velmora::app {
 
 class FileListController;
+class IntakeController;
 class MainWindow;
-class ProgressSheet;
+class WindowJoinHost;
 
-class AppDelegate : public QObject, public WindowHost {
+class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    explicit AppDelegate(QObject* parent = nullptr);
+    // `notice`: where and when the desktop notification of a long join goes.
+    explicit AppDelegate(JoinNotice notice = {}, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // The controller's state. The window is owned here; the rest belongs to it.
-    MainWindow* window = nullptr;
-    FileListController* mainArrayController = nullptr;
-    ProgressSheet* progressWindow = nullptr;
-    QLabel* progressTitle = nullptr;
-    QProgressBar* progressBar = nullptr;
-    QPushButton* progressBarCancelBTN = nullptr;
-    // The cancel flag and the running tools, shared with the background work.
-    JoinControl control;
-
-    // Where the desktop notification of a long join goes: the session bus
-    // unless set otherwise, and after how many seconds a join is long.
-    std::optional<QDBusConnection> notificationBus;
-    double notifyAfterSeconds;
-    // Whether the user looks at the window now: Velmora has one window (with
-    // its sheets and dialogs), so whether the application is the active one.
-    std::function<bool()> windowSeen;
-
-    // How many times the store's rating prompt was asked for (a no-op here).
-    int ratingPromptCount() const { return ratingPrompts_; }
-    // How many desktop notifications were sent.
-    int notificationCount() const { return notifications_; }
-    // The title, artist, album and cover the user set in Details, as the next
-    // join gets them.
-    const MetadataOverrides& outputDetails() const { return outputDetails_; }
-    // The note of the last intake that skipped files, while it is open.
-    QMessageBox* skippedFilesNote() const { return skippedNote_; }
-
+    void showWindow();
     // Starts an intake of the given files and folders in the background,
     // inserting the rows before `row` (-1: at the end); returns at once.
     void addFiles(const QList<QUrl>& urls, int row = -1);
-    // Waits (running the event loop) until no intake or join work is left.
-    bool waitForBackgroundWork(int timeoutMs);
-
-    // The help dialog's message: "Rate App" and "Check out my other Apps"
-    // only when there is a web page for them to open.
-    static MessageRequest helpMessage(const std::string& webPage);
 
 public slots:
     void applicationDidFinishLaunching();
@@ -97,37 +55,20 @@ public slots:
     void preferencesClicked();
     void cancelBTNClicked();
 
-public:
-    // JoinHost
-    void postToMain(std::function<void()> task) override;
-    void showProgressSheet(const std::string& title, bool indeterminate) override;
-    void hideProgressSheet() override;
-    void setProgress(const JoinProgress& progress) override;
-    void setProgressIndeterminate() override;
-    void joinFinished(const JoinOutcome& outcome) override;
-    // WindowHost
-    void runSaveDialog(const SaveDialogRequest& request,
-                       std::function<void(std::optional<SaveDialogAnswer>)> completion) override;
-    void showMessage(const MessageRequest& request, std::function<void(MessageResponse)> completion) override;
-    bool openFile(const std::string& path) override;
-    void revealInFileManager(const std::string& path) override;
-    void openWebAddress(const std::string& address) override;
-    void showRatingPrompt() override;
-    std::optional<std::string> desktopDirectory() override;
-
 private:
-    void showSkippedFiles(const std::vector<SkippedFile>& skipped);
-    void notifyIfUnseen(const JoinOutcome& outcome);
-    QStringList selectedPaths() const;
+    void postToMain(std::function<void()> task);
+    void stopBackgroundWork();
+    QString firstSelectedPath() const;
 
-    // Intakes and joins run here, never on the global pool, so that the
-    // destructor can wait for exactly this window's work.
+    // Intakes, joins and the dialogs' background reads run here, never on the
+    // global pool, so that the destructor can wait for exactly this window's work.
     QThreadPool pool_;
-    int ratingPrompts_ = 0;
-    int notifications_ = 0;
-    int intakeBatch_ = 0;
-    QElapsedTimer joinTimer_;
-    QPointer<QMessageBox> skippedNote_;
+    FileListController* list_;
+    MainWindow* window_;  // owned here: a top-level widget has no parent
+    std::unique_ptr<WindowJoinHost> joinHost_;
+    std::unique_ptr<IntakeController> intake_;
+    // The title, artist, album and cover the user set in Details, as the next
+    // join gets them.
     MetadataOverrides outputDetails_;
 };
 

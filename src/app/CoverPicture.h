@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 
-#include "join/CoverArt.h"
+#include "join/metadata/CoverArt.h"
 
 namespace velmora::app {
 

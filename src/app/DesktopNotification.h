@@ -2,6 +2,9 @@
 // Desktop notifications through org.freedesktop.Notifications on the
 // session bus, for a long join that ends while the user looks elsewhere.
 
+#include <functional>
+#include <optional>
+
 #include <QDBusConnection>
 #include <QString>
 
@@ -15,6 +18,16 @@ bool joinNotificationDue(double seconds, bool windowSeen, double threshold = kNo
 // Whether the application is the one the user works in (one of its windows
 // has the focus).
 bool applicationIsActive();
+
+// Where the notification of a long join goes and when it is due.
+struct JoinNotice {
+    std::optional<QDBusConnection> bus;  // none: the session bus
+    double afterSeconds = kNotifyAfterSeconds;
+    // Whether the user looks at the window now: Velmora has one window (with
+    // its sheets and dialogs), so whether the application is the active one.
+    std::function<bool()> windowSeen = applicationIsActive;
+};
+
 // Sends the notification (without waiting for the answer); false, and
 // nothing sent, when no notification service runs on the bus.
 bool sendDesktopNotification(const QDBusConnection& bus, const QString& summary, const QString& body);

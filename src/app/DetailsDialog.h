@@ -17,9 +17,9 @@
 #include <QByteArray>
 #include <QDialog>
 
-#include "join/AlbumMetadata.h"
-#include "join/CoverArt.h"
-#include "join/FileRow.h"
+#include "join/metadata/AlbumMetadata.h"
+#include "join/metadata/CoverArt.h"
+#include "join/intake/FileRow.h"
 
 class QDialogButtonBox;
 class QLabel;

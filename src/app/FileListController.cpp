@@ -7,7 +7,7 @@
 #include <QUndoStack>
 
 #include "app/ListEditCommands.h"
-#include "join/RowOrder.h"
+#include "join/intake/RowOrder.h"
 
 namespace velmora::app {
 namespace {
@@ -196,11 +196,6 @@ void FileListController::sortByTrackNumber()
 }
 
 // Plain row operations.
-
-void FileListController::appendRow(FileRow row)
-{
-    insertRow(count(), std::move(row));
-}
 
 void FileListController::insertRow(int index, FileRow row)
 {

@@ -10,7 +10,7 @@
 //
 // The window edits the list through the undoable operations (add, remove,
 // clear, move); the plain row operations below them are what those steps are
-// made of, and what tests use to set a list up.
+// made of.
 
 #include <vector>
 
@@ -18,7 +18,7 @@
 #include <QObject>
 
 #include "app/FileListModel.h"
-#include "join/FileRow.h"
+#include "join/intake/FileRow.h"
 
 class QUndoStack;
 
@@ -61,7 +61,6 @@ public:
     void sortByTrackNumber();
 
     // Plain row operations, not undoable.
-    void appendRow(FileRow row);
     void insertRow(int index, FileRow row);
     void removeRow(int index);
     // Row k becomes the row that was at order[k]; ignored unless `order`

@@ -5,8 +5,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-#include "app/ClockText.h"
-#include "join/OutputChapters.h"
+#include "foundation/ClockText.h"
+#include "join/metadata/OutputChapters.h"
 
 namespace velmora::app {
 
@@ -54,10 +54,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         switch (index.column()) {
         case nameColumn: return QString::fromStdString(row.fileName);
         case titleColumn: return QString::fromStdString(rowTitle(row.metadata));
-        case startColumn: return clockText(starts_[static_cast<size_t>(index.row())]);
-        case durationColumn: return durationClockText(row.duration);
+        case startColumn: return QString::fromStdString(clockText(starts_[static_cast<size_t>(index.row())]));
+        case durationColumn: return QString::fromStdString(durationClockText(row.duration));
         case codecColumn: return QString::fromStdString(row.codecHuman);
-        case mediaTypeColumn: return QString::fromStdString(row.mediaType);
+        case mediaTypeColumn: return QString::fromStdString(mediaKindText(row.kind));
         case sizeColumn: return QString::fromStdString(row.fileSizeHuman);
         default: return {};
         }

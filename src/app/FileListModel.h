@@ -7,7 +7,7 @@
 
 #include <QAbstractTableModel>
 
-#include "join/FileRow.h"
+#include "join/intake/FileRow.h"
 
 namespace velmora::app {
 

@@ -1,34 +1,24 @@
 #pragma once
+// What pressing Join does before a join starts: the refusal of a list that
+// cannot be joined, the save dialog, and the checks of the place chosen.
+
 #include <functional>
-#include <string>
 #include <vector>
 
-#include "join/FileRow.h"
-#include "join/JoinControl.h"
-#include "join/JoinOptions.h"
-#include "join/WindowHost.h"
+#include "app/WindowHost.h"
+#include "join/intake/FileRow.h"
+#include "join/metadata/AlbumMetadata.h"
+#include "join/run/JoinJob.h"
 
-class QThreadPool;
+namespace velmora::app {
 
-namespace velmora {
+// Refuses a list that mixes media types at once, without a dialog; otherwise
+// proposes the output name and the formats in the save dialog ("Save Audio"
+// or "Save Video") and, once the user confirms a place that can be written
+// to, hands the join to `start` with the quality settings of the settings
+// store. `rows` is read when Join is pressed and again when the dialog is
+// confirmed; so is `overrides`, the tags the user typed for the output.
+void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host,
+                      std::function<MetadataOverrides()> overrides, std::function<void(JoinRequest)> start);
 
-// The Join button: refuses a list that mixes media types at once, without a
-// dialog; otherwise proposes the output name and the formats in the save
-// dialog ("Save Audio" or "Save Video") and, once the user confirms a place
-// that can be written to, starts the join on `pool` with the quality settings
-// of the settings store. `rows` is read when Join is pressed and again when
-// the dialog is confirmed.
-// `overrides`, read when the dialog is confirmed, gives the tags the user
-// typed for the output.
-void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host, JoinControl& control,
-                      QThreadPool& pool, std::function<MetadataOverrides()> overrides = {});
-// Clears the cancel flag and starts the join job on `pool`; returns at once.
-void startJoin(const std::string& outputPath, std::vector<FileRow> rows, JoinControl& control, JoinHost& host,
-               QThreadPool& pool, const JoinOptions& options = {});
-// The refusal of a mixed list: which rows have which media type, so the user
-// knows what to remove, then the support contact.
-MessageRequest mixedListMessage(const std::vector<FileRow>& rows);
-// The alert for an output path the join may not write (see checkOutputPath).
-MessageRequest outputRefusedMessage(const std::string& reason);
-
-}  // namespace velmora
+}  // namespace velmora::app

@@ -8,7 +8,7 @@
 
 #include <QUndoCommand>
 
-#include "join/FileRow.h"
+#include "join/intake/FileRow.h"
 
 namespace velmora::app {
 

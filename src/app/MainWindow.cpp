@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppIcon.h"
-#include "app/ClockText.h"
+#include "foundation/ClockText.h"
 #include "app/DragAndDropView.h"
 #include "app/FileListController.h"
 #include "app/FileListView.h"
@@ -279,7 +279,7 @@ void MainWindow::updateControls()
         summary_->setText(tr("No files"));
     else
         summary_->setText((count == 1 ? tr("1 file") : tr("%1 files").arg(count)) + QStringLiteral(", ") +
-                          tr("%1 in total").arg(clockText(list_->totalDuration())));
+                          tr("%1 in total").arg(QString::fromStdString(clockText(list_->totalDuration()))));
 }
 
 void MainWindow::saveWindowState() const

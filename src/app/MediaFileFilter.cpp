@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "join/MediaFiles.h"
+#include "join/intake/MediaFiles.h"
 
 namespace velmora::app {
 

@@ -7,7 +7,7 @@
 
 #include <QMessageBox>
 
-#include "join/WindowHost.h"
+#include "app/WindowHost.h"
 
 namespace velmora::app {
 

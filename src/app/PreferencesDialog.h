@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "join/QualitySettings.h"
+#include "join/plan/QualitySettings.h"
 
 class QComboBox;
 class QRadioButton;

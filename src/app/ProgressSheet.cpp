@@ -11,18 +11,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/ClockText.h"
+#include "foundation/ClockText.h"
 
 namespace velmora::app {
-namespace {
-
-// The time left is only guessed once this much of the join is done and
-// this many seconds went by: earlier guesses swing too much to help.
-constexpr double kEstimateFromPercent = 1.0;
-constexpr double kEstimateFromSeconds = 2.0;
-
-}  // namespace
-
 ProgressSheet::ProgressSheet(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       title_(new QLabel(this)),
@@ -97,8 +88,8 @@ void ProgressSheet::begin(const QString& title, bool indeterminate)
     status_->clear();
     time_->clear();
     joining_ = !indeterminate;
-    percent_.reset();
-    started_.start();
+    progress_.reset();
+    sinceProgress_.start();
     if (joining_) {
         ticker_->start();
         updateTime();
@@ -121,13 +112,20 @@ void ProgressSheet::setPercent(double percent)
     if (isIndeterminate() || std::isnan(percent))
         return;
     percent = std::clamp(percent, 0.0, 100.0);
-    percent_ = percent;
     bar_->setValue(static_cast<int>(std::lround(percent * kScale)));
 }
 
 void ProgressSheet::setJoinProgress(const JoinProgress& progress)
 {
-    if (isIndeterminate() || std::isnan(progress.percent) || !cancel_->isEnabled())
+    if (!cancel_->isEnabled())
+        return;
+    progress_ = progress;
+    sinceProgress_.start();
+    if (progress.indeterminate) {
+        setIndeterminate();
+        return;
+    }
+    if (isIndeterminate() || std::isnan(progress.percent))
         return;
     setPercent(progress.percent);
     status_->setText(joinStatusText(progress));
@@ -137,7 +135,6 @@ void ProgressSheet::setJoinProgress(const JoinProgress& progress)
 void ProgressSheet::setIndeterminate()
 {
     bar_->setRange(0, 0);
-    percent_.reset();
     status_->clear();
     updateTime();
 }
@@ -171,17 +168,17 @@ QString ProgressSheet::joinStatusText(const JoinProgress& progress)
     return text;
 }
 
-QString ProgressSheet::joinTimeText(double elapsedSeconds, std::optional<double> percent)
+QString ProgressSheet::joinTimeText(const JoinProgress& progress)
 {
-    QString text = tr("%1 elapsed").arg(clockText(elapsedSeconds));
-    if (!percent)
+    QString text = tr("%1 elapsed").arg(QString::fromStdString(clockText(progress.elapsedSeconds)));
+    if (progress.indeterminate)
         return text;
-    if (*percent >= 100.0)
+    if (progress.percent >= 100.0 || progress.status == JobStatus::finishing)
         return text + QStringLiteral(" · ") + tr("finishing");
-    if (*percent < kEstimateFromPercent || elapsedSeconds < kEstimateFromSeconds)
+    if (!progress.secondsLeft)
         return text + QStringLiteral(" · ") + tr("estimating time left");
-    const double left = elapsedSeconds * (100.0 - *percent) / *percent;
-    return text + QStringLiteral(" · ") + tr("about %1 left").arg(clockText(left));
+    return text + QStringLiteral(" · ") +
+           tr("about %1 left").arg(QString::fromStdString(clockText(*progress.secondsLeft)));
 }
 
 QString ProgressSheet::intakeStatusText(size_t done, size_t total)
@@ -189,18 +186,17 @@ QString ProgressSheet::intakeStatusText(size_t done, size_t total)
     return tr("Analyzing %1 of %2").arg(std::min(done + 1, total)).arg(total);
 }
 
-double ProgressSheet::elapsedSeconds() const
-{
-    if (clock_)
-        return clock_();
-    return static_cast<double>(started_.elapsed()) / 1000.0;
-}
-
 void ProgressSheet::updateTime()
 {
     if (!joining_)
         return;
-    time_->setText(joinTimeText(elapsedSeconds(), percent_));
+    JoinProgress shown = progress_.value_or(JoinProgress{});
+    // Between the join's reports the clocks run on.
+    const double since = static_cast<double>(sinceProgress_.elapsed()) / 1000.0;
+    shown.elapsedSeconds += since;
+    if (shown.secondsLeft)
+        shown.secondsLeft = std::max(0.0, *shown.secondsLeft - since);
+    time_->setText(joinTimeText(shown));
 }
 
 void ProgressSheet::reject()

@@ -8,13 +8,12 @@
 // and an estimate of the time left. An intake shows how many files of how
 // many are being analysed.
 
-#include <functional>
 #include <optional>
 
 #include <QDialog>
 #include <QElapsedTimer>
 
-#include "join/JoinHost.h"
+#include "join/run/JobProgress.h"
 
 class QLabel;
 class QProgressBar;
@@ -55,14 +54,10 @@ public:
     // An intake: `done` files of `total` are analysed.
     void setIntakeCount(size_t done, size_t total);
 
-    // The texts of the status and time lines, given where a join stands and
-    // the seconds since it began.
+    // The texts of the status and time lines, given where a join stands.
     static QString joinStatusText(const JoinProgress& progress);
-    static QString joinTimeText(double elapsedSeconds, std::optional<double> percent);
+    static QString joinTimeText(const JoinProgress& progress);
     static QString intakeStatusText(size_t done, size_t total);
-
-    // For tests: the clock the time line reads, in seconds since begin().
-    void setClockForTesting(std::function<double()> clock) { clock_ = std::move(clock); }
 
 signals:
     void cancelRequested();
@@ -75,7 +70,6 @@ protected:
 
 private:
     void updateTime();
-    double elapsedSeconds() const;
 
     QLabel* title_;
     QProgressBar* bar_;
@@ -83,10 +77,11 @@ private:
     QLabel* time_;
     QPushButton* cancel_;
     QTimer* ticker_;
-    QElapsedTimer started_;
-    std::function<double()> clock_;
     bool joining_ = false;
-    std::optional<double> percent_;  // of the join, once known
+    // Where the join stood when it last said, and the time since then (the
+    // elapsed time keeps counting between its reports).
+    std::optional<JoinProgress> progress_;
+    QElapsedTimer sinceProgress_;
 };
 
 }  // namespace velmora::app

@@ -6,7 +6,7 @@
 
 #include "app/MediaFileFilter.h"
 #include "foundation/Paths.h"
-#include "join/JoinOptions.h"
+#include "join/plan/JoinOptions.h"
 
 namespace velmora::app {
 

@@ -8,7 +8,7 @@
 
 #include <QFileDialog>
 
-#include "join/WindowHost.h"
+#include "app/WindowHost.h"
 
 class QCheckBox;
 

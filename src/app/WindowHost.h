@@ -1,30 +1,20 @@
 #pragma once
-// What the window's side of the engine needs beyond a running join: the save
-// dialog, messages with buttons, and desktop actions. The window implements
-// it with widgets; tests implement it with a recorder.
+// What the window's join flow needs of the window: the save dialog, messages
+// with buttons, and desktop actions. The window implements it with widgets;
+// tests implement it with a recorder.
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "join/JoinHost.h"
-#include "join/OutputFormat.h"
+#include "join/outcome/Messages.h"
+#include "join/plan/OutputFormat.h"
 
-namespace velmora {
-
-enum class MessageStyle { warning, informational, critical };
+namespace velmora::app {
 
 // The button that closed a message, in the order the buttons were given.
 enum class MessageResponse { firstButton, secondButton, thirdButton };
-
-struct MessageRequest {
-    std::string messageText;
-    std::string informativeText;
-    std::vector<std::string> buttons;  // none: the single default "OK" button
-    MessageStyle style = MessageStyle::warning;
-    std::string detailedText;  // more for those who ask (why a join failed); may be empty
-};
 
 struct SaveDialogRequest {
     std::string title;
@@ -46,8 +36,10 @@ struct SaveDialogAnswer {
     bool chapters = false;  // the "Chapters" box, when it was offered
 };
 
-class WindowHost : public JoinHost {
+class WindowHost {
 public:
+    virtual ~WindowHost() = default;
+
     // Main thread only.
     // The completion gets the confirmed path, or nothing when the user cancelled.
     virtual void runSaveDialog(const SaveDialogRequest& request,
@@ -64,4 +56,4 @@ public:
     virtual std::optional<std::string> desktopDirectory() = 0;
 };
 
-}  // namespace velmora
+}  // namespace velmora::app

@@ -7,7 +7,6 @@
 
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
-#include "app/MainWindow.h"
 #include "app/StartupFiles.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/StandardStreams.h"
@@ -71,7 +70,7 @@ int main(int argc, char* argv[])
     velmora::app::AppDelegate delegate;
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      &velmora::app::AppDelegate::applicationWillTerminate);
-    delegate.window->show();
+    delegate.showWindow();
     const QList<QUrl> files = velmora::app::startupFileUrls(parser.positionalArguments());
     QTimer::singleShot(0, &delegate, [&delegate, files] {
         delegate.applicationDidFinishLaunching();

@@ -19,15 +19,15 @@ class Details : public AppTest {
 protected:
     DetailsDialog* openDetails()
     {
-        delegate->detailsClicked();
-        return visibleChild<DetailsDialog>(delegate->window, 5000);
+        trigger("detailsAction");
+        return visibleChild<DetailsDialog>(&window(), 5000);
     }
     void addTagged(const std::string& name, const std::map<std::string, std::string>& tags)
     {
         velmora::FileRow made = row(name);
         made.metadata.fileName = name;
         made.metadata.tags = tags;
-        list().appendRow(made);
+        fill({made});
     }
     static void retype(QLineEdit* field, const QString& text)
     {
@@ -35,19 +35,29 @@ protected:
         QTest::keyClick(field, Qt::Key_Backspace);
         QTest::keyClicks(field, text);
     }
-    const velmora::MetadataOverrides& overrides() { return delegate->outputDetails(); }
+    // What the next join gets: what Details shows when opened again.
+    velmora::MetadataOverrides overrides()
+    {
+        DetailsDialog* details = openDetails();
+        if (!details)
+            return {};
+        const velmora::MetadataOverrides kept = details->overrides();
+        details->reject();
+        spinUntil([&] { return visibleChild<DetailsDialog>(&window()) == nullptr; }, 2000);
+        return kept;
+    }
 };
 
 TEST_F(Details, TypedTagsGoToTheJoinUntilTheListIsEmptied)
 {
-    EXPECT_FALSE(delegate->window->detailsButton()->isEnabled());
+    EXPECT_FALSE(window().detailsButton()->isEnabled());
     addTagged("Part 1.m4a", {{"title", "Chapter One"}, {"album", "The Book"}, {"artist", "A. Writer"}});
     addTagged("Part 2.m4a", {{"title", "Chapter Two"}, {"album", "The Book"}, {"artist", "A. Writer"}});
-    EXPECT_TRUE(delegate->window->detailsButton()->isEnabled());
+    EXPECT_TRUE(window().detailsButton()->isEnabled());
     // The menu's shortcut opens it, with what the files share.
     ASSERT_NO_FATAL_FAILURE(activateWindow());
-    QTest::keyClick(delegate->window->fileList(), Qt::Key_I, Qt::ControlModifier);
-    DetailsDialog* details = visibleChild<DetailsDialog>(delegate->window, 5000);
+    QTest::keyClick(window().fileList(), Qt::Key_I, Qt::ControlModifier);
+    DetailsDialog* details = visibleChild<DetailsDialog>(&window(), 5000);
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(details->titleField()->text(), "The Book");
     EXPECT_EQ(details->artistField()->text(), "A. Writer");
@@ -56,8 +66,9 @@ TEST_F(Details, TypedTagsGoToTheJoinUntilTheListIsEmptied)
     // Only what the user changed is kept; the rest stays the files'.
     retype(details->titleField(), "The Whole Book");
     details->accept();
-    EXPECT_EQ(overrides().title, "The Whole Book");
-    EXPECT_FALSE(overrides().artist || overrides().album || overrides().coverPath);
+    velmora::MetadataOverrides kept = overrides();
+    EXPECT_EQ(kept.title, "The Whole Book");
+    EXPECT_FALSE(kept.artist || kept.album || kept.coverPath);
     // Shown again as kept; Cancel changes nothing, Reset goes back to the files.
     details = openDetails();
     ASSERT_NE(details, nullptr);
@@ -76,8 +87,8 @@ TEST_F(Details, TypedTagsGoToTheJoinUntilTheListIsEmptied)
     // with a note; an album typed in takes its place.
     addTagged("Bonus.m4a", {{"title", "Extra"}, {"album", "Another"}});
     list().selectIndexes({2});
-    delegate->moveUpBTNClicked();
-    delegate->moveUpBTNClicked();
+    trigger("moveUpAction");
+    trigger("moveUpAction");
     details = openDetails();
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(details->titleField()->text(), "Extra");
@@ -88,16 +99,18 @@ TEST_F(Details, TypedTagsGoToTheJoinUntilTheListIsEmptied)
     EXPECT_EQ(details->titleField()->text(), "Collected");
     EXPECT_FALSE(details->titleNote()->isVisible());
     details->accept();
-    EXPECT_EQ(overrides().album, "Collected");
-    EXPECT_FALSE(overrides().title);
+    kept = overrides();
+    EXPECT_EQ(kept.album, "Collected");
+    EXPECT_FALSE(kept.title);
 
     // Kept while files come and go; an emptied list starts afresh.
     list().selectIndexes({0});
-    delegate->removeBTNClicked();
+    trigger("removeAction");
     EXPECT_EQ(overrides().album, "Collected");
-    delegate->clearListClicked();
+    trigger("clearAction");
+    EXPECT_FALSE(window().action("detailsAction")->isEnabled());
+    addTagged("Again.m4a", {{"album", "The Book"}});
     EXPECT_FALSE(overrides().album);
-    EXPECT_FALSE(delegate->window->action("detailsAction")->isEnabled());
 }
 
 TEST_F(Details, TheCoverIsTheInputsUntilAPictureIsChosen)
@@ -107,8 +120,7 @@ TEST_F(Details, TheCoverIsTheInputsUntilAPictureIsChosen)
                                                    {"-map", "0", "-map", "1", "-c:a", "aac", "-c:v", "copy",
                                                     "-disposition:v", "attached_pic"},
                                                    {"-i", jpeg});
-    delegate->addFiles({fileUrl(part)});
-    ASSERT_TRUE(delegate->waitForBackgroundWork(60000));
+    ASSERT_TRUE(addAndWait({part}));
     ASSERT_EQ(list().count(), 1);
     DetailsDialog* details = openDetails();
     ASSERT_NE(details, nullptr);

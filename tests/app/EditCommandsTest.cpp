@@ -24,8 +24,8 @@ protected:
     QUndoStack& undo() { return *list().undoStack(); }
     void dragSelectedRows(QPoint at)
     {
-        std::unique_ptr<QMimeData> rows(delegate->window->fileList()->selectedRowsMimeData());
-        EXPECT_EQ(delegate->window->fileList()->takeDrop(rows.get(), at), Qt::MoveAction);
+        std::unique_ptr<QMimeData> rows(window().fileList()->selectedRowsMimeData());
+        EXPECT_EQ(window().fileList()->takeDrop(rows.get(), at), Qt::MoveAction);
     }
 };
 
@@ -56,16 +56,16 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRowsAndUndo)
         newDelegate();
         fill(c.before);
         list().selectIndexes(c.selected);
-        const QRect third = delegate->window->fileList()->visualRect(list().model()->index(2, 0));
+        const QRect third = window().fileList()->visualRect(list().model()->index(2, 0));
         switch (c.op) {
-        case Op::Up: delegate->moveUpBTNClicked(); break;
-        case Op::Down: delegate->moveDownBTNClicked(); break;
-        case Op::Remove: delegate->removeBTNClicked(); break;
-        case Op::Clear: delegate->clearListClicked(); break;
+        case Op::Up: trigger("moveUpAction"); break;
+        case Op::Down: trigger("moveDownAction"); break;
+        case Op::Remove: trigger("removeAction"); break;
+        case Op::Clear: trigger("clearAction"); break;
         case Op::RemoveRow1: list().removeRow(1); break;
         case Op::DragBelowRow2: dragSelectedRows(third.center() + QPoint(0, third.height() / 4)); break;
         case Op::DragAboveRow2: dragSelectedRows(third.center() - QPoint(0, third.height() / 4)); break;
-        case Op::DragToTheEnd: dragSelectedRows({5, delegate->window->fileList()->viewport()->height() - 5}); break;
+        case Op::DragToTheEnd: dragSelectedRows({5, window().fileList()->viewport()->height() - 5}); break;
         }
         EXPECT_EQ(names(), c.after);
         EXPECT_EQ(selection(), c.selectedAfter);
@@ -88,12 +88,12 @@ TEST_F(EditCommands, CommandsMoveAndRemoveTheSelectedRowsAndUndo)
 
 TEST_F(EditCommands, KeyboardShortcuts)
 {
-    EXPECT_FALSE(delegate->window->joinButton()->isEnabled());
+    EXPECT_FALSE(window().joinButton()->isEnabled());
     fill({"A", "B", "C"});
-    EXPECT_TRUE(delegate->window->joinButton()->isEnabled());
-    EXPECT_EQ(delegate->window->summary()->text(), QStringLiteral("3 files, 0:03 in total"));
+    EXPECT_TRUE(window().joinButton()->isEnabled());
+    EXPECT_EQ(window().summary()->text(), QStringLiteral("3 files, 0:03 in total"));
     ASSERT_NO_FATAL_FAILURE(activateWindow());
-    delegate->window->fileList()->setFocus();
+    window().fileList()->setFocus();
     const struct { int key; Qt::KeyboardModifiers mods; Names after; Rows selected; } keys[]{
         {Qt::Key_Up, Qt::ControlModifier, {"A", "C", "B"}, {1}},
         {Qt::Key_Down, Qt::ControlModifier, {"A", "B", "C"}, {2}},
@@ -105,13 +105,13 @@ TEST_F(EditCommands, KeyboardShortcuts)
         {Qt::Key_Down, Qt::NoModifier, {"A", "B", "C"}, {1}},
         {Qt::Key_Backspace, Qt::NoModifier, {"A", "C"}, {1}}};
     for (const auto& k : keys) {
-        QTest::keyClick(delegate->window->fileList(), static_cast<Qt::Key>(k.key), k.mods);
+        QTest::keyClick(window().fileList(), static_cast<Qt::Key>(k.key), k.mods);
         EXPECT_EQ(names(), k.after) << k.key;
         EXPECT_EQ(selection(), k.selected) << k.key;
     }
     // Ctrl+O opens the dialog of Add, which offers the media files first.
-    QTest::keyClick(delegate->window->fileList(), Qt::Key_O, Qt::ControlModifier);
-    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 2000);
+    QTest::keyClick(window().fileList(), Qt::Key_O, Qt::ControlModifier);
+    QFileDialog* dialog = visibleChild<QFileDialog>(&window(), 2000);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
     ASSERT_EQ(dialog->nameFilters().size(), 2);
@@ -124,14 +124,14 @@ TEST_F(EditCommands, RowMenu)
 {
     fill({"A", "B", "C"});
     list().selectIndexes({0});
-    QMenu* menu = delegate->window->rowMenu();
+    QMenu* menu = window().rowMenu();
     QStringList texts;
     for (QAction* action : menu->actions())
         texts << action->text().remove('&');
     EXPECT_EQ(texts, (QStringList{"Remove", "Move Up", "Move Down", "", "Show in Folder", "Play"}));
 
     // A right click on a row outside the selection selects it and opens the menu there.
-    velmora::app::FileListView* view = delegate->window->fileList();
+    velmora::app::FileListView* view = window().fileList();
     const QPoint onB = view->visualRect(list().model()->index(1, 0)).center();
     QContextMenuEvent click(QContextMenuEvent::Mouse, onB, view->viewport()->mapToGlobal(onB));
     QApplication::sendEvent(view->viewport(), &click);
@@ -162,8 +162,8 @@ velmora::FileRow tagged(const std::string& name, std::optional<int> disc, std::o
 
 TEST_F(EditCommands, SortByNameAndByTrackNumberAreUndoable)
 {
-    QAction* byName = delegate->window->action("sortByNameAction");
-    QAction* byTrack = delegate->window->action("sortByTrackNumberAction");
+    QAction* byName = window().action("sortByNameAction");
+    QAction* byTrack = window().action("sortByTrackNumberAction");
     fill({"part2"});
     EXPECT_FALSE(byName->isEnabled() || byTrack->isEnabled());  // nothing to sort in one row
 
@@ -179,7 +179,7 @@ TEST_F(EditCommands, SortByNameAndByTrackNumberAreUndoable)
         newDelegate();
         fill(before);
         list().selectIndexes({0});
-        delegate->window->action("sortByNameAction")->trigger();
+        window().action("sortByNameAction")->trigger();
         EXPECT_EQ(names(), after);
         // The selected row is still the selection, where it went.
         ASSERT_EQ(selection().size(), 1u);
@@ -195,17 +195,16 @@ TEST_F(EditCommands, SortByNameAndByTrackNumberAreUndoable)
     // By disc (none counts as the first) and track; untagged rows last, and
     // the name decides between equal numbers.
     newDelegate();
-    for (const auto& r : {tagged("x10", {}, {}), tagged("d2t1", 2, 1), tagged("y", {}, 1), tagged("x2", {}, {}),
-                          tagged("d1t2", 1, 2), tagged("b", 1, 1)})
-        list().appendRow(r);
-    delegate->window->action("sortByTrackNumberAction")->trigger();
+    fill({tagged("x10", {}, {}), tagged("d2t1", 2, 1), tagged("y", {}, 1), tagged("x2", {}, {}), tagged("d1t2", 1, 2),
+          tagged("b", 1, 1)});
+    window().action("sortByTrackNumberAction")->trigger();
     EXPECT_EQ(names(), (Names{"b", "y", "d1t2", "d2t1", "x2", "x10"}));
     undo().undo();
     EXPECT_EQ(names(), (Names{"x10", "d2t1", "y", "x2", "d1t2", "b"}));
     // A list already in order is no step to undo.
     undo().redo();
     const int steps = undo().count();
-    delegate->sortByTrackNumberClicked();
+    trigger("sortByTrackNumberAction");
     EXPECT_EQ(undo().count(), steps);
 }
 

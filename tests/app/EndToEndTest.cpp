@@ -1,6 +1,6 @@
 // Adding, joining and stopping through the window with the real tools: the
 // intake with its count, Cancel and note of skipped files, drops into place,
-// the mixed list refused before any dialog, joins of audio and of video, the
+// joins of audio and of video with the user's details and quality, the
 // result alert's buttons, and Cancel or quit during a join.
 #include "support/AppTestSupport.h"
 
@@ -11,7 +11,9 @@
 #include <QUndoStack>
 #include <QTest>
 
+#include "app/DetailsDialog.h"
 #include "app/FileListView.h"
+#include "join/plan/QualitySettings.h"
 
 using namespace apptest;
 
@@ -19,21 +21,12 @@ namespace {
 
 class EndToEnd : public AppTest {
 protected:
-    void addAndWait(const Names& paths, int row = -1)
-    {
-        QList<QUrl> urls;
-        for (const auto& p : paths)
-            urls << fileUrl(p);
-        delegate->addFiles(urls, row);
-        ASSERT_TRUE(delegate->waitForBackgroundWork(60000));
-        ASSERT_TRUE(spinUntil([&] { return !delegate->progressWindow->isVisible(); }, 5000));
-    }
     // Confirms the save dialog, which proposes a name on the Desktop.
     void confirmSave(const std::string& path, const QString& title = "Save Audio",
                      const QString& proposed = "joined.mp3")
     {
-        delegate->joinBTNClicked();
-        QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+        window().joinButton()->click();
+        QFileDialog* dialog = visibleChild<QFileDialog>(&window(), 5000);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), title);
         EXPECT_EQ(dialog->labelText(QFileDialog::FileName), QStringLiteral("Named:"));
@@ -64,20 +57,21 @@ TEST_F(EndToEnd, IntakeListsUsableFilesInOrderAndNotesTheRest)
     QObject::connect(list().model(), &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int) {
         appeared.push_back(list().rows()[first].fileName);
     });
-    QStringList sheet;  // what the sheet said while rows came in
+    QStringList said;  // what the sheet said while rows came in
     QObject::connect(&list(), &velmora::app::FileListController::contentChanged, [&] {
-        if (delegate->progressWindow->isVisible())
-            sheet << delegate->progressTitle->text() + " / " + delegate->progressWindow->statusLabel()->text();
+        if (sheet()->isVisible())
+            said << sheet()->titleLabel()->text() + " / " + sheet()->statusLabel()->text();
     });
-    addAndWait({testsupport::sineWav(1.0), notMedia, vob, testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)});
+    ASSERT_TRUE(addAndWait(
+        {testsupport::sineWav(1.0), notMedia, vob, testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)}));
     EXPECT_EQ(appeared, (Names{"sine-1.wav", "sine-1.flac", "sine-1.m4a"}));
     EXPECT_EQ(names(), appeared);
-    EXPECT_EQ(sheet, (QStringList{"Analyzing Files... / Analyzing 1 of 5", "Analyzing Files... / Analyzing 4 of 5",
+    EXPECT_EQ(said, (QStringList{"Analyzing Files... / Analyzing 1 of 5", "Analyzing Files... / Analyzing 4 of 5",
                                   "Analyzing Files... / Analyzing 5 of 5"}));
     EXPECT_EQ(list().firstSelectedIndex(), 2);  // the last row added
 
     // One note, beside the window and not in its way, names what was left out.
-    QMessageBox* note = delegate->skippedFilesNote();
+    QMessageBox* note = skippedFilesNote();
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(note->windowModality(), Qt::NonModal);
@@ -86,8 +80,8 @@ TEST_F(EndToEnd, IntakeListsUsableFilesInOrderAndNotesTheRest)
     EXPECT_EQ(note->informativeText(), QStringLiteral("notes.wav: unreadable or damaged\nclip.VoB: skipped extension"));
     // A usable batch brings no note.
     note->close();
-    addAndWait({testsupport::sineWav(1.0)});
-    EXPECT_EQ(delegate->skippedFilesNote(), nullptr);
+    ASSERT_TRUE(addAndWait({testsupport::sineWav(1.0)}));
+    EXPECT_EQ(skippedFilesNote(), nullptr);
 
     // One undo takes a whole intake out again.
     list().undoStack()->undo();
@@ -103,12 +97,12 @@ TEST_F(EndToEnd, DroppedFilesAndFoldersGoWhereTheyWereDropped)
         QFile::copy(QString::fromStdString(testsupport::sineWav(1.0)), QString::fromStdString(album + "/" + name));
     fill({"A", "B", "C"});
     delegate->applicationDidFinishLaunching();  // listens to drops from here on
-    velmora::app::FileListView* view = delegate->window->fileList();
+    velmora::app::FileListView* view = window().fileList();
     const QRect second = view->visualRect(list().model()->index(1, 0));
     QMimeData mime;
     mime.setUrls({fileUrl(album), fileUrl(testsupport::sineFlac(1.0))});
     EXPECT_EQ(view->takeDrop(&mime, second.center() - QPoint(0, second.height() / 4)), Qt::CopyAction);
-    ASSERT_TRUE(delegate->waitForBackgroundWork(60000));
+    ASSERT_TRUE(waitForSheetEnd(1));
     EXPECT_EQ(names(), (Names{"A", "part1.wav", "part2.wav", "part10.wav", "sine-1.flac", "B", "C"}));
 }
 
@@ -135,85 +129,72 @@ TEST_F(EndToEnd, IntakeCancelKeepsTheRowsListed)
         delegate->addFiles(urls);
         ASSERT_TRUE(spinUntil([&] { return list().count() == 2; }, 30000));
         EXPECT_TRUE(spinUntil([&] {
-            return delegate->progressWindow->statusLabel()->text() == QStringLiteral("Analyzing 3 of 6");
-        }, 2000)) << delegate->progressWindow->statusLabel()->text().toStdString();
+            return sheet()->statusLabel()->text() == QStringLiteral("Analyzing 3 of 6");
+        }, 2000)) << sheet()->statusLabel()->text().toStdString();
         QElapsedTimer timer;
         timer.start();
         if (escape)
-            QTest::keyClick(delegate->progressWindow, Qt::Key_Escape);
+            QTest::keyClick(sheet(), Qt::Key_Escape);
         else
-            delegate->progressBarCancelBTN->click();
-        ASSERT_TRUE(delegate->waitForBackgroundWork(10000));
+            sheet()->cancelButton()->click();
+        ASSERT_TRUE(waitForSheetEnd(1, 10000));
         EXPECT_LT(timer.elapsed(), 3000);
-        EXPECT_TRUE(spinUntil([&] { return !delegate->progressWindow->isVisible(); }, 2000));
         EXPECT_EQ(names(), (Names{"sine-1.wav", "sine-1.flac"}));
-        EXPECT_EQ(delegate->skippedFilesNote(), nullptr);  // cancelled files were not skipped
+        EXPECT_EQ(skippedFilesNote(), nullptr);  // cancelled files were not skipped
         EXPECT_NE(testsupport::runCommand("pgrep", {"-f", "sleep 29.5"}).exitCode, 0);
     }
 }
 
-TEST_F(EndToEnd, MixedListRefusedBeforeAnyDialog)
+TEST_F(EndToEnd, JoinsWithTheUsersDetailsAndQualityThenShowsTheResult)
 {
-    addAndWait({testsupport::sineWav(1.0), testsupport::h264Clip(320, 240, 15, 1.0)});
-    delegate->window->joinButton()->click();
-    QMessageBox* box = waitForAlert();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(visibleChild<QFileDialog>(delegate->window), nullptr);
-    EXPECT_EQ(box->text(), QStringLiteral("Mix & Match - Can't join!"));
-    EXPECT_EQ(box->informativeText(), QStringLiteral("Audio only, 1 row:\n1. sine-1.wav\nVideo with audio, 1 row:\n"
-                                                     "2. clip-320x240-15-1.mp4\n\nContact: support@velmora.app"));
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    box->done(0);
-}
-
-TEST_F(EndToEnd, JoinsThenOpensOrShowsTheResult)
-{
-    addAndWait({testsupport::sineWav(1.0), testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)});
+    ASSERT_TRUE(addAndWait({testsupport::sineWav(1.0), testsupport::sineFlac(1.0), testsupport::sineM4a(1.0)}));
+    // What the user set in Details and Preferences reaches the joined file.
+    velmora::saveQualitySettings(velmora::QualitySettings{2, 256, 192, 128});
+    trigger("detailsAction");
+    auto* details = visibleChild<velmora::app::DetailsDialog>(&window(), 5000);
+    ASSERT_NE(details, nullptr);
+    details->albumField()->setText(QStringLiteral("Joined Album"));
+    details->accept();
     const std::string out = testsupport::freshDir("e2e-out") + "/joined together.mp3";
     QString joiningTitle;
-    QObject::connect(delegate->progressBar, &QProgressBar::valueChanged, [&] {
-        joiningTitle = delegate->progressTitle->text();
+    QObject::connect(sheet()->bar(), &QProgressBar::valueChanged, [&] {
+        joiningTitle = sheet()->titleLabel()->text();
     });
     ASSERT_NO_FATAL_FAILURE(confirmSave(out));
     QMessageBox* box = waitForAlert(60000);
     ASSERT_NE(box, nullptr);
-    EXPECT_FALSE(delegate->progressWindow->isVisible());
+    EXPECT_FALSE(sheet()->isVisible());
     EXPECT_EQ(joiningTitle, QStringLiteral("Joining Audio..."));
     EXPECT_EQ(box->text(), QStringLiteral("Audio Joined Successfully!"));
     EXPECT_EQ(box->informativeText().toStdString(), out);
     EXPECT_EQ(buttonTexts(box), (QStringList{"Open", "Show in Folder", "OK"}));
     EXPECT_NEAR(testsupport::mediaDuration(out), 3.0, 0.2);
     EXPECT_EQ(testsupport::runCommand("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).err, "");
-    const int reviews = delegate->ratingPromptCount();
-    press(box, QStringLiteral("OK"));  // launchCount is absent: the rating check asks
-    EXPECT_EQ(delegate->ratingPromptCount(), reviews + 1);
+    const std::string report = testsupport::ffprobeJson(out);
+    EXPECT_NE(report.find("\"Joined Album\""), std::string::npos) << report;
+    EXPECT_NE(report.find("\"bit_rate\": \"256000\""), std::string::npos) << report;
+    velmora::saveQualitySettings({});
 
-    // Open and Show in Folder, from the result and from the rows' menu: with
-    // an opener the file (or its folder) goes to it; without one the user is told.
+    // Show in Folder on the result, then Play and Show in Folder from the
+    // rows' menu: with an opener the file (or its folder) goes to it; without
+    // one the user is told.
     const std::string log = testsupport::freshDir("opened") + "/log";
     const std::string opener = fakeOpener(log), nothing = testsupport::freshDir("no-opener");
     ScopedPath path(opener);
-    const std::string folder = out.substr(0, out.rfind('/'));
+    press(box, QStringLiteral("Show in Folder"));
+    EXPECT_TRUE(spinUntil([&] { return !testsupport::readFile(log).empty(); }, 5000));
+    EXPECT_EQ(testsupport::readFile(log), out.substr(0, out.rfind('/')) + "\n");
     const std::string firstRow = list().rows()[0].filePath;
-    const struct { std::string pathDir; const char* button; const char* menu; std::string opened; } cases[]{
-        {opener, "Open", nullptr, out},
-        {opener, "Show in Folder", nullptr, folder},
-        {nothing, "Open", nullptr, ""},
-        {opener, nullptr, "playAction", firstRow},
-        {opener, nullptr, "showInFolderAction", firstRow.substr(0, firstRow.rfind('/'))}};
+    const struct { std::string pathDir; const char* menu; std::string opened; } cases[]{
+        {opener, "playAction", firstRow},
+        {opener, "showInFolderAction", firstRow.substr(0, firstRow.rfind('/'))},
+        {nothing, "playAction", ""}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.button ? c.button : c.menu) + " " + (c.opened.empty() ? "without" : "with"));
+        SCOPED_TRACE(std::string(c.menu) + " " + (c.opened.empty() ? "without" : "with"));
         QFile::remove(QString::fromStdString(log));
         path.set(c.pathDir);
-        if (c.button) {
-            delegate->joinFinished({velmora::JoinStatus::succeeded, out, {}, {}, velmora::JoinMedia::audio, {}});
-            QMessageBox* result = waitForAlert();
-            ASSERT_NE(result, nullptr);
-            press(result, QString::fromUtf8(c.button));
-        } else {
-            list().selectIndexes({0});
-            delegate->window->action(c.menu)->trigger();
-        }
+        list().selectIndexes({0});
+        trigger(c.menu);
         if (c.opened.empty()) {
             QMessageBox* told = waitForAlert();
             ASSERT_NE(told, nullptr);
@@ -229,37 +210,17 @@ TEST_F(EndToEnd, JoinsThenOpensOrShowsTheResult)
 
 TEST_F(EndToEnd, VideoListsReadVideo)
 {
-    addAndWait({testsupport::h264Clip(320, 240, 15, 1.0), testsupport::h264Clip(320, 240, 15, 1.0)});
+    ASSERT_TRUE(addAndWait({testsupport::h264Clip(320, 240, 15, 1.0), testsupport::h264Clip(320, 240, 15, 1.0)}));
     const std::string out = testsupport::freshDir("e2e-video") + "/joined.mp4";
     QString joiningTitle;
-    QObject::connect(delegate->progressBar, &QProgressBar::valueChanged, [&] {
-        joiningTitle = delegate->progressTitle->text();
+    QObject::connect(sheet()->bar(), &QProgressBar::valueChanged, [&] {
+        joiningTitle = sheet()->titleLabel()->text();
     });
     ASSERT_NO_FATAL_FAILURE(confirmSave(out, "Save Video", "joined.mp4"));
     QMessageBox* box = waitForAlert(120000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(joiningTitle, QStringLiteral("Joining Video..."));
     EXPECT_EQ(box->text(), QStringLiteral("Video Joined Successfully!"));
-    box->done(0);
-}
-
-TEST_F(EndToEnd, AnUnwritableFolderIsRefusedBeforeEncoding)
-{
-    addAndWait({testsupport::sineWav(1.0)});
-    const std::string folder = testsupport::freshDir("not-a-folder");
-    testsupport::writeFile(folder + "/file", "x");
-    delegate->joinBTNClicked();
-    QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
-    ASSERT_NE(dialog, nullptr);
-    // The dialog's own checks would refuse a missing folder; what it lets
-    // through can still not be written, as when a file stands in the way.
-    dialog->selectFile(QString::fromStdString(folder + "/file/joined.mp3"));
-    static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-    QMessageBox* box = waitForAlert();
-    ASSERT_NE(box, nullptr);
-    EXPECT_FALSE(delegate->progressWindow->isVisible());
-    EXPECT_EQ(box->text(), QStringLiteral("Can't write the joined file there"));
-    EXPECT_EQ(box->informativeText().toStdString(), "cannot write in " + folder + "/file: Not a directory");
     box->done(0);
 }
 
@@ -272,18 +233,17 @@ TEST_F(EndToEnd, CancelOrQuitStopsTheEncoderWithoutAnAlert)
         SCOPED_TRACE(quit ? "quit" : "cancel");
         newDelegate();
         velmora::setToolsDirectory(tools);
-        addAndWait({testsupport::sineWav(2.0), testsupport::sineFlac(2.0)});
+        ASSERT_TRUE(addAndWait({testsupport::sineWav(2.0), testsupport::sineFlac(2.0)}));
         const std::string out = testsupport::freshDir("stopped") + "/joined.mp3";
         ASSERT_NO_FATAL_FAILURE(confirmSave(out));
-        ASSERT_TRUE(spinUntil([&] { return delegate->progressBar->value() > 0; }, 20000));
-        EXPECT_TRUE(delegate->progressWindow->statusLabel()->text().contains(" · file "));
+        ASSERT_TRUE(spinUntil([&] { return sheet()->bar()->value() > 0; }, 20000));
+        EXPECT_TRUE(sheet()->statusLabel()->text().contains(" · file "));
         QElapsedTimer timer;
         timer.start();
-        quit ? delegate->applicationWillTerminate() : delegate->progressBarCancelBTN->click();
-        ASSERT_TRUE(delegate->waitForBackgroundWork(10000));
+        quit ? delegate->applicationWillTerminate() : sheet()->cancelButton()->click();
+        ASSERT_TRUE(waitForSheetEnd(2, 10000));
         EXPECT_LT(timer.elapsed(), 3000);
         spinUntil([] { return false; }, 300);
-        EXPECT_TRUE(quit || !delegate->progressWindow->isVisible());
         EXPECT_EQ(waitForAlert(0), nullptr);
         EXPECT_NE(testsupport::runCommand("pgrep", {"-f", testsupport::scratchDir()}).exitCode, 0);
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
@@ -299,16 +259,16 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text().toStdString(), "ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)");
     press(box, QStringLiteral("OK"));
-    ASSERT_TRUE(delegate->waitForBackgroundWork(5000));
+    spinUntil([] { return false; }, 300);
     EXPECT_TRUE(names().empty());
-    EXPECT_EQ(visibleChild<QMessageBox>(delegate->window), nullptr);  // once, not once per file
+    EXPECT_EQ(visibleChild<QMessageBox>(&window()), nullptr);  // once, not once per file
 
     const std::string tools = testsupport::fakeToolsWithScript(
         "concat-fails", "creator",
         "case \"$*\" in *concat*) echo 'muxer: disk full' >&2; exit 1;; esac\nexec ffmpeg \"$@\"");
     ::symlink((testsupport::resourcesDir() + "/sniffer").c_str(), (tools + "/sniffer").c_str());
     velmora::setToolsDirectory(tools);
-    addAndWait({testsupport::sineWav(1.0), testsupport::sineFlac(1.0)});
+    ASSERT_TRUE(addAndWait({testsupport::sineWav(1.0), testsupport::sineFlac(1.0)}));
     const std::string out = testsupport::freshDir("failed-out") + "/joined.mp3";
     ASSERT_NO_FATAL_FAILURE(confirmSave(out));
     box = waitForAlert(60000);
@@ -318,9 +278,7 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     EXPECT_EQ(box->detailedText(), QStringLiteral("Step 3 of 3 (writing the joined file) failed: ffmpeg exited with "
                                                   "status 1.\n\nmuxer: disk full\n"));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
-    const int reviews = delegate->ratingPromptCount();
-    press(box, QStringLiteral("OK"));
-    EXPECT_EQ(delegate->ratingPromptCount(), reviews);  // no rating check after a failure
+    box->done(0);
 }
 
 }  // namespace

@@ -12,8 +12,9 @@
 #include <QtTest/QTest>
 
 #include "app/PreferencesDialog.h"
-#include "join/OutputFormat.h"
-#include "join/QualitySettings.h"
+#include "app/SaveDialog.h"
+#include "join/plan/OutputFormat.h"
+#include "join/plan/QualitySettings.h"
 
 using namespace apptest;
 
@@ -29,15 +30,15 @@ TEST_F(Preferences, TheSaveDialogOffersTheFormatsAndPickingOneSwitchesTheExtensi
 {
     const QStringList audio{"MP3 (*.mp3)", "M4A (*.m4a)", "M4B audiobook (*.m4b)", "FLAC (*.flac)", "WAV (*.wav)",
                             "Opus (*.opus)"};
-    // The list's media type, the formats offered, the proposed name.
-    const std::vector<std::tuple<std::string, QStringList, QString>> cases{
-        {"Audio", audio, "joined.mp3"}, {"Video", QStringList{"MP4 (*.mp4)"} + audio, "joined.mp4"}};
-    for (const auto& [type, filters, proposed] : cases) {
+    // The list's media kind, the formats offered, the proposed name.
+    const std::vector<std::tuple<velmora::MediaKind, QStringList, QString>> cases{
+        {velmora::MediaKind::audio, audio, "joined.mp3"},
+        {velmora::MediaKind::video, QStringList{"MP4 (*.mp4)"} + audio, "joined.mp4"}};
+    for (const auto& [kind, filters, proposed] : cases) {
         newDelegate();
-        list().appendRow(row("a", type));
-        list().appendRow(row("b", type));
-        delegate->joinBTNClicked();
-        QFileDialog* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
+        fill({row("a", kind), row("b", kind)});
+        trigger("joinAction");
+        QFileDialog* dialog = visibleChild<QFileDialog>(&window(), 5000);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->nameFilters(), filters);
         EXPECT_EQ(dialog->selectedNameFilter(), filters.front());
@@ -61,17 +62,16 @@ TEST_F(Preferences, QualitySettingsAreKept)
 {
     EXPECT_EQ(velmora::loadQualitySettings(), velmora::QualitySettings{});
     // The menu's shortcut opens the dialog.
-    QApplication::setActiveWindow(delegate->window);
-    ASSERT_TRUE(spinUntil([&] { return delegate->window->isActiveWindow(); }, 2000));
-    QTest::keyClick(delegate->window->fileList(), Qt::Key_Comma, Qt::ControlModifier);
-    auto* first = visibleChild<velmora::app::PreferencesDialog>(delegate->window, 5000);
+    ASSERT_NO_FATAL_FAILURE(activateWindow());
+    QTest::keyClick(window().fileList(), Qt::Key_Comma, Qt::ControlModifier);
+    auto* first = visibleChild<velmora::app::PreferencesDialog>(&window(), 5000);
     ASSERT_NE(first, nullptr);
     first->reject();
-    spinUntil([&] { return visibleChild<velmora::app::PreferencesDialog>(delegate->window) == nullptr; }, 2000);
+    spinUntil([&] { return visibleChild<velmora::app::PreferencesDialog>(&window()) == nullptr; }, 2000);
     // Cancel keeps nothing; OK keeps what the dialog shows.
     for (const bool keep : {false, true}) {
-        delegate->preferencesClicked();
-        auto* dialog = visibleChild<velmora::app::PreferencesDialog>(delegate->window, 5000);
+        trigger("preferencesAction");
+        auto* dialog = visibleChild<velmora::app::PreferencesDialog>(&window(), 5000);
         ASSERT_NE(dialog, nullptr);
         EXPECT_TRUE(dialog->mp3Variable()->isChecked());
         EXPECT_EQ(dialog->mp3Quality()->value(), 2);
@@ -89,8 +89,8 @@ TEST_F(Preferences, QualitySettingsAreKept)
     // Values kept by hand, in and out of range.
     velmora::settings()->setValue(QLatin1String(velmora::settingsKey::aacBitrate), 144);
     velmora::settings()->setValue(QLatin1String(velmora::settingsKey::opusBitrate), 9000);
-    delegate->preferencesClicked();
-    auto* dialog = visibleChild<velmora::app::PreferencesDialog>(delegate->window, 5000);
+    trigger("preferencesAction");
+    auto* dialog = visibleChild<velmora::app::PreferencesDialog>(&window(), 5000);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->quality(), (velmora::QualitySettings{2, 256, 144, 128}));
     dialog->reject();
@@ -114,16 +114,19 @@ TEST_F(Preferences, TheChaptersBoxFollowsTheFormatUntilTheUserSetsIt)
     };
     for (const auto& [proposed, steps] : cases) {
         SCOPED_TRACE(proposed);
-        velmora::SaveDialogRequest request;
+        velmora::app::SaveDialogRequest request;
         request.title = "Save Audio";
         request.nameFieldText = proposed;
         request.directory = folder;
         request.filters = velmora::saveFormats(false);
         request.offerChapters = true;
-        std::optional<std::optional<velmora::SaveDialogAnswer>> answer;
-        delegate->runSaveDialog(request, [&](std::optional<velmora::SaveDialogAnswer> a) { answer = a; });
-        auto* dialog = visibleChild<QFileDialog>(delegate->window, 5000);
-        ASSERT_NE(dialog, nullptr);
+        auto* dialog = new velmora::app::SaveDialog(request, std::nullopt, &window());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        std::optional<std::pair<QString, bool>> answer;  // the path and the box, once confirmed
+        QObject::connect(dialog, &QFileDialog::accepted, [&answer, dialog] {
+            answer = {dialog->selectedFiles().value(0), dialog->chapters()};
+        });
+        dialog->open();
         auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("chaptersBox"));
         ASSERT_NE(box, nullptr);
         EXPECT_TRUE(box->toolTip().contains(".cue sheet")) << box->toolTip();
@@ -151,8 +154,7 @@ TEST_F(Preferences, TheChaptersBoxFollowsTheFormatUntilTheUserSetsIt)
         nameField(dialog)->setText(QStringLiteral("book.wav"));
         static_cast<QDialog*>(dialog)->accept();
         ASSERT_TRUE(spinUntil([&] { return answer.has_value(); }, 2000));
-        ASSERT_TRUE(answer->has_value());
-        EXPECT_EQ((*answer)->path, folder + "/book.wav");
-        EXPECT_EQ((*answer)->chapters, steps.back().checked);
+        EXPECT_EQ(answer->first.toStdString(), folder + "/book.wav");
+        EXPECT_EQ(answer->second, steps.back().checked);
     }
 }

@@ -1,5 +1,5 @@
-// The application shell: launch bookkeeping, drops, help and the rating
-// check, About and the keyboard shortcuts, the desktop entry and the icon.
+// The application shell: launch bookkeeping, drops, About and the keyboard
+// shortcuts, and the desktop entry.
 #include <cmath>
 
 #include <QDropEvent>
@@ -10,14 +10,12 @@
 
 #include "BuildConfig.h"
 #include "app/AboutDialog.h"
-#include "app/AppIcon.h"
 #include "app/DragAndDropView.h"
 #include "app/FileListView.h"
 #include "app/LaunchBookkeeping.h"
 #include "app/Shortcuts.h"
 #include "app/ShortcutsDialog.h"
-#include "join/Completion.h"
-#include "join/MediaFiles.h"
+#include "join/intake/MediaFiles.h"
 #include "support/AppTestSupport.h"
 
 using namespace apptest;
@@ -65,7 +63,7 @@ TEST_F(Shell, DropsPostLocalFilesAndFoldersInOrder)
     DropArea view;
     QObject::connect(&view, &velmora::app::DragAndDropView::filesAddedByDragAndDrop,
                      [&](const QList<QUrl>& urls) { received.push_back({urls, -1}); });
-    QObject::connect(delegate->window, &velmora::app::MainWindow::filesDropped,
+    QObject::connect(&window(), &velmora::app::MainWindow::filesDropped,
                      [&](const QList<QUrl>& urls, int row) { received.push_back({urls, row}); });
     auto drop = [&](const QList<QUrl>& urls) {
         QMimeData mime;
@@ -86,9 +84,9 @@ TEST_F(Shell, DropsPostLocalFilesAndFoldersInOrder)
 
     // While a join's sheet covers the window a drop must not start an intake
     // (which would take the sheet and its Cancel button away).
-    delegate->showProgressSheet("Joining Audio...", false);
+    sheet()->begin("Joining Audio...", false);
     EXPECT_FALSE(drop({fileUrl(dir + "/a.wav")}));
-    delegate->hideProgressSheet();
+    sheet()->end();
     EXPECT_TRUE(drop({fileUrl(dir + "/a.wav")}));
     EXPECT_EQ(received.size(), 3u);
 }
@@ -96,7 +94,7 @@ TEST_F(Shell, DropsPostLocalFilesAndFoldersInOrder)
 TEST_F(Shell, DropPositionLineAndHighlight)
 {
     fill({"A", "B", "C"});
-    auto* view = static_cast<ListDrops*>(delegate->window->fileList());
+    auto* view = static_cast<ListDrops*>(window().fileList());
     std::vector<int> droppedAt;
     QObject::connect(view, &velmora::app::FileListView::filesDropped,
                      [&](const QList<QUrl>&, int row) { droppedAt.push_back(row); });
@@ -132,45 +130,6 @@ TEST_F(Shell, DropPositionLineAndHighlight)
     }
 }
 
-TEST_F(Shell, HelpResponsesAndTheRatingCheck)
-{
-    // Both page buttons open the project's web page; nothing opens it here, and the user is told.
-    const QString noBrowser = QStringLiteral("No application to open the web page");
-    const struct { std::optional<qint64> launchCount; const char* button; int ratingPrompts; bool told; } cases[]{
-        {10, "OK", 1, false}, {10, "Rate App", 1, true}, {11, "Check out my other Apps", 0, true},
-    };
-    {
-    ScopedPath path(testsupport::freshDir("no-opener"));  // no xdg-open to find
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.button + (" " + std::to_string(c.launchCount.value_or(-1))));
-        auto defaults = velmora::settings();
-        c.launchCount ? defaults->setValue("launchCount", *c.launchCount) : defaults->remove("launchCount");
-        defaults->sync();
-        newDelegate();
-        delegate->helpBTNClicked();
-        QMessageBox* box = waitForAlert();
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text(), QStringLiteral("Questions?"));
-        EXPECT_EQ(box->informativeText().toStdString(), velmora::supportEmailAddress());
-        EXPECT_EQ(buttonTexts(box), (QStringList{"Rate App", "Check out my other Apps", "OK"}));
-        press(box, QString::fromUtf8(c.button));
-        QMessageBox* told = nullptr;
-        spinUntil([&] {
-            told = waitForAlert(0);
-            return told && told->text() == noBrowser;
-        }, c.told ? 5000 : 200);
-        EXPECT_EQ(told && told->text() == noBrowser, c.told);
-        if (told)
-            told->done(0);
-        EXPECT_EQ(delegate->ratingPromptCount(), c.ratingPrompts);
-    }
-    }
-    // Without a web page the buttons that would open it are not offered.
-    for (const std::string page : {"", "not a web address", "file:///tmp/x"})
-        EXPECT_EQ(velmora::app::AppDelegate::helpMessage(page).buttons, (std::vector<std::string>{"OK"})) << page;
-    EXPECT_EQ(velmora::app::AppDelegate::helpMessage("https://example.com/").buttons.size(), 3u);
-}
-
 TEST_F(Shell, AboutNamesTheToolsItFound)
 {
     const struct { std::string tools; QString version; } cases[]{
@@ -178,8 +137,8 @@ TEST_F(Shell, AboutNamesTheToolsItFound)
         {testsupport::freshDir("no-tools"), QStringLiteral("none: no working \"creator\" in the tools folder")}};
     for (const auto& c : cases) {
         velmora::setToolsDirectory(c.tools);
-        delegate->window->action("aboutAction")->trigger();
-        auto* about = visibleChild<velmora::app::AboutDialog>(delegate->window, 2000);
+        window().action("aboutAction")->trigger();
+        auto* about = visibleChild<velmora::app::AboutDialog>(&window(), 2000);
         ASSERT_NE(about, nullptr);
         EXPECT_TRUE(spinUntil([&] { return about->toolVersionLabel()->text().startsWith(c.version); }, 5000))
             << about->toolVersionLabel()->text();
@@ -193,7 +152,7 @@ TEST_F(Shell, AboutNamesTheToolsItFound)
         }();
         EXPECT_TRUE(texts.contains("Velmora") && texts.contains(QStringLiteral(VELMORA_VERSION)));
         about->close();
-        spinUntil([&] { return visibleChild<velmora::app::AboutDialog>(delegate->window) == nullptr; }, 2000);
+        spinUntil([&] { return visibleChild<velmora::app::AboutDialog>(&window()) == nullptr; }, 2000);
     }
 }
 
@@ -210,8 +169,8 @@ TEST_F(Shell, ShortcutsHoldUnderEveryTheme)
 
     // F1 opens the list of shortcuts, read off the menus.
     ASSERT_NO_FATAL_FAILURE(activateWindow());
-    QTest::keyClick(delegate->window->fileList(), Qt::Key_F1);
-    auto* dialog = visibleChild<velmora::app::ShortcutsDialog>(delegate->window, 2000);
+    QTest::keyClick(window().fileList(), Qt::Key_F1);
+    auto* dialog = visibleChild<velmora::app::ShortcutsDialog>(&window(), 2000);
     ASSERT_NE(dialog, nullptr);
     QMap<QString, QString> listed;
     for (int r = 0; r < dialog->table()->rowCount(); ++r)
@@ -235,15 +194,6 @@ TEST_F(Shell, DesktopEntryOffersTheTypesTheIntakeKnows)
     for (const auto& type : velmora::mediaFileTypes())
         known << QString::fromStdString(type.mimeType);
     EXPECT_EQ(offered, known);
-}
-
-TEST_F(Shell, IconFromTheBuiltInResources)
-{
-    // No icon theme holds "velmora" here: the window's icon is the built-in one.
-    const QIcon icon = delegate->window->windowIcon();
-    ASSERT_FALSE(icon.isNull());
-    EXPECT_EQ(icon.availableSizes(), velmora::app::appIcon().availableSizes());
-    EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QUndoStack>
 #include <gtest/gtest.h>
 
 #include "app/AppDelegate.h"
@@ -64,13 +66,13 @@ inline void startTestApp()
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
 }
 
-inline velmora::FileRow row(const std::string& name, const std::string& mediaType = "Audio")
+inline velmora::FileRow row(const std::string& name, velmora::MediaKind kind = velmora::MediaKind::audio)
 {
     velmora::FileRow made;
     made.filePath = "/media/" + name;
     made.fileName = name;
     made.duration = 1.0;
-    made.mediaType = mediaType;
+    made.kind = kind;
     return made;
 }
 
@@ -117,7 +119,32 @@ struct DiagnosticLines {
     Names all;
 };
 
-// A fresh controller with its window, and clean settings.
+// Counts the times a widget was shown and hidden again: the progress sheet
+// goes away when an intake or a join has ended.
+class HideCounter : public QObject {
+public:
+    explicit HideCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            shown_ = true;
+        if (event->type() == QEvent::Hide && shown_) {
+            shown_ = false;
+            ++count;
+        }
+        return false;
+    }
+
+private:
+    bool shown_ = false;
+};
+
+// A fresh controller with its window, and clean settings. The test drives it
+// as the user does: through the window's actions, buttons and dialogs, found
+// by their object names.
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -127,18 +154,33 @@ protected:
         velmora::settings()->clear();
         newDelegate();
     }
-    void newDelegate()
+    void newDelegate(velmora::app::JoinNotice notice = {})
     {
-        delegate = std::make_unique<velmora::app::AppDelegate>();
-        delegate->window->show();
+        sheetEnds.reset();
+        delegate = std::make_unique<velmora::app::AppDelegate>(std::move(notice));
+        delegate->showWindow();
+        sheetEnds = std::make_unique<HideCounter>(sheet());
     }
     void TearDown() override
     {
+        sheetEnds.reset();
         delegate.reset();
         QCoreApplication::processEvents();
         velmora::setToolsDirectory({});
     }
-    velmora::app::FileListController& list() { return *delegate->mainArrayController; }
+    velmora::app::MainWindow& window()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<velmora::app::MainWindow*>(widget); found && found->objectName() == "window")
+                return *found;
+        throw std::runtime_error("no main window");
+    }
+    velmora::app::FileListController& list()
+    {
+        return *delegate->findChild<velmora::app::FileListController*>(QStringLiteral("mainArrayController"));
+    }
+    velmora::app::ProgressSheet* sheet() { return window().findChild<velmora::app::ProgressSheet*>("progressWindow"); }
+    void trigger(const char* action) { window().action(QString::fromLatin1(action))->trigger(); }
     Names names()
     {
         Names result;
@@ -146,17 +188,49 @@ protected:
             result.push_back(r.fileName);
         return result;
     }
+    // Rows as the intake would list them, as the list's starting point (no step to undo).
+    void fill(const std::vector<velmora::FileRow>& rows)
+    {
+        for (const auto& r : rows)
+            list().addRow(list().count(), r, 0);
+        list().undoStack()->clear();
+    }
     void fill(const Names& rowNames)
     {
+        std::vector<velmora::FileRow> rows;
         for (const auto& n : rowNames)
-            list().appendRow(row(n));
+            rows.push_back(row(n));
+        fill(rows);
+    }
+    // Waits until the sheet of the next intake or join has gone.
+    bool waitForSheetEnd(int ends, int timeoutMs = 60000)
+    {
+        return spinUntil([&] { return sheetEnds->count >= ends; }, timeoutMs);
+    }
+    // Adds the files through the intake and waits until it has ended.
+    bool addAndWait(const Names& paths, int row = -1)
+    {
+        QList<QUrl> urls;
+        for (const auto& p : paths)
+            urls << fileUrl(p);
+        const int before = sheetEnds->count;
+        delegate->addFiles(urls, row);
+        return waitForSheetEnd(before + 1);
+    }
+    // The open note of skipped files, if any.
+    QMessageBox* skippedFilesNote()
+    {
+        for (QMessageBox* note : window().findChildren<QMessageBox*>(QStringLiteral("skippedFilesNote")))
+            if (note->isVisible())
+                return note;
+        return nullptr;
     }
     // A message shown as a sheet on the window (not the note of skipped files).
     QMessageBox* waitForAlert(int timeoutMs = 5000)
     {
         QMessageBox* found = nullptr;
         spinUntil([&] {
-            for (QMessageBox* box : delegate->window->findChildren<QMessageBox*>())
+            for (QMessageBox* box : window().findChildren<QMessageBox*>())
                 found = box->isVisible() && box->windowModality() == Qt::WindowModal ? box : found;
             return found != nullptr;
         }, timeoutMs);
@@ -165,11 +239,12 @@ protected:
     // Makes the window the active one, as a click on it would.
     void activateWindow()
     {
-        delegate->window->activateWindow();
-        QApplication::setActiveWindow(delegate->window);
-        ASSERT_TRUE(spinUntil([&] { return delegate->window->isActiveWindow(); }, 2000));
+        window().activateWindow();
+        QApplication::setActiveWindow(&window());
+        ASSERT_TRUE(spinUntil([&] { return window().isActiveWindow(); }, 2000));
     }
     std::unique_ptr<velmora::app::AppDelegate> delegate;
+    std::unique_ptr<HideCounter> sheetEnds;
 };
 
 }  // namespace apptest
