@@ -160,7 +160,9 @@ QString ProgressSheet::joinStatusText(const JoinProgress& progress)
     QString text = tr("%1 %").arg(static_cast<int>(std::floor(percent)));
     if (progress.fileCount > 0) {
         text += QStringLiteral(" · ");
-        if (progress.file == 0)
+        if (progress.status == JobStatus::analysing)
+            text += tr("measuring the parts");
+        else if (progress.file == 0)
             text += tr("writing the joined file");
         else
             text += tr("file %1 of %2").arg(std::min(progress.file, progress.fileCount)).arg(progress.fileCount);

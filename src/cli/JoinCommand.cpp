@@ -158,7 +158,13 @@ int joinCommand(const std::vector<std::string>& arguments)
         }
         const JoinPlan plan =
             buildJoinPlan(rows, partialOutputPath(outputDestination(outputPath)), folder->workDirectory(), options);
-        const nlohmann::json listing{{"commands", plan.commands}, {"durations", plan.durations}};
+        // A streamed join: each part's decoder, then the encoder they feed.
+        std::vector<std::vector<std::string>> commands = plan.streamed ? plan.decoders : plan.commands;
+        if (plan.streamed)
+            commands.push_back(plan.encoder);
+        nlohmann::json listing{{"commands", commands}};
+        if (!plan.streamed)
+            listing["durations"] = plan.durations;
         std::printf("%s\n", jsonText(listing).c_str());
         return kSucceededExit;
     }

@@ -1,5 +1,8 @@
 #include "foundation/ChildProcess.h"
 
+#include <poll.h>
+#include <pthread.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -57,6 +60,7 @@ ChildProcess::ChildProcess(std::string program, std::vector<std::string> argumen
 
 ChildProcess::~ChildProcess()
 {
+    closeFd(stdinFd_);
     closeFd(stdoutFd_);
     closeFd(stderrFd_);
     if (started() && !reaped_.load()) {
@@ -69,17 +73,19 @@ ChildProcess::~ChildProcess()
 
 bool ChildProcess::start(std::string* failure)
 {
+    int inPipe[2] = {-1, -1};
     int outPipe[2] = {-1, -1};
     int errPipe[2] = {-1, -1};
     int execPipe[2] = {-1, -1};  // reports a failed exec back to us
     auto fail = [&](int error) {
-        for (int* fd : {&outPipe[0], &outPipe[1], &errPipe[0], &errPipe[1], &execPipe[0], &execPipe[1]})
+        for (int* fd : {&inPipe[0], &inPipe[1], &outPipe[0], &outPipe[1], &errPipe[0], &errPipe[1], &execPipe[0],
+                        &execPipe[1]})
             closeFd(*fd);
         if (failure)
             *failure = "The operation couldn't be completed. (" + program_ + ": " + std::strerror(error) + ")";
         return false;
     };
-    if ((stdoutMode_ == Output::pipe && !makePipe(outPipe)) || (stderrMode_ == Output::pipe && !makePipe(errPipe)) ||
+    if ((stdinPipe_ && !makePipe(inPipe)) || (stdoutMode_ == Output::pipe && !makePipe(outPipe)) || (stderrMode_ == Output::pipe && !makePipe(errPipe)) ||
         !makePipe(execPipe))
         return fail(errno);
 
@@ -119,7 +125,7 @@ bool ChildProcess::start(std::string* failure)
         auto inheritedOrNull = [devNull](int target) {
             return ::fcntl(target, F_GETFD) < 0 ? devNull : -1;
         };
-        placeStream(devNull, STDIN_FILENO);
+        placeStream(stdinPipe_ ? inPipe[0] : devNull, STDIN_FILENO);
         placeStream(stdoutMode_ == Output::pipe      ? outPipe[1]
                     : stdoutMode_ == Output::discard ? devNull
                                                      : inheritedOrNull(STDOUT_FILENO),
@@ -134,6 +140,7 @@ bool ChildProcess::start(std::string* failure)
         ::_exit(127);
     }
 
+    closeFd(inPipe[0]);
     closeFd(outPipe[1]);
     closeFd(errPipe[1]);
     closeFd(execPipe[1]);
@@ -146,11 +153,13 @@ bool ChildProcess::start(std::string* failure)
     pid_ = pid;
     if (got == static_cast<ssize_t>(sizeof execError)) {
         waitForExit();
+        closeFd(inPipe[1]);
         closeFd(outPipe[0]);
         closeFd(errPipe[0]);
         pid_ = -1;
         return fail(execError);
     }
+    stdinFd_ = inPipe[1];
     stdoutFd_ = outPipe[0];
     stderrFd_ = errPipe[0];
     if (timeLimit_) {
@@ -187,6 +196,71 @@ void ChildProcess::readStandardOutput(const std::function<void(const char*, size
 void ChildProcess::readStandardError(const std::function<void(const char*, size_t)>& onChunk)
 {
     readFd(stderrFd_, onChunk);
+}
+
+void ChildProcess::readOutputs(const std::function<void(const char*, size_t)>& onOutput,
+                               const std::function<void(const char*, size_t)>& onError)
+{
+    char buffer[65536];
+    while (stdoutFd_ >= 0 || stderrFd_ >= 0) {
+        pollfd fds[2] = {{stdoutFd_, POLLIN, 0}, {stderrFd_, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int k = 0; k < 2; ++k) {
+            int& fd = k == 0 ? stdoutFd_ : stderrFd_;
+            if (fd < 0 || fds[k].revents == 0)
+                continue;
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got > 0) {
+                const auto& handler = k == 0 ? onOutput : onError;
+                if (handler)
+                    handler(buffer, static_cast<size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                closeFd(fd);
+            }
+        }
+    }
+    closeFd(stdoutFd_);
+    closeFd(stderrFd_);
+}
+
+bool ChildProcess::writeStandardInput(const char* data, size_t size)
+{
+    if (stdinFd_ < 0)
+        return false;
+    // SIGPIPE is held back on this thread while it writes; one raised by a
+    // closed pipe is taken off again, and the write reports EPIPE instead.
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    bool written = true;
+    while (size > 0) {
+        const ssize_t put = ::write(stdinFd_, data, size);
+        if (put > 0) {
+            data += put;
+            size -= static_cast<size_t>(put);
+        } else if (put < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (errno == EPIPE) {
+                const timespec none{};
+                ::sigtimedwait(&pipeSignal, nullptr, &none);
+            }
+            written = false;
+            break;
+        }
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return written;
+}
+
+void ChildProcess::closeStandardInput()
+{
+    closeFd(stdinFd_);
 }
 
 std::string ChildProcess::readAllStandardOutput()

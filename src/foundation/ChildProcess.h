@@ -36,6 +36,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     void setStandardOutput(Output mode) { stdoutMode_ = mode; }
+    // A pipe the caller writes to (writeStandardInput) instead of /dev/null.
+    void setStandardInputPipe(bool pipe) { stdinPipe_ = pipe; }
     void setStandardError(Output mode) { stderrMode_ = mode; }
     // A process still running this long after its start is terminated, and
     // timedOut() tells so afterwards. Set before start().
@@ -51,6 +53,18 @@ public:
     void readStandardOutput(const std::function<void(const char*, size_t)>& onChunk);
     void readStandardError(const std::function<void(const char*, size_t)>& onChunk);
     std::string readAllStandardOutput();
+    // Reads both piped streams at once, each chunk to its function as it
+    // arrives, until the child has closed both: a tool that fills one stream
+    // never blocks on it while the other is read.
+    void readOutputs(const std::function<void(const char*, size_t)>& onOutput,
+                     const std::function<void(const char*, size_t)>& onError);
+
+    // Writes all of the bytes to the child's standard input, blocking while
+    // the pipe is full. False once the child has closed its end (it ended or
+    // stopped reading); the program is never killed by SIGPIPE for that.
+    bool writeStandardInput(const char* data, size_t size);
+    // The child reads the end of its input.
+    void closeStandardInput();
 
     // Blocks until the process has exited (no polling) and reaps it; returns the
     // raw wait status, or -1 when the process never started.
@@ -74,6 +88,8 @@ private:
     Output stdoutMode_ = Output::inherit;
     Output stderrMode_ = Output::inherit;
     pid_t pid_ = -1;
+    bool stdinPipe_ = false;
+    int stdinFd_ = -1;
     int stdoutFd_ = -1;
     int stderrFd_ = -1;
     int status_ = -1;

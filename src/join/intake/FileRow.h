@@ -18,6 +18,7 @@ struct AudioStreamFacts {
     std::string codec;         // "flac", "mp3", "pcm_s16le", ...
     int sampleRate = 0;        // Hz
     int channels = 0;
+    std::string layout;        // "mono", "stereo", "5.1(side)", ...; empty when the file names none
     std::string sampleFormat;  // "s16", "s32", "fltp", ...
     int bits = 0;              // significant bits per sample of a lossless stream
     bool lossless = false;     // decodes to exactly the samples that were encoded

@@ -6,7 +6,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include <memory>
+
+#include "foundation/Cancellation.h"
+#include "foundation/ChildProcess.h"
 #include "foundation/Paths.h"
+#include "join/plan/OutputFormat.h"
 #include "foundation/Resources.h"
 #include "probe/FileProbe.h"
 
@@ -144,6 +149,162 @@ std::string failureDetails(const JoinOutcome& outcome)
     if (outcome.stderrTail.empty())
         return outcome.reason;
     return outcome.reason + "\n\n" + outcome.stderrTail;
+}
+
+namespace {
+
+// "Part 7, trunc.mp3"
+std::string partName(size_t i, const std::vector<FileRow>& rows)
+{
+    return "Part " + std::to_string(i + 1) + (i < rows.size() ? ", " + lastPathComponent(rows[i].filePath) : "");
+}
+
+std::string shortSeconds(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+    return text;
+}
+
+// Samples the encoder of this format adds or may leave out at the ends: its
+// delay (priming) and two of its frames; none for a lossless format.
+double lossySlackSeconds(const std::string& outputPath, int sampleRate)
+{
+    const OutputFormat format = outputFormatOf(outputPath);
+    if (sampleRate <= 0)
+        return 0.002;
+    // A container may leave the last block's length untold (Matroska).
+    if (format.lossless)
+        return (format.encoder == AudioEncoder::flac ? 4608.0 : 0.0) / sampleRate + 0.002;
+    int frame = 1152;
+    if (format.encoder == AudioEncoder::aac)
+        frame = 1024;
+    else if (format.encoder == AudioEncoder::opus)
+        frame = 960;
+    return (2.0 * frame + 2112.0) / sampleRate;
+}
+
+}  // namespace
+
+std::optional<JoinOutcome> checkPartCounts(const std::string& outputPath, const std::vector<FileRow>& rows,
+                                           const std::vector<PartCount>& counts, int sampleRate)
+{
+    JoinOutcome outcome;
+    outcome.outputPath = outputPath;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        const PartCount& part = counts[i];
+        if (!part.decoder.started)
+            return failed(outcome, partName(i, rows) + " could not be decoded: " +
+                                       (part.decoder.failure.empty() ? "it was skipped." : part.decoder.failure));
+        if (part.decoder.waitStatus != 0)
+            return failed(outcome, partName(i, rows) + " could not be decoded: " + exitText(part.decoder.waitStatus) +
+                                       ".", part.decoder.stderrTail);
+        const double decoded = sampleRate > 0 ? static_cast<double>(part.frames) / sampleRate : 0.0;
+        const double declared = i < rows.size() ? playedLength(rows[i]) : 0.0;
+        if (part.frames == 0)
+            return failed(outcome, partName(i, rows) + " holds no sound that can be decoded.", part.decoder.stderrTail);
+        // An encoder's padding, or a length a file without an index can only
+        // estimate, may differ a little; a part cut short or damaged decodes
+        // to much less than it declares.
+        if (std::isfinite(declared) && declared - decoded > std::max(0.5, 0.03 * declared))
+            return failed(outcome, partName(i, rows) + ", decodes " + shortSeconds(decoded) + " of " +
+                                       shortSeconds(declared) + ": it is cut short or damaged.",
+                          part.decoder.stderrTail);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> heldSeconds(const std::string& path, Cancellation* cancellation)
+{
+    auto probe = std::make_shared<ChildProcess>(
+        resourcePath(kProbeToolResource).value_or(std::string()),
+        std::vector<std::string>{"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                 "packet=duration:stream=time_base", "-of", "default=nw=1", path});
+    probe->setStandardOutput(ChildProcess::Output::pipe);
+    probe->setStandardError(ChildProcess::Output::discard);
+    if (cancellation ? !cancellation->startUnlessCancelled(probe) : !probe->start())
+        return std::nullopt;
+    long long ticks = 0, num = 0, den = 0;
+    std::string line;
+    probe->readStandardOutput([&](const char* data, size_t size) {
+        for (size_t k = 0; k < size; ++k) {
+            if (data[k] != '\n') {
+                line += data[k];
+                continue;
+            }
+            if (line.rfind("duration=", 0) == 0)
+                ticks += std::atoll(line.c_str() + 9);
+            else if (line.rfind("time_base=", 0) == 0 && std::sscanf(line.c_str() + 10, "%lld/%lld", &num, &den) != 2)
+                num = den = 0;
+            line.clear();
+        }
+    });
+    const int status = probe->waitForExit();
+    if (cancellation)
+        cancellation->release(probe);
+    if (status != 0 || num <= 0 || den <= 0)
+        return std::nullopt;
+    return static_cast<double>(ticks) * static_cast<double>(num) / static_cast<double>(den);
+}
+
+JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,
+                              const std::vector<PartCount>& counts, const StreamReport& run, int sampleRate,
+                              const std::string& writtenPath, Cancellation* cancellation)
+{
+    JoinOutcome outcome;
+    outcome.outputPath = outputPath;
+    const std::string writing = "Writing the joined file";
+    if (!run.encoder.started)
+        return failed(outcome, writing + " could not start: " +
+                                   (run.encoder.failure.empty() ? "it was skipped." : run.encoder.failure));
+    if (run.encoderClosed && run.encoder.waitStatus != 0)
+        return failed(outcome, writing + " failed: " + exitText(run.encoder.waitStatus) + ".", run.encoder.stderrTail);
+    for (size_t i = 0; i < run.parts.size(); ++i) {
+        const PartCount& part = run.parts[i];
+        if (part.decoder.started && part.decoder.waitStatus != 0)
+            return failed(outcome, partName(i, rows) + " could not be decoded: " + exitText(part.decoder.waitStatus) +
+                                       ".", part.decoder.stderrTail);
+        if (i < counts.size() && (!part.decoder.started || part.frames != counts[i].frames)) {
+            if (run.encoder.waitStatus != 0)
+                break;  // the encoder stopped taking the sound: its reason follows
+            return failed(outcome, partName(i, rows) + " gave " +
+                                       shortSeconds(static_cast<double>(part.frames) / sampleRate) + " of sound, but " +
+                                       shortSeconds(static_cast<double>(counts[i].frames) / sampleRate) +
+                                       " when it was measured: did the file change during the join?");
+        }
+    }
+    if (run.encoder.waitStatus != 0)
+        return failed(outcome, writing + " failed: " + exitText(run.encoder.waitStatus) + ".", run.encoder.stderrTail);
+    if (unfinishedWrite(run.encoder.stderrTail))
+        return failed(outcome, writing + " failed: ffmpeg could not finish writing its file.", run.encoder.stderrTail);
+
+    const std::string written = writtenPath.empty() ? outputPath : writtenPath;
+    const FileProbe probe(written, cancellation);
+    const std::optional<double> held = heldSeconds(written, cancellation);
+    if (probe.hasErrors || !probe.isValidMediaFile || !held)
+        return failed(outcome, "The joined file is missing or is not playable media.", run.encoder.stderrTail);
+
+    double expected = 0.0;
+    std::vector<double> ends;
+    for (const PartCount& part : counts) {
+        expected += static_cast<double>(part.frames) / sampleRate;
+        ends.push_back(expected);
+    }
+    const double slack = lossySlackSeconds(outputPath, sampleRate);
+    if (*held < expected - slack) {
+        const size_t where = static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), *held) - ends.begin());
+        std::string reason = "The joined file holds " + secondsText(*held) + " of sound, but the parts add up to " +
+                             secondsText(expected) + ".";
+        if (where < counts.size())
+            reason += " It ends " + secondsText(*held - (where ? ends[where - 1] : 0.0)) + " into " +
+                      partName(where, rows) + ".";
+        return failed(outcome, reason, run.encoder.stderrTail);
+    }
+    if (*held > expected + slack)
+        return failed(outcome, "The joined file holds " + secondsText(*held) + " of sound, more than the " +
+                                   secondsText(expected) + " the parts add up to.", run.encoder.stderrTail);
+    outcome.status = JoinStatus::succeeded;
+    return outcome;
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
 // Whether a join that ran to its end made a good file.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,26 @@ class Cancellation;
 // failed and how, and carries the last lines that step's tool wrote.
 JoinOutcome judgeJoin(const std::string& outputPath, const RunReport& run, const std::vector<FileRow>& rows,
                       const std::string& writtenPath = {}, Cancellation* cancellation = nullptr);
+// Whether every part of a streamed join decoded, counted before the encode:
+// a part that ended with an error, gave no sound, or decodes well short of
+// its declared length (cut short or damaged) is named. Nothing when all are good.
+std::optional<JoinOutcome> checkPartCounts(const std::string& outputPath, const std::vector<FileRow>& rows,
+                                           const std::vector<PartCount>& counts, int sampleRate);
+
+// Decides how a streamed join that was not cancelled ended: every part gave
+// again what it gave when counted, the encoder ran and finished its file,
+// and the file holds the parts' samples, counted from its packets (not its
+// header): within the encoder's delay and two of its frames for a lossy
+// format, to the sample for a lossless one. A file that holds less names
+// the part where it ends.
+JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,
+                              const std::vector<PartCount>& counts, const StreamReport& run, int sampleRate,
+                              const std::string& writtenPath, Cancellation* cancellation = nullptr);
+
+// Seconds of sound the file's first audio stream holds, summed from its
+// packets; nothing when it cannot be read.
+std::optional<double> heldSeconds(const std::string& path, Cancellation* cancellation = nullptr);
+
 // The reason of a failed outcome with the tool's last lines, for an alert's
 // details or a terminal.
 std::string failureDetails(const JoinOutcome& outcome);

@@ -23,6 +23,22 @@ struct RunReport {
     std::string preparationFailure;
 };
 
+// How one part of a streamed join decoded.
+struct PartCount {
+    CommandRun decoder;
+    long long frames = 0;  // samples on every channel, at the join's rate
+};
+
+// How the sound of a streamed join went through the encoder.
+struct StreamReport {
+    CommandRun encoder;
+    std::vector<PartCount> parts;  // what each part gave this time; parts never reached stay unstarted
+    // The encoder stopped taking the sound before all of it was passed on:
+    // the parts' decoders were stopped for that, not for a fault of theirs.
+    bool encoderClosed = false;
+    bool cancelled = false;
+};
+
 // How much of each command's error stream is kept for the report.
 inline constexpr size_t kStderrTailBytes = 8192;
 

@@ -2,58 +2,159 @@
 
 #include <algorithm>
 
-namespace velmora {
 
-AudioForm commonAudioForm(const std::vector<FileRow>& rows)
+namespace velmora {
+namespace {
+
+// How many channels a layout name stands for ("5.1(side)": 6); 0 when unknown.
+int layoutChannels(const std::string& layout)
+{
+    static const std::vector<std::pair<std::string, int>> known{
+        {"mono", 1},      {"stereo", 2},    {"2.1", 3},       {"3.0", 3},       {"3.0(back)", 3}, {"4.0", 4},
+        {"quad", 4},      {"quad(side)", 4}, {"3.1", 4},      {"5.0", 5},       {"5.0(side)", 5}, {"4.1", 5},
+        {"5.1", 6},       {"5.1(side)", 6}, {"6.0", 6},       {"6.0(front)", 6}, {"hexagonal", 6}, {"6.1", 7},
+        {"6.1(back)", 7}, {"6.1(front)", 7}, {"7.0", 7},      {"7.0(front)", 7}, {"7.1", 8},      {"7.1(wide)", 8},
+        {"7.1(wide-side)", 8}, {"octagonal", 8}};
+    for (const auto& [name, count] : known) {
+        if (name == layout)
+            return count;
+    }
+    return 0;
+}
+
+// The layout a part plays in: its own, else the usual one for its channel count.
+std::string partLayout(const AudioStreamFacts& audio)
+{
+    if (!audio.layout.empty() && layoutChannels(audio.layout) == audio.channels)
+        return audio.layout;
+    switch (audio.channels) {
+    case 1: return "mono";
+    case 2: return "stereo";
+    case 6: return "5.1";
+    case 8: return "7.1";
+    default: return audio.channels > 0 ? std::to_string(audio.channels) + "c" : "stereo";
+    }
+}
+
+// The most channels an output format holds.
+int maxChannels(const OutputFormat& format)
+{
+    switch (format.encoder) {
+    case AudioEncoder::mp3: return 2;
+    case AudioEncoder::toolDefault: return 2;
+    default: return 8;
+    }
+}
+
+bool isFloatFormat(const std::string& sampleFormat)
+{
+    return sampleFormat.rfind("flt", 0) == 0 || sampleFormat.rfind("dbl", 0) == 0;
+}
+
+}  // namespace
+
+std::string AudioForm::rawFormat() const
+{
+    if (sampleFormat == "s16")
+        return "s16le";
+    if (sampleFormat == "s32")
+        return "s32le";
+    if (sampleFormat == "dbl")
+        return "f64le";
+    return "f32le";
+}
+
+int AudioForm::bytesPerSample() const
+{
+    if (sampleFormat == "s16")
+        return 2;
+    if (sampleFormat == "dbl")
+        return 8;
+    return 4;
+}
+
+AudioForm commonAudioForm(const std::vector<FileRow>& rows, const OutputFormat& format)
 {
     AudioForm form;
-    bool allLossless = !rows.empty();
-    bool allMono = !rows.empty();
-    int maxBits = 0;
-    int highestRate = 0;
+    bool allLossless = !rows.empty(), anyFloat = false;
+    int maxBits = 0, highestRate = 0;
+    std::string sharedLayout;
+    bool layoutsAgree = true;
+    int mostChannels = 0;
+    std::string widest = "stereo";
     for (const FileRow& row : rows) {
         const AudioStreamFacts& a = row.audio;
         allLossless = allLossless && a.lossless;
-        allMono = allMono && a.channels == 1;
+        // A lossy decoder works in float, from what was at most 16 bits in most cases.
+        const bool floatSamples = a.lossless && isFloatFormat(a.sampleFormat);
+        anyFloat = anyFloat || floatSamples;
+        maxBits = std::max(maxBits, a.lossless ? std::max(a.bits, 16) : 16);
         highestRate = std::max(highestRate, a.sampleRate);
-        // A lossy decoder works in float; its output was made from at most
-        // 16 bits in most cases, and a lossless output keeps 16.
-        maxBits = std::max(maxBits, a.lossless ? a.bits : 16);
+        const std::string layout = partLayout(a);
+        if (&row == &rows.front())
+            sharedLayout = layout;
+        layoutsAgree = layoutsAgree && layout == sharedLayout;
+        if (layoutChannels(layout) > mostChannels) {
+            mostChannels = layoutChannels(layout);
+            widest = layout;
+        }
     }
-    if (allLossless && maxBits <= 16)
-        form.pcmCodec = "pcm_s16le";
-    else if (allLossless && maxBits <= 24)
-        form.pcmCodec = "pcm_s24le";
-    else
-        form.pcmCodec = "pcm_f32le";
-    form.bits = maxBits > 16 ? 24 : 16;
     if (highestRate > 0)
         form.sampleRate = highestRate;  // the common rate when they share one
-    form.channels = allMono ? 1 : 2;
+
+    // The layout: the shared one, else the widest; within what the format holds.
+    form.layout = layoutsAgree && !sharedLayout.empty() ? sharedLayout : widest;
+    form.channels = std::max(1, layoutChannels(form.layout));
+    if (form.channels > maxChannels(format)) {
+        form.notes.push_back("The " + format.extension + " format holds at most stereo sound: the " + form.layout +
+                             " parts were mixed down to stereo.");
+        form.layout = "stereo";
+        form.channels = 2;
+    }
+
+    // The samples: integers of the parts' depth when every part is lossless,
+    // integer and at the join's rate, so they pass untouched; floats
+    // otherwise (doubles for 32-bit integers), and any rounding to the
+    // output's depth, with its dither, happens once, in the encoder.
+    const bool resampled = std::any_of(rows.begin(), rows.end(),
+                                       [&](const FileRow& row) { return row.audio.sampleRate != form.sampleRate; });
+    form.bits = maxBits > 24 ? 32 : maxBits > 16 ? 24 : 16;
+    form.floatingPoint = anyFloat;
+    if (format.encoder == AudioEncoder::flac && (form.bits > 24 || anyFloat)) {
+        form.notes.push_back("FLAC keeps at most 24 bits here: the parts' " +
+                             std::string(anyFloat ? "floating-point" : "32-bit") + " samples were rounded to 24 bits.");
+        form.bits = 24;
+        form.floatingPoint = false;
+    }
+    if (allLossless && !anyFloat && !resampled)
+        form.sampleFormat = form.bits == 16 ? "s16" : "s32";
+    else if (maxBits > 24 && !anyFloat)
+        form.sampleFormat = "dbl";
+    else
+        form.sampleFormat = "flt";
     return form;
+}
+
+std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample)
+{
+    std::vector<std::string> filters;
+    if (endSample > 0)
+        filters.push_back("atrim=end_sample=" + std::to_string(endSample));
+    // A mono part in a stereo join plays on both sides at its own level (the
+    // resampler's own mix would take 3 dB off it).
+    if (row.audio.channels == 1 && form.channels == 2)
+        filters.push_back("pan=stereo|c0=c0|c1=c0");
+    filters.push_back("aresample=" + std::to_string(form.sampleRate) + ":resampler=soxr:precision=28");
+    filters.push_back("aformat=sample_fmts=" + form.sampleFormat + ":channel_layouts=" + form.layout);
+    std::string chain;
+    for (const std::string& filter : filters)
+        chain += (chain.empty() ? "" : ",") + filter;
+    return chain;
 }
 
 bool isMp4Container(const FileRow& row)
 {
     return row.formatName.find("mp4") != std::string::npos || row.formatName.find("mov") != std::string::npos;
-}
-
-bool concatDecodesExactly(const std::vector<FileRow>& rows)
-{
-    if (rows.empty())
-        return false;
-    const FileRow& first = rows.front();
-    const std::string& codec = first.audio.codec;
-    const bool exactKind = (codec == "mp3" && first.formatName == "mp3") ||
-                           (codec.rfind("pcm_", 0) == 0 && first.formatName == "wav");
-    if (!exactKind || first.audio.sampleRate <= 0 || first.audio.channels <= 0)
-        return false;
-    return std::all_of(rows.begin(), rows.end(), [&](const FileRow& row) {
-        return row.kind == MediaKind::audio && row.audio.codec == codec && row.formatName == first.formatName &&
-               row.audio.sampleFormat == first.audio.sampleFormat && row.audio.bits == first.audio.bits &&
-               row.audio.sampleRate == first.audio.sampleRate && row.audio.channels == first.audio.channels &&
-               row.streamKinds == first.streamKinds;
-    });
 }
 
 }  // namespace velmora

@@ -1,39 +1,51 @@
 #pragma once
-// The one form every row of an audio-only join is decoded to before the
-// concat. The concat reader takes the first file's parameters for all of
-// them, so the intermediates must agree in codec, sample format, rate and
-// channels; the form is chosen so that none loses anything.
+// The one form every part of an audio join is decoded to: the sound that
+// streams from the parts' decoders into the one encoder. It is chosen so that
+// nothing the output format can keep is lost: the parts' own rate, layout and
+// depth when they share them.
 
 #include <string>
 #include <vector>
 
 #include "join/intake/FileRow.h"
+#include "join/plan/OutputFormat.h"
 
 namespace velmora {
 
 struct AudioForm {
-    std::string pcmCodec = "pcm_f32le";  // of the intermediates
+    // The decoded samples: "s16", "s32" (integers of up to 32 bits), "flt"
+    // (what lossy decoders give, and 24-bit integers exactly) or "dbl".
+    std::string sampleFormat = "flt";
     int sampleRate = 44100;
+    std::string layout = "stereo";
     int channels = 2;
-    int bits = 16;  // the depth a lossless output keeps: 24 once any input has more than 16 bits
+    // What a lossless output keeps: 16, 24 or 32 bits, as integers or floats.
+    int bits = 16;
+    bool floatingPoint = false;
+    // What the form gives up for this output, for the user to know.
+    std::vector<std::string> notes;
     bool operator==(const AudioForm&) const = default;
+
+    // "s16le", "s32le", "f32le" or "f64le": the raw format on the pipe.
+    std::string rawFormat() const;
+    int bytesPerSample() const;
+    // Bytes of one sample on every channel.
+    int frameBytes() const { return bytesPerSample() * channels; }
 };
 
-// PCM that holds every input exactly: 16-bit integers when every input is
-// lossless with at most 16 bits, 24-bit when some have up to 24, else 32-bit
-// float (a lossy decoder's own form, which holds every 24-bit integer too).
-// The inputs' common rate, else the highest; mono only when every input is.
-AudioForm commonAudioForm(const std::vector<FileRow>& rows);
+// The form for these parts and this output: the parts' common rate, else the
+// highest; their common channel layout when the format holds it, else the
+// widest layout the format holds (stereo for MP3), with a note when a part is
+// mixed down; integers of the parts' depth when all are lossless, else floats.
+AudioForm commonAudioForm(const std::vector<FileRow>& rows, const OutputFormat& format);
 
-// Whether the concat reader can decode the files themselves exactly, so that
-// no intermediates are needed: all MP3 or all WAV, alike in codec, sample
-// format, rate, channels and stream layout. Never AAC in MP4 (the decoder
-// keeps its end padding), Opus (decoder state runs over the join) nor FLAC
-// (one decoder set up from the first file's header refuses a later file's
-// larger blocks, and drops them).
-bool concatDecodesExactly(const std::vector<FileRow>& rows);
+// The filters that bring one part to the form: exact to `endSample` samples
+// of the part when given (an MP4 part's own length; its decoder would keep
+// the encoder's padding), a mono part on both channels at its own level, and
+// the SoX resampler at its very high precision.
+std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample = 0);
 
-// A container of the MP4 family, whose audio needs its declared length to be
+// A container of the MP4 family, whose audio needs its exact length to be
 // cut from the decoder's padding.
 bool isMp4Container(const FileRow& row);
 

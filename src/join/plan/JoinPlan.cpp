@@ -6,6 +6,7 @@
 #include "foundation/FileSystem.h"
 #include "foundation/Numbers.h"
 #include "foundation/Paths.h"
+#include "join/metadata/Mp4Length.h"
 
 namespace velmora {
 namespace {
@@ -65,17 +66,25 @@ std::string concatListText(const std::vector<std::string>& paths)
     return text;
 }
 
-std::vector<std::string> audioNormalisationCommand(const FileRow& row, const AudioForm& form,
-                                                   const std::string& intermediate)
+std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm& form, long long endSample)
 {
-    // Only the first audio stream: cover art never enters.
-    std::vector<std::string> command{"-nostdin", "-i", row.filePath, "-map", "0:a:0", "-map_metadata", "-1"};
-    // The AAC decoder keeps the encoder's end padding that the MP4 edit list
-    // cuts off; the declared length of the stream cuts it here.
-    if (isMp4Container(row) && row.audio.duration > 0.0)
-        append(command, {"-t", decimalText(row.audio.duration)});
-    append(command, {"-c:a", form.pcmCodec, "-ar", std::to_string(form.sampleRate), "-ac",
-                     std::to_string(form.channels), "-rf64", "auto", "-y", intermediate});
+    // Only the first sound stream: cover art never enters.
+    return {"-nostdin", "-i", row.filePath, "-v", "error", "-map", "0:a:0", "-map_metadata", "-1",
+            "-af", partFilter(row, form, endSample), "-f", form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(),
+            "pipe:1"};
+}
+
+std::vector<std::string> streamEncoderCommand(const AudioForm& form, const std::string& metadataPath,
+                                              const std::vector<std::string>& moreInputs,
+                                              const std::vector<std::string>& streamArguments,
+                                              const std::string& outputPath)
+{
+    std::vector<std::string> command{"-nostdin", "-f", form.rawFormat(), "-ar", std::to_string(form.sampleRate),
+                                     "-ch_layout", form.layout, "-i", "pipe:0", "-f", "ffmetadata", "-i", metadataPath};
+    for (const std::string& input : moreInputs)
+        append(command, {"-i", input});
+    append(command, streamArguments);
+    append(command, {"-y", outputPath});
     return command;
 }
 
@@ -123,7 +132,7 @@ std::vector<std::string> videoNormalisationCommand(const FileRow& row, const std
     return command;
 }
 
-std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, int bits,
+std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, const AudioForm& form,
                                                const QualitySettings& quality)
 {
     std::vector<std::string> arguments;
@@ -133,13 +142,15 @@ std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool 
             append(arguments, {"-c:v", "copy"});
     } else {
         append(arguments, {"-map", "0:a:0"});
-        // Timestamps from the samples themselves: the reader's idea of where
-        // each file ends (an MP3's declared length includes its padding) never
-        // opens a gap in the output's timeline.
-        if (!video)
-            append(arguments, {"-af", "asetpts=N/SR/TB"});
+        // Lossless 16-bit output from finer samples: triangular dither, not rounding.
+        if (!video && format.lossless && form.bits == 16 && form.sampleFormat != "s16")
+            append(arguments, {"-af", "aresample=osf=s16:dither_method=triangular"});
     }
-    append(arguments, audioEncoderArguments(format, bits, quality));
+    if (video) {
+        append(arguments, audioEncoderArguments(format, 16, false, quality));
+    } else {
+        append(arguments, audioEncoderArguments(format, form.bits, form.floatingPoint, quality));
+    }
     append(arguments, muxerArguments(format));
     return arguments;
 }
@@ -228,48 +239,51 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
     diagnostic(workDir);
 
     const bool video = isVideoList(rows);
-    const AudioForm form = commonAudioForm(rows);
-    std::vector<std::string> listed;
-    if (!video && concatDecodesExactly(rows)) {
-        // The concat decodes the files themselves: nothing to normalise.
-        for (const FileRow& row : rows)
-            listed.push_back(row.filePath);
-    } else {
-        for (size_t i = 0; i < rows.size(); ++i) {
-            listed.push_back(intermediatePath(workDir, i, video));
-            plan.commands.push_back(video ? videoNormalisationCommand(rows[i], listed.back())
-                                          : audioNormalisationCommand(rows[i], form, listed.back()));
-            plan.durations.push_back(rows[i].duration);
-        }
-    }
-    plan.normalisations = plan.commands.size();
-    plan.pieces = listed;
-
-    const std::string listPath = concatListPath(workDir);
-    const std::string listText = concatListText(listed);
-    if (!writeFileAtomically(listPath, listText))
-        diagnostic("error");
-
     const OutputFormat format = outputFormatOf(outputPath);
     plan.metadataPath = joinMetadataPath(workDir);
-    if (!video)
-        planCover(plan, rows, format, options.overrides, workDir);
-    std::vector<std::string> streams = concatStreamArguments(format, video, video ? 16 : form.bits, options.quality);
+    std::vector<std::string> moreInputs, streams;
+    if (video) {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            plan.pieces.push_back(intermediatePath(workDir, i, true));
+            plan.commands.push_back(videoNormalisationCommand(rows[i], plan.pieces.back()));
+            plan.durations.push_back(rows[i].duration);
+        }
+        plan.normalisations = plan.commands.size();
+        if (!writeFileAtomically(concatListPath(workDir), concatListText(plan.pieces)))
+            diagnostic("error");
+        streams = concatStreamArguments(format, true, AudioForm{}, options.quality);
+        append(streams, metadataArguments(format, options.chapters));
+        plan.commands.push_back(concatCommand(concatListPath(workDir), plan.metadataPath, {}, streams, outputPath));
+        double total = 0.0;
+        for (const FileRow& row : rows)
+            total += row.duration;
+        plan.durations.push_back(total);
+        diagnostic(commandsListing(plan.commands));
+        return plan;
+    }
+
+    plan.streamed = true;
+    plan.form = commonAudioForm(rows, format);
+    for (const FileRow& row : rows) {
+        // The AAC decoder keeps the encoder's padding that an MP4 file's edit
+        // list cuts off: its exact count of samples cuts it here.
+        long long endSample = 0;
+        if (isMp4Container(row))
+            endSample = mp4SoundSamples(row.filePath, row.audio.sampleRate).value_or(0);
+        plan.decoders.push_back(partDecoderCommand(row, plan.form, endSample));
+    }
+    planCover(plan, rows, format, options.overrides, workDir);
+    streams = concatStreamArguments(format, false, plan.form, options.quality);
     append(streams, metadataArguments(format, options.chapters));
-    std::vector<std::string> moreInputs;
     if (!plan.cover.codec.empty() && plan.coverFile.empty()) {
         moreInputs.push_back(plan.cover.path);
         append(streams, coverArguments(format, plan.cover, plan.coverFile));
     } else if (format.extension == "mka" && !plan.coverFile.empty()) {
         append(streams, coverArguments(format, plan.cover, plan.coverFile));
     }
-    plan.commands.push_back(concatCommand(listPath, plan.metadataPath, moreInputs, streams, outputPath));
-    diagnostic(commandsListing(plan.commands));
-
-    double total = 0.0;
-    for (const FileRow& row : rows)
-        total += row.duration;
-    plan.durations.push_back(total);
+    plan.encoder = streamEncoderCommand(plan.form, plan.metadataPath, moreInputs, streams, outputPath);
+    diagnostic(commandsListing(plan.decoders));
+    diagnostic(commandsListing({plan.encoder}));
     return plan;
 }
 

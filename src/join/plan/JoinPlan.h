@@ -1,8 +1,10 @@
 #pragma once
-// The commands of one join: the rows normalised into the work directory (an
-// audio-only list into lossless PCM, a video list into H.264 with PCM audio),
-// then one concat into the output file, which does the only lossy encode; with
-// the expected duration of each command.
+// The commands of one join. An audio list streams: each part's decoder writes
+// the common form on its standard output, and Velmora passes the parts on in
+// order to the one encoder's standard input, so no full-size file is ever
+// written but the output. A video list is normalised into H.264 with PCM
+// sound in the work directory, then one concat writes the output. Either way
+// the output's encode is the only lossy one.
 
 #include <string>
 #include <vector>
@@ -16,6 +18,15 @@
 namespace velmora {
 
 struct JoinPlan {
+    // An audio list: the parts' decoders, one per row in row order, and the
+    // encoder that reads them one after another (see the form); `commands`,
+    // `durations` and `pieces` are empty then.
+    bool streamed = false;
+    AudioForm form;
+    std::vector<std::vector<std::string>> decoders;
+    std::vector<std::string> encoder;
+
+    // A video list: the normalisations, then the concat.
     std::vector<std::vector<std::string>> commands;
     std::vector<double> durations;
     // The first `normalisations` commands each make the intermediate of one
@@ -46,8 +57,14 @@ std::string concatListText(const std::vector<std::string>& paths);
 // A path as a quoted concat list entry: an apostrophe becomes '\''.
 std::string concatListQuoted(const std::string& path);
 
-std::vector<std::string> audioNormalisationCommand(const FileRow& row, const AudioForm& form,
-                                                   const std::string& intermediate);
+// The decoder of one part: its first sound stream in the form, raw on its
+// standard output; cut to `endSample` samples of the part when given.
+std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm& form, long long endSample = 0);
+// The encoder that reads the form on its standard input.
+std::vector<std::string> streamEncoderCommand(const AudioForm& form, const std::string& metadataPath,
+                                              const std::vector<std::string>& moreInputs,
+                                              const std::vector<std::string>& streamArguments,
+                                              const std::string& outputPath);
 std::vector<std::string> videoNormalisationCommand(const FileRow& row, const std::string& intermediate);
 // The picture of every clip fitted into 640x480 with its display aspect kept
 // and bars around it, at 24 frames per second.
@@ -56,7 +73,7 @@ std::string letterboxFilter();
 // What the concat does with the joined stream for this output: for an audio
 // list, the audio encode (with timestamps counted from the samples); for a
 // video list, the H.264 copied when the container takes it and the audio encoded.
-std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, int bits,
+std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, const AudioForm& form,
                                                const QualitySettings& quality);
 // The concat reads the list, then the metadata file, then any further inputs.
 std::vector<std::string> concatCommand(const std::string& listPath, const std::string& metadataPath,

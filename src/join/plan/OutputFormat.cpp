@@ -48,7 +48,8 @@ OutputFormat outputFormatOf(const std::string& outputPath)
     return format;
 }
 
-std::vector<std::string> audioEncoderArguments(const OutputFormat& format, int bits, const QualitySettings& given)
+std::vector<std::string> audioEncoderArguments(const OutputFormat& format, int bits, bool floatingPoint,
+                                               const QualitySettings& given)
 {
     const QualitySettings quality = sanitised(given);
     const bool deep = bits > 16;
@@ -58,8 +59,14 @@ std::vector<std::string> audioEncoderArguments(const OutputFormat& format, int b
             return {"-c:a", "libmp3lame", "-b:a", kbits(quality.mp3Bitrate)};
         return {"-c:a", "libmp3lame", "-q:a", std::to_string(quality.mp3VbrQuality)};
     case AudioEncoder::aac: return {"-c:a", "aac", "-b:a", kbits(quality.aacBitrate)};
-    case AudioEncoder::flac: return {"-c:a", "flac", "-sample_fmt", deep ? "s32" : "s16"};
-    case AudioEncoder::pcm: return {"-c:a", deep ? "pcm_s24le" : "pcm_s16le", "-rf64", "auto"};
+    case AudioEncoder::flac:
+        if (!deep)
+            return {"-c:a", "flac", "-sample_fmt", "s16"};
+        return {"-c:a", "flac", "-sample_fmt", "s32", "-bits_per_raw_sample", "24"};
+    case AudioEncoder::pcm: {
+        const std::string codec = floatingPoint ? "pcm_f32le" : bits > 24 ? "pcm_s32le" : deep ? "pcm_s24le" : "pcm_s16le";
+        return {"-c:a", codec, "-rf64", "auto"};
+    }
     case AudioEncoder::opus: return {"-c:a", "libopus", "-b:a", kbits(quality.opusBitrate)};
     case AudioEncoder::toolDefault: break;
     }

@@ -25,8 +25,10 @@ struct OutputFormat {
 OutputFormat outputFormatOf(const std::string& outputPath);
 
 // The arguments of the audio encode into this format. `bits` is the depth a
-// lossless output keeps (16 or 24).
-std::vector<std::string> audioEncoderArguments(const OutputFormat& format, int bits, const QualitySettings& quality);
+// lossless output keeps (16, 24 or 32), in floats when `floatingPoint`
+// (WAV only: FLAC here keeps at most 24-bit integers).
+std::vector<std::string> audioEncoderArguments(const OutputFormat& format, int bits, bool floatingPoint,
+                                               const QualitySettings& quality);
 // Muxer options that follow the encoder arguments (the audiobook muxer for
 // .m4b, the index at the front of MP4-family files).
 std::vector<std::string> muxerArguments(const OutputFormat& format);

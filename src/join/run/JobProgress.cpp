@@ -149,6 +149,7 @@ JoinProgress JoinProgressModel::currentLocked() const
     if (isFinal(status_))
         progress.percent = status_ == JobStatus::done ? 100.0 : progress.percent;
     // The lowest-numbered row still being worked on; 0 once only the output is left.
+    progress.file = fileSteps_ == 0 ? currentFile_ : 0;
     for (size_t i = 0; i < fileSteps_; ++i) {
         if (!ended_[i]) {
             progress.file = i + 1;
@@ -165,6 +166,12 @@ JoinProgress JoinProgressModel::current() const
 {
     std::lock_guard lock(mutex_);
     return currentLocked();
+}
+
+void JoinProgressModel::setCurrentFile(size_t file)
+{
+    std::lock_guard lock(mutex_);
+    currentFile_ = file;
 }
 
 void JoinProgressModel::setStatus(JobStatus status)
@@ -188,6 +195,22 @@ bool JoinProgressModel::handleChunk(size_t i, std::string_view chunk)
         return true;
     }
     done_[i] = std::max(done_[i], *t);
+    diagnostic("Percent : " + shortestDouble(currentLocked().percent));
+    return true;
+}
+
+bool JoinProgressModel::advance(size_t i, double material)
+{
+    std::lock_guard lock(mutex_);
+    if (i >= done_.size() || material <= done_[i])
+        return false;
+    double total = 0.0;
+    for (double duration : durations_)
+        total += std::max(duration, 0.0);
+    const bool visible = total <= 0.0 || (material - done_[i]) / total >= 0.001 || material >= durations_[i];
+    if (!visible)
+        return false;
+    done_[i] = material;
     diagnostic("Percent : " + shortestDouble(currentLocked().percent));
     return true;
 }

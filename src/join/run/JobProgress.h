@@ -64,7 +64,13 @@ public:
     bool handleChunk(size_t i, std::string_view chunk);
     // Step i has ended (or was skipped); true when that moved the progress.
     bool stepEnded(size_t i);
+    // Step i has worked through this much of its material (never less than
+    // it had); true when that moved the progress by a thousandth or more.
+    bool advance(size_t i, double material);
     void setStatus(JobStatus status);
+    // The file being worked on (from 1), where no step stands for one file
+    // (the parts of a streamed join pass one after another through one step).
+    void setCurrentFile(size_t file);
 
     JoinProgress current() const;
 
@@ -79,6 +85,7 @@ private:
     size_t fileSteps_;
     size_t fileCount_;
     bool indeterminate_ = false;
+    size_t currentFile_ = 0;
     JobStatus status_ = JobStatus::waiting;
     Clock clock_;
     double started_;

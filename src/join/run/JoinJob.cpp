@@ -1,10 +1,14 @@
 #include "join/run/JoinJob.h"
 
+#include <algorithm>
+
 #include "foundation/Resources.h"
 #include "join/outcome/JoinCheck.h"
 #include "join/outcome/OutputCheck.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/OutputRule.h"
+#include "join/plan/OutputSize.h"
+#include "join/run/PartStream.h"
 #include "join/run/JoinMetadata.h"
 #include "join/run/OutputFile.h"
 #include "join/run/ToolRunner.h"
@@ -108,25 +112,9 @@ JoinOutcome JoinJob::join()
         return endedAs(JoinStatus::failed, outputPath, failure);
 
     const JoinPlan plan = buildJoinPlan(request_.rows, partial.path(), folder->workDirectory(), request_.options);
-    {
-        auto model = std::make_shared<JoinProgressModel>(plan.durations, plan.normalisations, plan.fileCount);
-        std::lock_guard lock(mutex_);
-        progress_ = std::move(model);
-    }
-    setStatus(Status::running);
     PreparedMetadata prepared;
-    const RunReport run = runToolCommands(plan, cancellation_, *progress_, [this] { postProgress(); }, [&] {
-        prepared = prepareJoinMetadata(plan, request_.rows, request_.options, outputPath, cancellation_);
-        return prepared.failure;
-    });
-    if (run.cancelled || cancellation_.isCancelled())
-        return endedAs(JoinStatus::cancelled, outputPath);
-    if (!run.preparationFailure.empty())
-        return endedAs(JoinStatus::failed, outputPath,
-                       "The joined file could not be prepared: " + run.preparationFailure);
-
-    setStatus(Status::finishing);
-    JoinOutcome outcome = judgeJoin(outputPath, run, request_.rows, partial.path(), &cancellation_);
+    JoinOutcome outcome = plan.streamed ? joinStreamed(plan, partial.path(), prepared)
+                                        : joinNormalised(plan, partial.path(), prepared);
     if (outcome.status != JoinStatus::succeeded)
         return outcome;
     {
@@ -144,6 +132,96 @@ JoinOutcome JoinJob::join()
     if (request_.options.cueSheet && !writeCueSheet(outputPath, prepared, &note))
         outcome.notes.push_back(note);
     return outcome;
+}
+
+void JoinJob::useProgress(std::vector<double> durations, size_t fileSteps)
+{
+    auto model = std::make_shared<JoinProgressModel>(std::move(durations), fileSteps, request_.rows.size());
+    std::lock_guard lock(mutex_);
+    model->setStatus(status_);
+    progress_ = std::move(model);
+}
+
+// Counts every part's samples, lays the chapters on them, then streams the
+// parts into the encoder.
+JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared)
+{
+    const std::string& outputPath = request_.outputPath;
+    const int rate = plan.form.sampleRate;
+    double declared = 0.0;
+    for (const FileRow& row : request_.rows)
+        declared += std::max(playedLength(row), 0.0);
+    const std::uint64_t needed =
+        estimatedOutputBytes(outputFormatOf(outputPath), plan.form, request_.options.quality, declared);
+    if (const std::optional<std::string> problem = spaceProblem(outputPath, needed))
+        return endedAs(JoinStatus::failed, outputPath, *problem);
+
+    // Counting decodes without encoding: a small share of the time.
+    constexpr double kCountingShare = 0.05;
+    useProgress({declared * kCountingShare, declared}, 0);
+    std::mutex countMutex;
+    double countedSeconds = 0.0;
+    const std::vector<PartCount> counts = countParts(plan, cancellation_, [&](size_t, long long frames) {
+        std::lock_guard lock(countMutex);
+        countedSeconds += static_cast<double>(frames) / rate;
+        if (progress_->advance(0, countedSeconds * kCountingShare))
+            postProgress();
+    });
+    if (cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, counts, rate))
+        return *bad;
+
+    std::vector<double> lengths;
+    std::vector<long long> ends;  // where each part ends in the output, in frames
+    double total = 0.0;
+    for (const PartCount& part : counts) {
+        lengths.push_back(static_cast<double>(part.frames) / rate);
+        total += lengths.back();
+        ends.push_back((ends.empty() ? 0 : ends.back()) + part.frames);
+    }
+    prepared = prepareJoinMetadata(plan, request_.rows, request_.options, outputPath, cancellation_, lengths);
+    if (cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    if (!prepared.failure.empty())
+        return endedAs(JoinStatus::failed, outputPath, "The joined file could not be prepared: " + prepared.failure);
+
+    useProgress({total * kCountingShare, total}, 0);
+    progress_->stepEnded(0);
+    setStatus(Status::running);
+    const StreamReport run = streamParts(plan, cancellation_, [&](long long frames) {
+        if (!progress_->advance(1, static_cast<double>(frames) / rate))
+            return;
+        const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
+        progress_->setCurrentFile(std::min<size_t>(static_cast<size_t>(part - ends.begin()) + 1, ends.size()));
+        postProgress();
+    });
+    if (run.cancelled || cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    progress_->stepEnded(1);
+    setStatus(Status::finishing);
+    JoinOutcome outcome = judgeStreamedJoin(outputPath, request_.rows, counts, run, rate, writtenPath, &cancellation_);
+    outcome.notes.insert(outcome.notes.end(), plan.form.notes.begin(), plan.form.notes.end());
+    return outcome;
+}
+
+// Normalises the clips side by side, then concatenates them into the output.
+JoinOutcome JoinJob::joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared)
+{
+    const std::string& outputPath = request_.outputPath;
+    useProgress(plan.durations, plan.normalisations);
+    setStatus(Status::running);
+    const RunReport run = runToolCommands(plan, cancellation_, *progress_, [this] { postProgress(); }, [&] {
+        prepared = prepareJoinMetadata(plan, request_.rows, request_.options, outputPath, cancellation_);
+        return prepared.failure;
+    });
+    if (run.cancelled || cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    if (!run.preparationFailure.empty())
+        return endedAs(JoinStatus::failed, outputPath,
+                       "The joined file could not be prepared: " + run.preparationFailure);
+    setStatus(Status::finishing);
+    return judgeJoin(outputPath, run, request_.rows, writtenPath, &cancellation_);
 }
 
 JoinOutcome JoinJob::finish(JoinOutcome outcome)

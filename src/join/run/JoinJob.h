@@ -17,6 +17,7 @@
 #include "join/plan/JoinOptions.h"
 #include "join/run/JobProgress.h"
 #include "join/run/JoinHost.h"
+#include "join/run/JoinMetadata.h"
 
 namespace velmora {
 
@@ -61,6 +62,10 @@ public:
 
 private:
     JoinOutcome join();
+    JoinOutcome joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
+    JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
+    // The progress model for the steps to come.
+    void useProgress(std::vector<double> durations, size_t fileSteps);
     JoinOutcome finish(JoinOutcome outcome);
     void setStatus(Status status);
     void postProgress();

@@ -10,7 +10,6 @@
 #include "join/metadata/FfMetadata.h"
 #include "join/intake/Intake.h"
 #include "join/run/ToolRunner.h"
-#include "join/metadata/WavLength.h"
 
 namespace velmora {
 namespace {
@@ -46,33 +45,20 @@ std::string extractCover(const JoinPlan& plan, Cancellation& control)
 std::vector<double> pieceDurations(const JoinPlan& plan, const std::vector<FileRow>& rows, Cancellation& control)
 {
     std::vector<double> durations(plan.pieces.size(), 0.0);
-    std::vector<std::string> intermediates;
-    std::vector<size_t> measured;
-    for (size_t i = 0; i < plan.pieces.size(); ++i) {
-        if (i < rows.size())
-            durations[i] = playedLength(rows[i]);
-        if (i < rows.size() && plan.pieces[i] == rows[i].filePath)
-            continue;
-        // A WAV intermediate's header says how many samples it holds; a
-        // video intermediate is probed.
-        if (const std::optional<double> length = wavLength(plan.pieces[i])) {
-            durations[i] = *length;
-        } else {
-            intermediates.push_back(plan.pieces[i]);
-            measured.push_back(i);
-        }
-    }
+    for (size_t i = 0; i < plan.pieces.size() && i < rows.size(); ++i)
+        durations[i] = playedLength(rows[i]);
     // An intermediate holds exactly the samples the concat will read; its
     // sound stream's length counts them. The probes run side by side.
-    runIntake(intermediates, control, [&](size_t k, IntakeResult result) {
+    runIntake(plan.pieces, control, [&](size_t k, IntakeResult result) {
         if (result.row)
-            durations[measured[k]] = result.row->audio.duration > 0.0 ? result.row->audio.duration : result.row->duration;
+            durations[k] = result.row->audio.duration > 0.0 ? result.row->audio.duration : result.row->duration;
     });
     return durations;
 }
 
 PreparedMetadata prepareJoinMetadata(const JoinPlan& plan, const std::vector<FileRow>& rows,
-                                     const JoinOptions& options, const std::string& outputPath, Cancellation& control)
+                                     const JoinOptions& options, const std::string& outputPath, Cancellation& control,
+                                     const std::vector<double>& lengths)
 {
     PreparedMetadata prepared;
     const std::vector<RowMetadata> metadata = metadataOf(rows);
@@ -81,7 +67,7 @@ PreparedMetadata prepareJoinMetadata(const JoinPlan& plan, const std::vector<Fil
     const OutputFormat format = outputFormatOf(outputPath);
     const ChapterSupport support = chapterSupport(format);
     if (options.cueSheet || (options.chapters && support != ChapterSupport::none)) {
-        const std::vector<double> durations = pieceDurations(plan, rows, control);
+        const std::vector<double> durations = lengths.empty() ? pieceDurations(plan, rows, control) : lengths;
         if (control.isCancelled())
             return prepared;
         prepared.chapters = outputChapters(metadata, durations);

@@ -21,16 +21,18 @@ struct PreparedMetadata {
     std::vector<OutputChapter> chapters;  // one per row or the rows' own, where they land in the output
 };
 
-// How long each piece of the plan plays: an input read as it is by its
-// declared length, an intermediate by what the probe finds in it (its row's
-// declared length when the probe finds nothing).
+// How long each piece of a video plan plays: what the probe finds in its
+// intermediate (its row's declared length when the probe finds nothing).
 std::vector<double> pieceDurations(const JoinPlan& plan, const std::vector<FileRow>& rows, Cancellation& control);
 
 // Works out the chapters and the tags (the user's over the shared ones),
 // copies an embedded cover out when the format takes it as a file, and
-// writes the plan's metadata file for `outputPath`'s format.
+// writes the plan's metadata file for `outputPath`'s format. The chapters lie
+// on `lengths`, how long each row plays in the output, when they are known
+// (a streamed join counts them); else on the plan's pieces.
 PreparedMetadata prepareJoinMetadata(const JoinPlan& plan, const std::vector<FileRow>& rows,
-                                     const JoinOptions& options, const std::string& outputPath, Cancellation& control);
+                                     const JoinOptions& options, const std::string& outputPath, Cancellation& control,
+                                     const std::vector<double>& lengths = {});
 
 // The cue sheet's path beside the output: "joined.cue" for "joined.wav".
 std::string cueSheetPath(const std::string& outputPath);

@@ -9,112 +9,89 @@
 using namespace jointest;
 using Args = std::vector<std::string>;
 
-namespace {
-
-Args concat(const std::string& list, Args middle, const std::string& out)
-{
-    const std::string metadata = list.substr(0, list.rfind('/')) + "/metadata.txt";
-    middle.insert(middle.begin(), {"-nostdin", "-auto_convert", "1", "-f", "concat", "-safe", "0", "-i", list, "-f",
-                                   "ffmetadata", "-i", metadata});
-    // The tags come from the metadata file; chapters stay off unless asked for.
-    middle.insert(middle.end(), {"-map_metadata", "1", "-map_chapters", "-1", "-y", out});
-    return middle;
-}
-
-}  // namespace
-
 TEST(JoinPlan, TheOutputsExtensionPicksTheOneEncode)
 {
     const QualitySettings defaults, cbr{2, 256, 96, 64};
-    const Args audio{"-map", "0:a:0", "-af", "asetpts=N/SR/TB"};
+    AudioForm deep;
+    deep.bits = 24;
+    deep.sampleFormat = "s32";
+    AudioForm lossy;  // floats from lossy decoders, kept at 16 bits by a lossless output
+    const Args audio{"-map", "0:a:0"};
     auto with = [](Args first, const Args& more) {
         first.insert(first.end(), more.begin(), more.end());
         return first;
     };
-    // Output, a video list, the bits a lossless output keeps, the settings, the arguments.
-    const std::vector<std::tuple<std::string, bool, int, QualitySettings, Args>> cases{
-        {"a.MP3", false, 16, cbr, with(audio, {"-c:a", "libmp3lame", "-b:a", "256k"})},
-        {"a.flac", false, 24, defaults, with(audio, {"-c:a", "flac", "-sample_fmt", "s32"})},
-        {"/x.mp3/noext", false, 16, defaults, audio},
-        {"a.mp3", true, 16, defaults, {"-map", "0:a:0", "-c:a", "libmp3lame", "-q:a", "2"}},
-        {"a.mp3", false, 16, QualitySettings{12, 999, 1, 1}, with(audio, {"-c:a", "libmp3lame", "-q:a", "2"})},
+    // Output, a video list, the form, the settings, the arguments.
+    const std::vector<std::tuple<std::string, bool, AudioForm, QualitySettings, Args>> cases{
+        {"a.MP3", false, lossy, cbr, with(audio, {"-c:a", "libmp3lame", "-b:a", "256k"})},
+        {"a.flac", false, deep, defaults,
+         with(audio, {"-c:a", "flac", "-sample_fmt", "s32", "-bits_per_raw_sample", "24"})},
+        {"a.wav", false, lossy, defaults,
+         with(audio, {"-af", "aresample=osf=s16:dither_method=triangular", "-c:a", "pcm_s16le", "-rf64", "auto"})},
+        {"/x.mp3/noext", false, lossy, defaults, audio},
+        {"a.mp3", true, lossy, defaults, {"-map", "0:a:0", "-c:a", "libmp3lame", "-q:a", "2"}},
+        {"a.mp3", false, lossy, QualitySettings{12, 999, 1, 1}, with(audio, {"-c:a", "libmp3lame", "-q:a", "2"})},
     };
-    for (const auto& [out, video, bits, quality, expected] : cases)
-        EXPECT_EQ(concatStreamArguments(outputFormatOf(out), video, bits, quality), expected) << out << " " << video;
+    for (const auto& [out, video, form, quality, expected] : cases)
+        EXPECT_EQ(concatStreamArguments(outputFormatOf(out), video, form, quality), expected) << out << " " << video;
 }
 
-TEST(JoinPlan, OneFormHoldsEveryInputExactly)
+TEST(JoinPlan, OneFormKeepsWhatTheOutputCanHold)
 {
     const FileRow wav16 = audioRow("/a.wav", 1, "pcm_s16le/s16/16", 44100, 2, "wav");
     const FileRow flac24 = audioRow("/b.flac", 1, "flac/s32/24", 96000, 2, "flac");
     const FileRow monoFlac = audioRow("/m.flac", 1, "flac/s16/16", 22050, 1, "flac");
     const FileRow mp3 = audioRow("/a.mp3", 1, "mp3/fltp/0", 44100, 2, "mp3");
     const FileRow float32 = audioRow("/f.wav", 1, "pcm_f32le/flt/32", 48000, 2, "wav");
-    const std::vector<std::pair<std::vector<FileRow>, AudioForm>> cases{
-        {{wav16, flac24}, {"pcm_s24le", 96000, 2, 24}},
-        {{monoFlac, wav16}, {"pcm_s16le", 44100, 2, 16}},
-        {{monoFlac}, {"pcm_s16le", 22050, 1, 16}},
-        {{mp3, flac24}, {"pcm_f32le", 96000, 2, 24}},
-        {{float32, wav16}, {"pcm_f32le", 48000, 2, 24}},
-        {{row("/unknown.wav", 1)}, {"pcm_f32le", 44100, 2, 16}},
+    const FileRow int32 = audioRow("/i.wav", 1, "pcm_s32le/s32/32", 48000, 2, "wav");
+    FileRow surround = audioRow("/s.flac", 1, "flac/s16/16", 48000, 6, "flac");
+    surround.audio.layout = "5.1(side)";
+    // Rows, output, then the form: samples, rate, layout, bits, floats, a note.
+    using Form = std::tuple<std::string, int, std::string, int, bool, bool>;
+    const std::vector<std::tuple<std::vector<FileRow>, std::string, Form>> cases{
+        {{wav16, flac24}, "o.flac", {"flt", 96000, "stereo", 24, false, false}},
+        {{monoFlac, wav16}, "o.flac", {"flt", 44100, "stereo", 16, false, false}},
+        {{monoFlac}, "o.wav", {"s16", 22050, "mono", 16, false, false}},
+        {{mp3, flac24}, "o.flac", {"flt", 96000, "stereo", 24, false, false}},
+        {{float32, wav16}, "o.wav", {"flt", 48000, "stereo", 32, true, false}},
+        {{float32}, "o.flac", {"flt", 48000, "stereo", 24, false, true}},  // FLAC keeps 24 bits here
+        {{flac24, flac24}, "o.flac", {"s32", 96000, "stereo", 24, false, false}},  // untouched
+        {{int32, wav16}, "o.wav", {"dbl", 48000, "stereo", 32, false, false}},
+        {{int32, mp3}, "o.wav", {"dbl", 48000, "stereo", 32, false, false}},
+        {{surround, surround}, "o.flac", {"s16", 48000, "5.1(side)", 16, false, false}},
+        {{surround, wav16}, "o.m4a", {"flt", 48000, "5.1(side)", 16, false, false}},
+        {{surround}, "o.mp3", {"s16", 48000, "stereo", 16, false, true}},  // mixed down, and said
     };
-    for (const auto& [rows, form] : cases)
-        EXPECT_EQ(commonAudioForm(rows), form) << rows.front().filePath << " " << rows.back().filePath;
-}
-
-TEST(JoinPlan, FilesTheConcatReaderDecodesExactlyAreListedThemselves)
-{
-    const FileRow mp3 = audioRow("/in/it's a.mp3", 2.5, "mp3/fltp/0", 44100, 2, "mp3");
-    const FileRow flac = audioRow("/in/a.flac", 1, "flac/s16/16", 44100, 2, "flac");
-    const FileRow wav = audioRow("/in/a.wav", 1, "pcm_s16le/s16/16", 44100, 2, "wav");
-    const FileRow wav24 = audioRow("/in/b.wav", 1, "pcm_s24le/s32/24", 44100, 2, "wav");
-    const FileRow mp3At48 = audioRow("/in/b.mp3", 1, "mp3/fltp/0", 48000, 2, "mp3");
-    const FileRow mp3Cover = audioRow("/in/b.mp3", 1, "mp3/fltp/0", 44100, 2, "mp3", 0, "audio,video");
-    const std::vector<std::pair<std::vector<FileRow>, bool>> cases{
-        {{mp3, mp3}, true},      {{flac, flac}, false},     {{wav, wav}, true},
-        {{wav, wav24}, false},   {{mp3, mp3At48}, false},   {{mp3, mp3Cover}, false},
-        {{mp3Cover, mp3Cover}, true}, {{}, false},
-    };
-    for (const auto& [rows, direct] : cases)
-        EXPECT_EQ(concatDecodesExactly(rows), direct) << (rows.empty() ? "" : rows.front().filePath + " " + rows.back().filePath);
-
-    const std::string w = freshDir("plan-direct");
-    const JoinPlan plan = buildJoinPlan({mp3, mp3}, "/out.mp3", w);
-    EXPECT_EQ(plan.commands,
-              (std::vector<Args>{concat(w + "/delete.txt",
-                                        {"-map", "0:a:0", "-af", "asetpts=N/SR/TB", "-c:a", "libmp3lame", "-q:a", "2"},
-                                        "/out.mp3")}));
-    EXPECT_EQ(plan.durations, std::vector<double>{5.0});
-    EXPECT_EQ(plan.normalisations, 0u);
-    EXPECT_EQ(plan.fileCount, 2u);
-    const std::string line = "file '/in/it'\\''s a.mp3'\n";
-    EXPECT_EQ(readFile(w + "/delete.txt"), line + line);
-}
-
-TEST(JoinPlan, ElevenRowsThenAnEmptyList)
-{
-    const std::string w = freshDir("plan-eleven");
-    std::vector<FileRow> rows;
-    std::vector<double> durations{10.5, 20.25, 1, 1, 1, 1, 1, 1, 1, 1, 1, 10.5 + 20.25 + 9};
-    std::string list;
-    for (size_t i = 0; i < 11; ++i) {
-        rows.push_back(audioRow("/in/" + std::to_string(i) + ".m4a", durations[i], "aac/fltp/0", 44100, 2, "mp4"));
-        list += "file '" + w + "/temp" + std::to_string(i) + ".wav'\n";
+    for (const auto& [rows, out, expected] : cases) {
+        const AudioForm form = commonAudioForm(rows, outputFormatOf(out));
+        EXPECT_EQ(Form(form.sampleFormat, form.sampleRate, form.layout, form.bits, form.floatingPoint,
+                       !form.notes.empty()),
+                  expected)
+            << rows.front().filePath << " " << rows.back().filePath << " " << out;
     }
-    const JoinPlan plan = buildJoinPlan(rows, "/out.mp4", w);
-    ASSERT_EQ(plan.commands.size(), 12u);
-    for (size_t i = 0; i < 11; ++i)
-        EXPECT_EQ(plan.commands[i].back(), w + "/temp" + std::to_string(i) + ".wav");
-    EXPECT_EQ(plan.durations, durations);
-    EXPECT_EQ(readFile(w + "/delete.txt"), list);
+}
 
-    const JoinPlan empty = buildJoinPlan({}, "/out.mp4", w);
-    EXPECT_EQ(empty.commands, std::vector<Args>{concat(w + "/delete.txt",
-                                                       {"-map", "0:a:0", "-af", "asetpts=N/SR/TB", "-c:a", "aac",
-                                                        "-b:a", "192k", "-movflags", "+faststart"},
-                                                       "/out.mp4")});
-    EXPECT_EQ(empty.durations, std::vector<double>{0.0});
-    EXPECT_EQ(QFileInfo(QString::fromStdString(w + "/delete.txt")).size(), 0);
+TEST(JoinPlan, AnAudioListStreamsFromOneDecoderPerPartIntoOneEncoder)
+{
+    const std::string w = freshDir("plan-stream");
+    const FileRow mono = audioRow("/in/it's a.mp3", 2.5, "mp3/fltp/0", 44100, 1, "mp3", 0, "audio,video");
+    const FileRow m4a = audioRow(sineM4a(1.0), 1.0, "aac/fltp/0", 44100, 2, "mov,mp4,m4a,3gp,3g2,mj2");
+    const JoinPlan plan = buildJoinPlan({mono, m4a}, "/out.m4b", w);
+    ASSERT_TRUE(plan.streamed);
+    EXPECT_TRUE(plan.commands.empty());
+    const std::string resample = "aresample=44100:resampler=soxr:precision=28,aformat=sample_fmts=flt:channel_layouts=stereo";
+    // The mono part on both sides; the MP4 part cut at its exact count (1 s of samples).
+    EXPECT_EQ(plan.decoders,
+              (std::vector<Args>{
+                  {"-nostdin", "-i", "/in/it's a.mp3", "-v", "error", "-map", "0:a:0", "-map_metadata", "-1", "-af",
+                   "pan=stereo|c0=c0|c1=c0," + resample, "-f", "f32le", "-c:a", "pcm_f32le", "pipe:1"},
+                  {"-nostdin", "-i", m4a.filePath, "-v", "error", "-map", "0:a:0", "-map_metadata", "-1", "-af",
+                   "atrim=end_sample=44100," + resample, "-f", "f32le", "-c:a", "pcm_f32le", "pipe:1"}}));
+    EXPECT_EQ(plan.encoder, (Args{"-nostdin", "-f", "f32le", "-ar", "44100", "-ch_layout", "stereo", "-i", "pipe:0",
+                                  "-f", "ffmetadata", "-i", w + "/metadata.txt", "-map", "0:a:0", "-c:a", "aac", "-b:a",
+                                  "192k", "-f", "ipod", "-movflags", "+faststart", "-map_metadata", "1",
+                                  "-map_chapters", "-1", "-y", "/out.m4b"}));
+    EXPECT_EQ(plan.fileCount, 2u);
 }
 
 TEST(OutputRule, SilentClipsJoinWithClipsThatHaveSoundButNotWithSoundFiles)

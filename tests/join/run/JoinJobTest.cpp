@@ -28,9 +28,12 @@ TEST_F(JoinTest, APartialLeftByAKilledRunIsSweptByTheNextJoinAndAUsersFileIsNot)
     // The first run's encoder sleeps on the joined file; the run is killed
     // there, with no chance to clean up.
     const std::string log = dir + "/log";
+    const std::string tools = creatorTools("killed", "case \"$*\" in *pipe:0*) echo $$ >> '" + log +
+                                                         "'; exec sleep 30;; esac\nexec '" + resourcesDir() +
+                                                         "/creator' \"$@\"");
     QProcess cli;
     cli.start(QString::fromStdString(cliPath()),
-              {"join", "--tools-dir", QString::fromStdString(scriptedCreator("killed", log, "*velmora-partial*")),
+              {"join", "--tools-dir", QString::fromStdString(tools),
                "-o", QString::fromStdString(out), QString::fromStdString(a), QString::fromStdString(b)});
     ASSERT_TRUE(cli.waitForStarted());
     ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == 1; }, 30s)) << cli.readAllStandardError().toStdString();

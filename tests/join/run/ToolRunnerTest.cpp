@@ -66,30 +66,27 @@ TEST_F(JoinTest, RealJoinsArePlayableAndLastAsLongAsTheirInputs)
     }
 }
 
-TEST_F(JoinTest, NormalisationsRunSideBySideAndCancelEndsEveryOne)
+TEST_F(JoinTest, PartsAreCountedSideBySideAndCancelEndsEveryDecoder)
 {
-    // Every normalisation reports half a second and sleeps: one per core runs.
-    const std::string log = useScriptedCreator("cancel-parallel", "*temp*.wav");
+    // Every part's decoder sleeps: one per core runs.
+    const std::string log = useScriptedCreator("cancel-parallel", "pipe:1");
     const std::vector<FileRow> rows{row("/in/0.wav", 1.0), row("/in/1.wav", 1.0), row("/in/2.wav", 1.0)};
     const size_t together = std::min<size_t>(parallelNormalisations(), 3);
     auto job = startJob(freshDir("cancel-parallel-out") + "/joined.mp3", rows);
-    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() >= together && host.progress.size() >= together; }));
+    ASSERT_TRUE(pollUntil([&] { return logLines(log).size() >= together; }, 30s));
     host.settle(std::chrono::milliseconds(300));
     const std::vector<std::string> running = logLines(log);
     ASSERT_EQ(running.size(), together);  // the others wait for a free core
     for (const std::string& line : running)
         EXPECT_TRUE(processAlive(line)) << line;
-    // Each half second of a 1-s row is a twelfth of the whole (3 s of rows, then 3 s of concat).
-    EXPECT_DOUBLE_EQ(host.progress.back(), 100.0 * 0.5 * static_cast<double>(together) / 6.0);
-    EXPECT_EQ(host.progressFiles.back(), 1u);
+    EXPECT_EQ(job->status(), JobStatus::analysing);
     job->cancel();
     ASSERT_TRUE(host.waitForOutcome(1, 10s));
     host.settle();
     for (const std::string& line : running)
         EXPECT_FALSE(processAlive(line)) << line;
     EXPECT_FALSE(encoderLeft());
-    EXPECT_EQ(logLines(log).size(), together);  // nothing started after the cancel, the concat least of all
-    ASSERT_EQ(host.outcomes.size(), 1u);
+    EXPECT_EQ(logLines(log).size(), together);  // nothing started after the cancel, the encoder least of all
     EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
 }
 
@@ -103,35 +100,35 @@ TEST_F(JoinTest, CancelBeforeTheStartOrAfterTheEndChangesNothing)
     EXPECT_TRUE(logLines(log).empty());  // nothing started
     EXPECT_EQ(early.status(), JobStatus::cancelled);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
-    // The scripted tools make no playable file: the join fails, and a cancel
+    // The scripted decoders give no sound: the join fails, and a cancel
     // after its end leaves it failed.
     JoinJob late(JoinRequest{out, kTwoRows, {}}, host);
     late.run();
-    EXPECT_EQ(logLines(log).size(), 3u);
+    EXPECT_EQ(logLines(log).size(), 2u);
     late.cancel();
     host.drain();
     ASSERT_EQ(host.outcomes.size(), 2u);
     EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
-    EXPECT_EQ(late.outcome()->status, JoinStatus::failed);
+    EXPECT_EQ(late.outcome()->reason, "Part 1, 0.wav holds no sound that can be decoded.");
     EXPECT_EQ(late.status(), JobStatus::failed);
 }
 
 TEST_F(JoinTest, FailuresAreReportedAndLeaveTheOutputPathAsItWas)
 {
-    // No encoder at all; a concat that fails while an older file stands at
+    // No encoder at all; an encoder that fails while an older file stands at
     // the output path; an output folder that is a plain file.
     const std::string dir = freshDir("failures"), stale = dir + "/joined.m4a", plain = dir + "/plain";
     ASSERT_TRUE(QFile::copy(QString::fromStdString(sineM4a(1.0)), QString::fromStdString(stale)));
     const std::string older = readFile(stale);
     writeFile(plain, "x");
-    const std::string concatFails = "case \"$*\" in *concat*) echo 'concat: no way' >&2; exit 1;; esac\n"
-                                    "exec '" + resourcesDir() + "/creator' \"$@\"";
+    const std::string encoderFails = "case \"$*\" in *pipe:0*) echo 'encoder: no way' >&2; exit 1;; esac\n"
+                                     "exec '" + resourcesDir() + "/creator' \"$@\"";
     const std::string noCreator = creatorTools("no-creator", "");
     const std::vector<std::tuple<std::string, std::vector<FileRow>, std::string, std::string>> cases{
         {noCreator, kTwoRows, dir + "/joined.mp3", "ffmpeg not found at " + noCreator + "/creator (set --tools-dir)"},
-        {creatorTools("concat-fails", concatFails), {row(sineWav(1.0), 1.0)}, stale,
-         "Step 2 of 2 (writing the joined file) failed: ffmpeg exited with status 1."},
-        {resourcesDir(), {row(sineWav(1.0), 1.0)}, plain + "/joined.mp3",
+        {creatorTools("encoder-fails", encoderFails), {analyzed(sineWav(1.0)).row.value()}, stale,
+         "Writing the joined file failed: ffmpeg exited with status 1."},
+        {resourcesDir(), {analyzed(sineWav(1.0)).row.value()}, plain + "/joined.mp3",
          "cannot write " + plain + "/.joined.velmora-partial.mp3: Not a directory"}};
     for (const auto& [tools, rows, out, reason] : cases) {
         RecordingHost host;
@@ -151,43 +148,45 @@ TEST_F(JoinTest, FailuresAreReportedAndLeaveTheOutputPathAsItWas)
     EXPECT_EQ(readFile(plain), "x");
 }
 
-TEST_F(JoinTest, CancelDuringTheConcatKeepsTheOlderOutput)
+TEST_F(JoinTest, CancelWhileTheEncoderRunsKeepsTheOlderOutput)
 {
-    const std::string log = useScriptedCreator("cancel-concat", "*velmora-partial*");
-    const std::string out = freshDir("cancel-concat-out") + "/joined.mp3";
+    // The parts decode for real; the encoder takes nothing and sleeps.
+    const std::string dir = freshDir("cancel-encoder"), log = dir + "/log", out = dir + "/joined.mp3";
+    setToolsDirectory(creatorTools("cancel-encoder", "case \"$*\" in *pipe:0*) echo $$ >> '" + log +
+                                                         "'; exec sleep 30;; esac\nexec '" + resourcesDir() +
+                                                         "/creator' \"$@\""));
     writeFile(out, "an older join");
-    auto job = startJob(out, kTwoRows);
-    ASSERT_TRUE(host.waitFor([&] { return logLines(log).size() == 3 && !host.progress.empty(); }));
-    EXPECT_TRUE(contains(logLines(log)[2], "/.joined.velmora-partial.mp3"));
+    auto job = startJob(out, {analyzed(sineWav(1.0)).row.value(), analyzed(sineFlac(1.0)).row.value()});
+    ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == 1 && job->status() == JobStatus::running; }, 30s));
     job->cancel();
     ASSERT_TRUE(host.waitForOutcome(1, 10s));
     EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
     EXPECT_EQ(readFile(out), "an older join");
-    EXPECT_EQ(QDir(QString::fromStdString(out.substr(0, out.rfind('/')))).entryList(QDir::Files | QDir::Hidden),
-              QStringList{"joined.mp3"});
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden), (QStringList{"joined.mp3", "log"}));
     EXPECT_FALSE(encoderLeft());
 }
 
-TEST_F(JoinTest, AnInputThatChangesWhileTheJoinRunsMakesItFail)
+TEST_F(JoinTest, APartThatChangesWhileTheJoinRunsMakesItFail)
 {
-    // The second input is removed, or cut to a quarter, while the first is
-    // being converted (the second's conversion, side by side with it, waits
-    // a moment so that the change comes first).
+    // After the parts are counted, the second is removed or cut to a quarter
+    // while the first streams into the encoder.
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"rm -f", "Step 2 of 3 (converting b.wav) failed: ffmpeg exited with status "},
-        {"truncate -s 44144", "The joined file lasts 1.5"}};
+        {"rm -f", "Part 2, b.wav could not be decoded: ffmpeg exited with status 1."},
+        {"truncate -s 44144", "Part 2, b.wav gave 0.5 s of sound, but 2.0 s when it was measured: did the file "
+                              "change during the join?"}};
     for (const auto& [change, reason] : cases) {
         const std::string dir = freshDir("changing-input"), a = dir + "/a.wav", b = dir + "/b.wav";
         writeFile(a, readFile(sineWav(1.0)));
         writeFile(b, readFile(sineWav(2.0)));
-        setToolsDirectory(creatorTools("changing", "case \"$*\" in *temp0.wav) " + change + " '" + b +
-                                                       "';; *temp1.wav) sleep 0.5;; esac\nexec '" + resourcesDir() +
-                                                       "/creator' \"$@\""));
+        const std::vector<FileRow> rows{analyzed(a).row.value(), analyzed(b).row.value()};
+        // The encoder's start comes after the count: it makes the change first.
+        setToolsDirectory(creatorTools("changing", "case \"$*\" in *pipe:0*) " + change + " '" + b +
+                                                       "';; esac\nexec '" + resourcesDir() + "/creator' \"$@\""));
         RecordingHost host;
-        startJob(dir + "/joined.mp3", {row(a, 1.0), row(b, 2.0)}, {}, &host);
+        startJob(dir + "/joined.mp3", rows, {}, &host);
         ASSERT_TRUE(host.waitForOutcome());
         EXPECT_EQ(host.outcomes[0].status, JoinStatus::failed) << change;
-        EXPECT_EQ(host.outcomes[0].reason.substr(0, reason.size()), reason) << host.outcomes[0].reason;
+        EXPECT_EQ(host.outcomes[0].reason, reason);
         EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/joined.mp3")));
     }
 }
@@ -197,7 +196,7 @@ TEST_F(JoinTest, CancelStopsAnEncoderThatIgnoresSigterm)
     const std::string dir = freshDir("stubborn"), log = dir + "/log";
     setToolsDirectory(creatorTools("stubborn", "echo $$ >> '" + log + "'\ntrap '' TERM\nexec sleep 30"));
     auto job = startJob(dir + "/joined.mp3", kTwoRows);
-    // The rows are converted side by side, one per core.
+    // The parts are counted side by side, one per core.
     const size_t running = std::min<size_t>(parallelNormalisations(), kTwoRows.size());
     ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == running; }, 10s));
     const auto cancelled = std::chrono::steady_clock::now();
@@ -205,6 +204,6 @@ TEST_F(JoinTest, CancelStopsAnEncoderThatIgnoresSigterm)
     ASSERT_TRUE(host.waitForOutcome(1, 10s));
     EXPECT_LT(std::chrono::steady_clock::now() - cancelled, kKillDelay + 2s);
     EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
-    EXPECT_EQ(logLines(log).size(), running);  // the concat never started
+    EXPECT_EQ(logLines(log).size(), running);  // the encoder never started
     EXPECT_FALSE(encoderLeft());
 }

@@ -1,0 +1,138 @@
+#include "join/run/PartStream.h"
+
+#include <memory>
+#include <thread>
+
+#include "foundation/ChildProcess.h"
+#include "foundation/ParallelWork.h"
+#include "foundation/Resources.h"
+
+namespace velmora {
+namespace {
+
+void keepTail(std::string& tail, const char* data, size_t size)
+{
+    tail.append(data, size);
+    if (tail.size() > kStderrTailBytes)
+        tail.erase(0, tail.size() - kStderrTailBytes);
+}
+
+std::shared_ptr<ChildProcess> toolProcess(const std::vector<std::string>& arguments)
+{
+    return std::make_shared<ChildProcess>(resourcePath(kCreatorToolResource).value_or(std::string()), arguments);
+}
+
+// A part's decoder, started through the cancel token (not started once cancelled).
+std::shared_ptr<ChildProcess> startDecoder(const std::vector<std::string>& arguments, Cancellation& control,
+                                           CommandRun& run)
+{
+    auto process = toolProcess(arguments);
+    process->setStandardOutput(ChildProcess::Output::pipe);
+    process->setStandardError(ChildProcess::Output::pipe);
+    run.started = control.startUnlessCancelled(process, &run.failure);
+    return run.started ? process : nullptr;
+}
+
+// Reads a started decoder to its end: every chunk of sound to `onSound`.
+void drainDecoder(ChildProcess& process, PartCount& part, int frameBytes,
+                  const std::function<bool(const char*, size_t)>& onSound)
+{
+    long long bytes = 0;
+    bool passing = true;
+    process.readOutputs(
+        [&](const char* data, size_t size) {
+            bytes += static_cast<long long>(size);
+            if (passing && onSound && !onSound(data, size)) {
+                passing = false;
+                process.terminate();
+            }
+        },
+        [&](const char* data, size_t size) { keepTail(part.decoder.stderrTail, data, size); });
+    part.decoder.waitStatus = process.waitForExit();
+    part.frames = bytes / frameBytes;
+}
+
+}  // namespace
+
+std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
+                                  const std::function<void(size_t, long long)>& counted)
+{
+    std::vector<PartCount> parts(plan.decoders.size());
+    runInParallel(parts.size(), coreCount(), [&](size_t i) {
+        if (control.isCancelled())
+            return;
+        const auto process = startDecoder(plan.decoders[i], control, parts[i].decoder);
+        if (!process)
+            return;
+        drainDecoder(*process, parts[i], plan.form.frameBytes(), {});
+        control.release(process);
+        if (counted)
+            counted(i, parts[i].frames);
+    });
+    return parts;
+}
+
+StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
+                         const std::function<void(long long)>& relayed)
+{
+    StreamReport report;
+    report.parts.resize(plan.decoders.size());
+    auto encoder = toolProcess(plan.encoder);
+    encoder->setStandardInputPipe(true);
+    encoder->setStandardError(ChildProcess::Output::pipe);
+    report.encoder.started = control.startUnlessCancelled(encoder, &report.encoder.failure);
+    if (!report.encoder.started) {
+        report.cancelled = control.isCancelled();
+        return report;
+    }
+
+    // The relay runs on a thread of its own, which starts the decoders (they
+    // live no longer than the thread that started them), while this one
+    // reads the encoder's messages.
+    std::thread relay([&] {
+        const int frameBytes = plan.form.frameBytes();
+        long long framesSoFar = 0;
+        std::string carry;  // a piece of a frame, kept for the next chunk
+        std::shared_ptr<ChildProcess> next;
+        for (size_t i = 0; i < plan.decoders.size() && !control.isCancelled(); ++i) {
+            PartCount& part = report.parts[i];
+            std::shared_ptr<ChildProcess> current =
+                next ? std::move(next) : startDecoder(plan.decoders[i], control, part.decoder);
+            if (i + 1 < plan.decoders.size())
+                next = startDecoder(plan.decoders[i + 1], control, report.parts[i + 1].decoder);
+            if (!current)
+                break;
+            bool encoderTakes = true;
+            drainDecoder(*current, part, frameBytes, [&](const char* data, size_t size) {
+                if (!encoder->writeStandardInput(data, size)) {
+                    encoderTakes = false;
+                    return false;
+                }
+                carry.append(data, size);
+                framesSoFar += static_cast<long long>(carry.size() / static_cast<size_t>(frameBytes));
+                carry.erase(0, carry.size() - carry.size() % static_cast<size_t>(frameBytes));
+                if (relayed)
+                    relayed(framesSoFar);
+                return true;
+            });
+            control.release(current);
+            report.encoderClosed = !encoderTakes;
+            if (!encoderTakes || part.decoder.waitStatus != 0)
+                break;
+        }
+        if (next) {
+            next->terminate();
+            next->waitForExit();
+            control.release(next);
+        }
+        encoder->closeStandardInput();
+    });
+    encoder->readStandardError([&](const char* data, size_t size) { keepTail(report.encoder.stderrTail, data, size); });
+    relay.join();
+    report.encoder.waitStatus = encoder->waitForExit();
+    control.release(encoder);
+    report.cancelled = control.isCancelled();
+    return report;
+}
+
+}  // namespace velmora

@@ -1,0 +1,32 @@
+#pragma once
+// The sound of an audio join streaming through Velmora: each part's decoder
+// writes the join's common form on its standard output, and the parts are
+// passed on, in order and with nothing stored, to the one encoder's standard
+// input. Before that, every part is decoded once side by side, one per core,
+// to count exactly how many samples it gives: the chapters, the cue sheet and
+// the final check are laid on those counts.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "foundation/Cancellation.h"
+#include "join/outcome/StepReport.h"
+#include "join/plan/JoinPlan.h"
+
+namespace velmora {
+
+// Decodes every part of a streamed plan, side by side, counting its samples;
+// `counted` runs (on a worker thread) after each part.
+std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
+                                  const std::function<void(size_t part, long long frames)>& counted = {});
+
+// Starts the encoder and streams the parts into it, one decoder at a time
+// (the next one started ahead, so its start costs no time), then ends the
+// encoder's input and waits for it. `relayed` runs after every chunk with
+// the frames passed on so far. A part that fails stops the join: the encoder
+// is stopped too.
+StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
+                         const std::function<void(long long framesSoFar)>& relayed = {});
+
+}  // namespace velmora
