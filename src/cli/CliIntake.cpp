@@ -1,5 +1,9 @@
 #include "cli/CliIntake.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "foundation/Cancellation.h"
@@ -10,13 +14,39 @@
 
 namespace velmora::cli {
 
-std::vector<std::string> expandFileArguments(const std::vector<std::string>& files, const Cancellation* cancellation)
+namespace {
+
+// Why a named file cannot be joined, in the words a script's user can act on.
+std::string unusableReason(const std::string& path, IntakeVerdict verdict)
+{
+    if (path.find("://") != std::string::npos)
+        return "not a local file";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == EACCES ? "permission denied" : "missing";
+    if (::access(path.c_str(), R_OK) != 0)
+        return "permission denied";
+    switch (verdict) {
+    case IntakeVerdict::unreadable: return st.st_size == 0 ? "empty" : "damaged";
+    case IntakeVerdict::notMedia:
+    case IntakeVerdict::noAudioOrVideo:
+    case IntakeVerdict::skippedExtension: return "not media";
+    default: return intakeVerdictText(verdict);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> expandFileArguments(const std::vector<std::string>& files, const Cancellation* cancellation,
+                                             std::vector<UnusableFile>* unusable)
 {
     std::vector<std::string> expanded;
     for (const std::string& file : files) {
         const std::vector<std::string> found = expandFolders({file}, cancellation);
         // Only a folder gives nothing back: a file stands for itself.
-        if (found.empty() && !(cancellation && cancellation->isCancelled()))
+        if (found.empty() && !(cancellation && cancellation->isCancelled()) && unusable)
+            unusable->push_back({file, "a folder without media files"});
+        else if (found.empty() && !(cancellation && cancellation->isCancelled()))
             std::fprintf(stderr, "velmora-cli: skipped %s: a folder without media files\n", file.c_str());
         expanded.insert(expanded.end(), found.begin(), found.end());
     }
@@ -24,7 +54,7 @@ std::vector<std::string> expandFileArguments(const std::vector<std::string>& fil
 }
 
 std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancellation& cancellation,
-                                 std::string* toolFailure)
+                                 std::string* toolFailure, std::vector<UnusableFile>* unusable)
 {
     std::vector<std::string> paths;
     paths.reserve(files.size());
@@ -40,6 +70,8 @@ std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancella
                 *toolFailure = toolProblem(kProbeToolResource)
                                    .value_or(toolDisplayName(kProbeToolResource) + " cannot run at " +
                                              toolPath(kProbeToolResource) + " (set --tools-dir)");
+        } else if (unusable && result.verdict != IntakeVerdict::cancelled) {
+            unusable->push_back({files[index], unusableReason(paths[index], result.verdict)});
         } else {
             std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[index].c_str(),
                          intakeVerdictText(result.verdict).c_str());

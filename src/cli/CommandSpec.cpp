@@ -114,13 +114,16 @@ const CommandSpec& joinSpec()
             {"", "--cover", "FILE",
              "the cover picture of OUTPUT, a JPEG or PNG file, copied as it is (default: the first picture in "
              "the files, else cover.jpg, cover.png, folder.jpg or front.jpg beside the first file)"},
+            {"", "--skip-bad", "",
+             "join the usable files and skip those that cannot be (missing, unreadable, not media, damaged); "
+             "without it, any such file stops the join before anything runs"},
             {"", "--dry-run", "", "print the commands and expected durations without running them"},
             {"", "--verbose", "", "also print the engine's diagnostic lines on standard error"},
             kToolsDir,
             kProbeTimeout,
         },
         {{0, "Audio Joined Successfully!"},
-         {1, "nothing to join, a mixed list, a failed join, or a tool that cannot run"},
+         {1, "nothing to join, a named file that cannot be joined, a mixed list, a failed join, or a tool that cannot run"},
          {2, "bad arguments, or an OUTPUT refused before anything runs"},
          {130, "cancelled (Ctrl-C or SIGTERM)"}},
     };

@@ -100,8 +100,12 @@ int joinCommand(const std::vector<std::string>& arguments)
     Cancellation control;
     CancelOnSignal cancelOnSignal(control);
 
+    // A file or folder named that cannot be used stops the join before
+    // anything runs, unless the user asked to skip those.
+    const bool skipBad = line.has("--skip-bad");
+    std::vector<UnusableFile> unusable;
     // The files of the folders count as inputs: an output among them is refused.
-    const std::vector<std::string> files = expandFileArguments(line.files, &control);
+    const std::vector<std::string> files = expandFileArguments(line.files, &control, skipBad ? nullptr : &unusable);
     if (cancelOnSignal.interrupted().load())
         return kCancelledExit;
     std::vector<std::string> inputs;
@@ -115,12 +119,19 @@ int joinCommand(const std::vector<std::string>& arguments)
     }
 
     std::string toolFailure;
-    const std::vector<FileRow> rows =
-        sortedRows(intakeFiles(files, control, &toolFailure), std::get<RowOrder>(order));
+    const std::vector<FileRow> rows = sortedRows(intakeFiles(files, control, &toolFailure, skipBad ? nullptr : &unusable),
+                                                 std::get<RowOrder>(order));
     if (cancelOnSignal.interrupted().load())
         return kCancelledExit;
     if (!toolFailure.empty())
         return toolError(toolFailure);
+    if (!unusable.empty()) {
+        for (const UnusableFile& file : unusable)
+            std::fprintf(stderr, "velmora-cli: cannot join %s: %s\n", file.path.c_str(), file.reason.c_str());
+        std::fprintf(stderr, "velmora-cli: nothing was joined; remove %s, or add --skip-bad to join the rest\n",
+                     unusable.size() == 1 ? "that file" : "those files");
+        return kFailedExit;
+    }
     if (rows.empty()) {
         std::fputs("Nothing to join\n", stderr);
         return kFailedExit;

@@ -316,3 +316,27 @@ TEST(Cli, HelpAndVersion)
     EXPECT_EQ(missing.exitCode, 0);
     EXPECT_TRUE(contains(missing.out, "ffmpeg not found in ")) << missing.out;
 }
+
+TEST(JoinCommand, NamedFilesThatCannotBeJoinedStopTheJoinUnlessSkipped)
+{
+    const std::string dir = freshDir("cli-named"), wav = sineWav(1.0);
+    writeFile(dir + "/empty.mp3", "");
+    writeFile(dir + "/garbled.mp3", std::string(4000, '\x55'));
+    QDir().mkpath(QString::fromStdString(dir + "/no media"));
+    const auto refused = cliIn(dir, {"join", "-o", "out.mp3", wav, "gone.mp3", "empty.mp3", "garbled.mp3",
+                                     "http://example.org/a.mp3", "no media"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "");
+    for (const std::string line : {"cannot join gone.mp3: missing\n", "cannot join empty.mp3: empty\n",
+                                   "cannot join garbled.mp3: damaged\n",
+                                   "cannot join http://example.org/a.mp3: not a local file\n",
+                                   "cannot join no media: a folder without media files\n",
+                                   "nothing was joined; remove those files, or add --skip-bad to join the rest\n"})
+        EXPECT_TRUE(contains(refused.err, "velmora-cli: " + line)) << line << refused.err;
+    EXPECT_FALSE(exists(dir + "/out.mp3"));
+
+    const auto skipped = cliIn(dir, {"join", "--skip-bad", "-o", "out.mp3", wav, "gone.mp3", wav});
+    EXPECT_EQ(skipped.exitCode, 0) << skipped.err;
+    EXPECT_TRUE(contains(skipped.err, "velmora-cli: skipped gone.mp3: ")) << skipped.err;
+    EXPECT_NEAR(mediaDuration(dir + "/out.mp3"), 2.0, 0.06);
+}

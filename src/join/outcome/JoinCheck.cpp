@@ -265,8 +265,10 @@ JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<F
             return failed(outcome, partName(i, rows) + " could not be decoded: " + exitText(part.decoder.waitStatus) +
                                        ".", part.decoder.stderrTail);
         if (i < counts.size() && (!part.decoder.started || part.frames != counts[i].frames)) {
-            if (run.encoder.waitStatus != 0)
-                break;  // the encoder stopped taking the sound: its reason follows
+            // The encoder stopped taking the sound: its reason, or the short
+            // file it wrote, says what went wrong.
+            if (run.encoder.waitStatus != 0 || run.encoderClosed)
+                break;
             return failed(outcome, partName(i, rows) + " gave " +
                                        shortSeconds(static_cast<double>(part.frames) / sampleRate) + " of sound, but " +
                                        shortSeconds(static_cast<double>(counts[i].frames) / sampleRate) +

@@ -11,10 +11,10 @@ using audiocheck::Pcm;
 namespace {
 
 constexpr int kRate = 44100;
-// Three pieces of about a second, none a whole number of codec frames. The
-// cuts fall on whole milliseconds: ffmpeg's MP4 muxer keeps a file's length
-// in milliseconds, and the join takes an M4A at its word.
-const std::vector<int64_t> kBounds{0, 44541, 89523, 132300};
+// Three pieces of about a second, none a whole number of codec frames nor
+// of milliseconds (an M4A's edit list keeps whole milliseconds only; the
+// join cuts it at its exact count of samples).
+const std::vector<int64_t> kBounds{0, 44537, 89519, 132300};
 // Left sweeps up, right down: no two stretches alike.
 const std::string kSweep = "aevalsrc=exprs=0.5*sin(2*PI*(100*t+1975*t*t))|0.5*sin(2*PI*(6000*t-900*t*t)):s=44100:d=3";
 

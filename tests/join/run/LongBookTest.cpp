@@ -1,0 +1,147 @@
+// What a long book asks of a join, on small parts: chapters exactly where
+// each part's sound starts, a final check that counts what the file really
+// holds, and the parts' layout and depth kept where the output holds them.
+#include <QCryptographicHash>
+
+#include "support/JoinTestSupport.h"
+
+using namespace jointest;
+
+namespace {
+
+// A part of `seconds` of a tone of its own, mono or the same on both sides.
+std::string tonePart(const std::string& name, int hz, double seconds, const std::vector<std::string>& codec,
+                     bool stereo = false)
+{
+    std::vector<std::string> arguments{"-f", "lavfi", "-i",
+                                       "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
+                                           std::to_string(seconds), "-af", stereo ? "pan=stereo|c0=c0|c1=c0" : "anull"};
+    arguments.insert(arguments.end(), codec.begin(), codec.end());
+    return makeMedia(name, arguments);
+}
+
+std::vector<double> chapterStarts(const std::string& path)
+{
+    std::vector<double> starts;
+    std::istringstream lines(
+        runCommand("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time", "-of", "csv=p=0", path}).out);
+    for (std::string line; std::getline(lines, line);)
+        starts.push_back(std::stod(line));
+    return starts;
+}
+
+// MD5 of the decoded samples as 32-bit integers: equal for bit-exact sound.
+std::string samplesMd5(const std::vector<std::string>& paths)
+{
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    for (const std::string& path : paths) {
+        const std::string pcm = runCommand("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a:0", "-f", "s32le", "-"}).out;
+        hash.addData(QByteArrayView(pcm.data(), static_cast<qsizetype>(pcm.size())));
+    }
+    return hash.result().toHex().toStdString();
+}
+
+}  // namespace
+
+TEST_F(JoinTest, ChaptersStartWhereEachPartsSoundStarts)
+{
+    // 1.3-s parts: MP3s (whose declared lengths count their padding), AAC in
+    // M4A, FLAC, and a mix; into formats with chapters of their own.
+    const std::vector<std::string> mp3{"-c:a", "libmp3lame", "-q:a", "4"}, m4a{"-c:a", "aac"}, flac{"-c:a", "flac"};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> lists{
+        {"mp3", {tonePart("ch1.mp3", 300, 1.3, mp3), tonePart("ch2.mp3", 500, 1.3, mp3), tonePart("ch3.mp3", 700, 1.3, mp3),
+                 tonePart("ch4.mp3", 900, 1.3, mp3)}},
+        {"mixed", {tonePart("ch1.m4a", 300, 1.3, m4a), tonePart("ch2.flac", 500, 1.3, flac),
+                   tonePart("ch3.mp3", 700, 1.3, mp3), tonePart("ch4.m4a", 900, 1.3, m4a)}}};
+    for (const auto& [name, parts] : lists) {
+        std::vector<FileRow> rows;
+        for (const std::string& part : parts)
+            rows.push_back(analyzed(part).row.value());
+        for (const std::string format : {"m4b", "mp3", "mkv"}) {
+            RecordingHost watcher;
+            JoinOptions options;
+            options.chapters = true;
+            const std::string out = freshDir("chapters-" + name) + "/book." + format;
+            JoinJob job(JoinRequest{out, rows, options}, watcher);
+            job.run();
+            ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << out << ": " << job.outcome()->reason;
+            const std::vector<double> starts = chapterStarts(out);
+            ASSERT_EQ(starts.size(), 4u) << out;
+            for (size_t i = 0; i < starts.size(); ++i)
+                EXPECT_NEAR(starts[i], 1.3 * static_cast<double>(i), 0.001) << out << " chapter " << i + 1;
+        }
+    }
+}
+
+TEST_F(JoinTest, TheFinalCheckCountsWhatTheFileHolds)
+{
+    const std::string part = tonePart("check.wav", 440, 1.0, {"-c:a", "pcm_s16le"});
+    const std::vector<FileRow> rows{analyzed(part).row.value(), analyzed(part).row.value()};
+    // The encoder stops reading 1 % early yet ends well; the file's header
+    // claims all of its length but its data stops at 60 %.
+    const std::string real = resourcesDir() + "/creator";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases{
+        {"short", "case \"$*\" in *pipe:0*) exec '" + real + "' -t 1.98 \"$@\";; esac\nexec '" + real + "' \"$@\"",
+         "The joined file holds 1.98 s of sound, but the parts add up to 2.00 s. It ends 0.98 s into Part 2, check.wav."},
+        {"hollow", "'" + real + "' \"$@\" || exit\ncase \"$*\" in *pipe:0*) for last; do :; done\n"
+                   "truncate -s $(( $(stat -c %s \"$last\") * 6 / 10 )) \"$last\";; esac",
+         "The joined file holds 1.20 s of sound, but the parts add up to 2.00 s. It ends 0.20 s into Part 2, check.wav."}};
+    for (const auto& [name, script, reason] : cases) {
+        setToolsDirectory(creatorTools("check-" + name, script));
+        RecordingHost watcher;
+        const std::string out = freshDir("check-" + name) + "/joined.wav";
+        JoinJob job(JoinRequest{out, rows, {}}, watcher);
+        job.run();
+        EXPECT_EQ(job.outcome()->status, JoinStatus::failed) << name;
+        EXPECT_EQ(job.outcome()->reason, reason) << name;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    }
+}
+
+TEST_F(JoinTest, LayoutsAndDepthsAreKept)
+{
+    const std::string surround = "aevalsrc=exprs=0.1*sin(2*PI*200*t)|0.1*sin(2*PI*300*t)|0.1*sin(2*PI*400*t)|"
+                                 "0.1*sin(2*PI*50*t)|0.1*sin(2*PI*600*t)|0.1*sin(2*PI*700*t):c=5.1:s=48000:d=";
+    const std::string a51 = makeMedia("s51a.flac", {"-f", "lavfi", "-i", surround + "1.1", "-c:a", "flac"});
+    const std::string b51 = makeMedia("s51b.flac", {"-f", "lavfi", "-i", surround + "0.7", "-c:a", "flac"});
+    const std::string hiRes = "sine=frequency=1000:sample_rate=96000:duration=";
+    const std::string a24 = makeMedia("hires-a.flac", {"-f", "lavfi", "-i", hiRes + "0.8", "-af", "volume=0.5",
+                                                       "-c:a", "flac", "-sample_fmt", "s32"});
+    const std::string b24 = makeMedia("hires-b.flac", {"-f", "lavfi", "-i", hiRes + "0.6", "-c:a", "flac",
+                                                       "-sample_fmt", "s32"});
+    const std::string i32 = makeMedia("int32.wav", {"-f", "lavfi", "-i", hiRes + "0.5", "-c:a", "pcm_s32le"});
+    // Parts, output, the output's sample format and channels; the sound is bit-exact.
+    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases{
+        {{a51, b51}, "flac", "s32,6"}, {{a51, b51}, "wav", "s32,6"}, {{a51, b51}, "mka", "s32,6"},
+        {{a24, b24}, "flac", "s32,1"}, {{i32, i32}, "wav", "s32,1"}};
+    for (const auto& [parts, format, shape] : cases) {
+        std::vector<FileRow> rows;
+        for (const std::string& part : parts)
+            rows.push_back(analyzed(part).row.value());
+        RecordingHost watcher;
+        const std::string out = freshDir("kept-" + format) + "/joined." + format;
+        JoinJob job(JoinRequest{out, rows, {}}, watcher);
+        job.run();
+        ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << out << ": " << job.outcome()->reason;
+        EXPECT_EQ(runCommand("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                         "stream=channels,sample_fmt", "-of", "csv=p=0", out}).out,
+                  shape + "\n") << out;
+        EXPECT_EQ(samplesMd5({out}), samplesMd5(parts)) << out;
+    }
+
+    // A mono part between stereo ones plays on both sides at its own level.
+    const std::string stereo = tonePart("level-stereo.wav", 440, 1.0, {"-c:a", "pcm_s16le"}, true);
+    const std::string mono = tonePart("level-mono.wav", 440, 1.0, {"-c:a", "pcm_s16le"});
+    RecordingHost watcher;
+    const std::string out = freshDir("kept-level") + "/joined.wav";
+    JoinJob job(JoinRequest{out, {analyzed(stereo).row.value(), analyzed(mono).row.value()}, {}}, watcher);
+    job.run();
+    ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << job.outcome()->reason;
+    auto level = [&](const std::string& trim) {
+        const std::string err = runCommand("ffmpeg", {"-v", "info", "-i", out, "-af", trim + ",volumedetect", "-f",
+                                                      "null", "-"}).err;
+        const size_t at = err.find("mean_volume: ");
+        return at == std::string::npos ? 0.0 : std::stod(err.substr(at + 13));
+    };
+    EXPECT_NEAR(level("atrim=0.1:0.9"), level("atrim=1.1:1.9"), 0.05);
+}
