@@ -1,0 +1,111 @@
+// The job queue and the saved lists through the window, with the real tools:
+// a join queued from the save dialog runs in the Jobs panel while the list
+// stays for the next one; the queue file brings unfinished jobs back after a
+// restart and a damaged one does no harm; a list saved as M3U8 opens again in
+// its order, its missing entries named.
+#include "support/AppTestSupport.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableWidget>
+
+#include "app/JobsPanel.h"
+#include "join/run/QueueFile.h"
+
+using namespace apptest;
+
+namespace {
+
+class QueueAndLists : public AppTest {
+protected:
+    QString statusOf(int row)
+    {
+        QTableWidget* table = delegate->jobsPanel()->table();
+        return row < table->rowCount() && table->item(row, 2) ? table->item(row, 2)->text() : QString();
+    }
+    std::string queueFile() { return velmora::app::JobsController::defaultQueueFilePath(); }
+};
+
+TEST_F(QueueAndLists, AQueuedJoinRunsAndUnfinishedJobsComeBackAfterARestart)
+{
+    const std::string dir = testsupport::freshDir("queue-window");
+    ASSERT_TRUE(addAndWait({testsupport::sineWav(1.0), testsupport::sineFlac(1.0)}));
+    window().addToQueueButton()->click();
+    QFileDialog* dialog = visibleChild<QFileDialog>(&window(), 5000);
+    ASSERT_NE(dialog, nullptr);
+    auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("queueBox"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isChecked());
+    dialog->selectFile(QString::fromStdString(dir + "/queued.flac"));
+    static_cast<QDialog*>(dialog)->accept();
+
+    ASSERT_TRUE(spinUntil([&] { return statusOf(0) == "done"; }, 60000)) << statusOf(0).toStdString();
+    EXPECT_TRUE(delegate->jobsPanel()->isVisible());
+    EXPECT_EQ(delegate->jobsPanel()->table()->item(0, 0)->text(), "queued.flac");
+    EXPECT_EQ(names().size(), 2u);  // the list stays for the next join
+    EXPECT_NEAR(testsupport::mediaDuration(dir + "/queued.flac"), 2.0, 0.05);
+    const auto kept = velmora::loadQueueFile(queueFile());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].status, velmora::JobStatus::done);
+
+    // A restart after a crash in mid-join: the job waits again and runs from
+    // its files; one whose file is gone fails with the reason.
+    std::vector<velmora::QueueEntry> unfinished(2);
+    unfinished[0].name = "again.wav";
+    unfinished[0].outputPath = dir + "/again.wav";
+    unfinished[0].paths = {testsupport::sineWav(1.0)};
+    unfinished[0].status = velmora::JobStatus::running;
+    unfinished[1] = unfinished[0];
+    unfinished[1].name = "gone.wav";
+    unfinished[1].outputPath = dir + "/gone.wav";
+    unfinished[1].paths = {dir + "/missing.wav"};
+    delegate.reset();
+    ASSERT_FALSE(velmora::saveQueueFile(queueFile(), unfinished).has_value());
+    newDelegate();
+    EXPECT_TRUE(spinUntil([&] { return statusOf(0) == "done" && statusOf(1).startsWith("failed: cannot use"); },
+                          60000))
+        << statusOf(0).toStdString() << " / " << statusOf(1).toStdString();
+    EXPECT_NEAR(testsupport::mediaDuration(dir + "/again.wav"), 1.0, 0.05);
+
+    // A file cut short opens an empty queue.
+    delegate.reset();
+    const std::string whole = testsupport::readFile(queueFile());
+    testsupport::writeFile(queueFile(), whole.substr(0, whole.size() / 3));
+    newDelegate();
+    EXPECT_EQ(delegate->jobsPanel()->table()->rowCount(), 0);
+}
+
+TEST_F(QueueAndLists, ASavedListOpensAgainInItsOrder)
+{
+    const std::string dir = testsupport::freshDir("lists-window");
+    const std::string first = dir + "/Teil 2 – Ende.wav", second = dir + "/Teil 10.flac";
+    QFile::copy(QString::fromStdString(testsupport::sineWav(1.0)), QString::fromStdString(first));
+    QFile::copy(QString::fromStdString(testsupport::sineFlac(1.0)), QString::fromStdString(second));
+    ASSERT_TRUE(addAndWait({second, first}));
+    trigger("saveListAction");
+    QFileDialog* dialog = visibleChild<QFileDialog>(&window(), 5000);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(dir + "/Hörbuch"));
+    static_cast<QDialog*>(dialog)->accept();
+    EXPECT_EQ(testsupport::readFile(dir + "/Hörbuch.m3u8"),
+              "#EXTM3U\n#EXTINF:1,Teil 10\nTeil 10.flac\n#EXTINF:1,Teil 2 – Ende\nTeil 2 – Ende.wav\n");
+    ASSERT_TRUE(spinUntil([&] { return !visibleChild<QFileDialog>(&window(), 0); }, 2000));
+
+    // Opened again, with one file gone: the other comes in, the gone one is named.
+    QFile::remove(QString::fromStdString(second));
+    trigger("clearAction");
+    const int before = sheetEnds->count;
+    delegate->openList(QString::fromStdString(dir + "/Hörbuch.m3u8"));
+    ASSERT_TRUE(waitForSheetEnd(before + 1));
+    EXPECT_EQ(names(), (Names{"Teil 2 – Ende.wav"}));
+    QMessageBox* note = skippedFilesNote();
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->informativeText().startsWith("Teil 10.flac:")) << note->informativeText().toStdString();
+    // Open Recent offers it.
+    QMenu* recent = window().findChild<QMenu*>(QStringLiteral("recentMenu"));
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_TRUE(recent->actions()[0]->text().startsWith("Hörbuch.m3u8")) << recent->actions()[0]->text().toStdString();
+}
+}  // namespace
