@@ -6,11 +6,14 @@
 #include "support/AppTestSupport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableWidget>
 
+#include "app/BooksDialog.h"
 #include "app/JobsPanel.h"
 #include "join/run/QueueFile.h"
 
@@ -75,6 +78,40 @@ TEST_F(QueueAndLists, AQueuedJoinRunsAndUnfinishedJobsComeBackAfterARestart)
     testsupport::writeFile(queueFile(), whole.substr(0, whole.size() / 3));
     newDelegate();
     EXPECT_EQ(delegate->jobsPanel()->table()->rowCount(), 0);
+}
+
+TEST_F(QueueAndLists, JoinEachFolderQueuesOneJobPerBook)
+{
+    const std::string root = testsupport::freshDir("each-folder"), out = testsupport::freshDir("each-folder-out");
+    for (const char* folder : {"/Alpha/CD1", "/Alpha/CD2", "/Beta", "/Broken"})
+        QDir().mkpath(QString::fromStdString(root + folder));
+    for (const char* file : {"/Alpha/CD1/01.wav", "/Alpha/CD2/01.wav", "/Broken/01.wav"})
+        QFile::copy(QString::fromStdString(testsupport::sineWav(1.0)), QString::fromStdString(root + file));
+    QFile::copy(QString::fromStdString(testsupport::sineFlac(1.0)), QString::fromStdString(root + "/Beta/01.flac"));
+    testsupport::writeFile(root + "/Broken/02.wav", "not audio");
+
+    trigger("joinEachFolderAction");
+    QFileDialog* dialog = visibleChild<QFileDialog>(&window(), 5000);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(root));
+    static_cast<QDialog*>(dialog)->accept();
+    auto* books = visibleChild<velmora::app::BooksDialog>(&window(), 20000);
+    ASSERT_NE(books, nullptr);
+    QStringList rows;
+    for (int r = 0; r < books->table()->rowCount(); ++r)
+        rows << books->table()->item(r, 0)->text() + " " + books->table()->item(r, 1)->text() + " " +
+                    books->table()->item(r, 2)->text();
+    EXPECT_EQ(rows, (QStringList{"Alpha 2 0:02", "Beta 1 0:01",
+                                 "Broken 2 not queued: cannot use 02.wav: unreadable or damaged"}));
+    books->findChild<QLineEdit*>(QStringLiteral("bookFolder"))->setText(QString::fromStdString(out));
+    auto* format = books->findChild<QComboBox*>(QStringLiteral("bookFormat"));
+    format->setCurrentIndex(format->findData(QStringLiteral("flac")));
+    books->accept();
+    EXPECT_TRUE(spinUntil([&] { return statusOf(0) == "done" && statusOf(1) == "done"; }, 60000))
+        << statusOf(0).toStdString() << " / " << statusOf(1).toStdString();
+    EXPECT_EQ(delegate->jobsPanel()->table()->rowCount(), 2);
+    EXPECT_NEAR(testsupport::mediaDuration(out + "/Alpha.flac"), 2.0, 0.05);
+    EXPECT_NEAR(testsupport::mediaDuration(out + "/Beta.flac"), 1.0, 0.05);
 }
 
 TEST_F(QueueAndLists, ASavedListOpensAgainInItsOrder)
