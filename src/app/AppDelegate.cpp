@@ -49,7 +49,7 @@ AppDelegate::AppDelegate(JoinNotice notice, QObject* parent)
     ProgressSheet* sheet = window_->progressSheet();
     joinHost_ = std::make_unique<WindowJoinHost>(window_, sheet, pool_, std::move(notice));
     intake_ = std::make_unique<IntakeController>(*list_, window_, sheet, pool_);
-    jobs_ = std::make_unique<JobsController>(pool_, JobsController::defaultQueueFilePath());
+    jobs_ = std::make_unique<JobsController>(JobsController::defaultQueueFilePath());
     jobsPanel_ = new JobsPanel(*jobs_, window_);
     window_->setJobsPanel(jobsPanel_);
     // Jobs kept from the last session are shown at once.
@@ -99,6 +99,7 @@ AppDelegate::~AppDelegate()
     // Background work reports to the helpers: stop the tools and let the
     // work end before they and the window go away.
     stopBackgroundWork();
+    jobs_->stopAll();
     pool_.waitForDone();
     delete window_;
 }
@@ -107,7 +108,6 @@ void AppDelegate::stopBackgroundWork()
 {
     intake_->cancel();
     joinHost_->cancelJob();
-    jobs_->stopAll();
 }
 
 void AppDelegate::postToMain(std::function<void()> task)
@@ -132,8 +132,10 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::applicationWillTerminate()
 {
     // Nobody would hear of a join that went on after the window is gone: stop
-    // the encoder, and no further command starts. The list is not saved.
+    // the encoder, and no further command starts. The list is not saved; the
+    // queue is, with its running jobs to start again next time.
     stopBackgroundWork();
+    jobs_->stopAll();
     window_->saveWindowState();
 }
 

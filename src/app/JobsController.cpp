@@ -45,9 +45,11 @@ private:
     std::uint64_t id_;
 };
 
-JobsController::JobsController(QThreadPool& pool, std::string queueFilePath, QObject* parent)
-    : QObject(parent), pool_(pool), path_(std::move(queueFilePath)), queue_(*this)
+JobsController::JobsController(std::string queueFilePath, QObject* parent)
+    : QObject(parent), path_(std::move(queueFilePath)), queue_(*this)
 {
+    // The queue's limit keeps the count; the pool never holds a job back.
+    pool_.setMaxThreadCount(64);
     queue_.setOnChanged([this](std::uint64_t id) {
         emit changed(id);
         // Progress is not kept: only a change of the entries or of a status is written.

@@ -1,5 +1,6 @@
 #pragma once
-// The window's job queue: joins the user queued, run on the window's pool in
+// The window's job queue: joins the user queued, run on a pool of their own
+// (the window's pool stays free for adding files and joining at once) in
 // their turn (as many at once as Preferences allows), followed to their end,
 // and kept in a file under the application's data folder so that a restart
 // finds them again, unfinished ones waiting.
@@ -10,19 +11,18 @@
 #include <string>
 
 #include <QObject>
+#include <QThreadPool>
 
 #include "join/run/JobQueue.h"
 #include "join/run/JoinJob.h"
-
-class QThreadPool;
 
 namespace velmora::app {
 
 class JobsController : public QObject, public JobLauncher {
     Q_OBJECT
 public:
-    // Jobs run on `pool`, which must outlive them; the queue file is read at once.
-    JobsController(QThreadPool& pool, std::string queueFilePath, QObject* parent = nullptr);
+    // The queue file is read at once, and its waiting jobs start.
+    explicit JobsController(std::string queueFilePath, QObject* parent = nullptr);
     ~JobsController() override;
 
     JobQueue& queue() { return queue_; }
@@ -51,12 +51,13 @@ private:
     void finish(std::uint64_t id, const JoinOutcome& outcome);
     void save();
 
-    QThreadPool& pool_;
     std::string path_;
     JobQueue queue_;
     std::map<std::uint64_t, std::shared_ptr<Running>> running_;
     std::map<std::uint64_t, JobStatus> savedStatus_;
     bool closing_ = false;
+    // Last: it is the first to go, waiting for the joins that were stopped.
+    QThreadPool pool_;
 };
 
 }  // namespace velmora::app
