@@ -34,6 +34,7 @@
 #include "join/intake/BookDiscovery.h"
 #include "join/intake/Intake.h"
 #include "join/intake/NaturalOrder.h"
+#include "join/outcome/OutputCheck.h"
 #include "join/plan/BookOutputName.h"
 #include "join/plan/OutputRule.h"
 #include "join/intake/PlaylistWriter.h"
@@ -411,16 +412,29 @@ void AppDelegate::joinEachFolderClicked()
                 connect(books, &QDialog::accepted, this, [this, books] {
                     const std::string folder = fromQString(books->outputFolder());
                     const std::string extension = books->extension();
+                    // As the command line's batch does: an output that is
+                    // there already, or cannot be written, is not queued.
+                    std::string refused;
                     for (const FoundBook& b : books->books()) {
                         if (!b.problem.empty())
                             continue;
                         JoinRequest request{folder + "/" + b.name + "." + extension, b.rows, {}};
+                        if (const auto problem = checkOutputPath(request.outputPath, pathsOf(b.rows), false)) {
+                            refused += problem->reason + "\n";
+                            continue;
+                        }
                         request.options.quality = loadQualitySettings();
                         request.options.chapters = chaptersByDefault(request.outputPath);
                         jobs_->add(std::move(request));
                     }
                     rememberFolder(settingsKey::lastSaveFolder, books->outputFolder());
                     jobsPanel_->show();
+                    if (!refused.empty()) {
+                        MessageRequest message;
+                        message.messageText = tr("Some books were not queued.").toStdString();
+                        message.informativeText = refused;
+                        joinHost_->showMessage(message, {});
+                    }
                 });
                 books->open();
             });
