@@ -34,6 +34,7 @@
 #include "join/intake/BookDiscovery.h"
 #include "join/intake/Intake.h"
 #include "join/intake/NaturalOrder.h"
+#include "join/intake/Playlist.h"
 #include "join/outcome/OutputCheck.h"
 #include "join/plan/BookOutputName.h"
 #include "join/plan/OutputRule.h"
@@ -149,6 +150,12 @@ void AppDelegate::filesAddedByDragAndDrop(const QList<QUrl>& urls, int row)
 
 void AppDelegate::addFiles(const QList<QUrl>& urls, int row)
 {
+    // A playlist, however it came (Open List…, dropped, named on the command
+    // line), is one of the recent lists.
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile() && isPlaylistPath(fromQString(url.toLocalFile())))
+            window_->setRecentLists(rememberList(QFileInfo(url.toLocalFile()).absoluteFilePath()));
+    }
     intake_->addFiles(urls, row);
 }
 
@@ -230,7 +237,6 @@ void AppDelegate::openList(const QString& path)
         openMessageBox(window_, message, {});
         return;
     }
-    window_->setRecentLists(rememberList(QFileInfo(path).absoluteFilePath()));
     // The intake reads the playlist: its entries come in its order, and the
     // ones that are missing are named in the skipped note.
     addFiles({QUrl::fromLocalFile(path)});
