@@ -1,6 +1,6 @@
 // The job queue and the saved lists through the window, with the real tools:
 // a join queued from the save dialog runs in the Jobs panel while the list
-// stays for the next one; the queue file brings unfinished jobs back after a
+// stays for the next one; files picked together come in natural order; the queue file brings unfinished jobs back after a
 // restart and a damaged one does no harm; a list saved as M3U8 opens again in
 // its order, its missing entries named.
 #include "support/AppTestSupport.h"
@@ -120,14 +120,23 @@ TEST_F(QueueAndLists, ASavedListOpensAgainInItsOrder)
     const std::string first = dir + "/Teil 2 – Ende.wav", second = dir + "/Teil 10.flac";
     QFile::copy(QString::fromStdString(testsupport::sineWav(1.0)), QString::fromStdString(first));
     QFile::copy(QString::fromStdString(testsupport::sineFlac(1.0)), QString::fromStdString(second));
-    ASSERT_TRUE(addAndWait({second, first}));
+    // Picked together in the Add dialog, they come in natural order.
+    trigger("addAction");
+    QFileDialog* add = visibleChild<QFileDialog>(&window(), 5000);
+    ASSERT_NE(add, nullptr);
+    add->setDirectory(QString::fromStdString(dir));
+    add->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("\"Teil 10.flac\" \"Teil 2 – Ende.wav\"");
+    const int added = sheetEnds->count;
+    static_cast<QDialog*>(add)->accept();
+    ASSERT_TRUE(waitForSheetEnd(added + 1));
+    EXPECT_EQ(names(), (Names{"Teil 2 – Ende.wav", "Teil 10.flac"}));
     trigger("saveListAction");
     QFileDialog* dialog = visibleChild<QFileDialog>(&window(), 5000);
     ASSERT_NE(dialog, nullptr);
     dialog->selectFile(QString::fromStdString(dir + "/Hörbuch"));
     static_cast<QDialog*>(dialog)->accept();
     EXPECT_EQ(testsupport::readFile(dir + "/Hörbuch.m3u8"),
-              "#EXTM3U\n#EXTINF:1,Teil 10\nTeil 10.flac\n#EXTINF:1,Teil 2 – Ende\nTeil 2 – Ende.wav\n");
+              "#EXTM3U\n#EXTINF:1,Teil 2 – Ende\nTeil 2 – Ende.wav\n#EXTINF:1,Teil 10\nTeil 10.flac\n");
     ASSERT_TRUE(spinUntil([&] { return !visibleChild<QFileDialog>(&window(), 0); }, 2000));
 
     // Opened again, with one file gone: the other comes in, the gone one is named.
