@@ -7,17 +7,22 @@
 #include <QPointer>
 
 #include "app/AboutDialog.h"
+#include "app/BooksDialog.h"
 #include "app/CoverPicture.h"
 #include "app/DetailsDialog.h"
 #include "app/FileListController.h"
 #include "app/HelpMessage.h"
 #include "app/IntakeController.h"
+#include "app/JobsController.h"
+#include "app/JobsPanel.h"
 #include "app/JoinPreflight.h"
 #include "app/JoinResult.h"
 #include "app/LaunchBookkeeping.h"
+#include "app/MessageBoxes.h"
 #include "app/MainWindow.h"
 #include "app/MediaFileFilter.h"
 #include "app/PreferencesDialog.h"
+#include "app/RecentLists.h"
 #include "app/ProgressSheet.h"
 #include "app/RememberedFolder.h"
 #include "app/ShortcutsDialog.h"
@@ -26,6 +31,15 @@
 #include "foundation/Resources.h"
 #include "foundation/Settings.h"
 #include "foundation/ToolVersion.h"
+#include "join/intake/BookDiscovery.h"
+#include "join/intake/Intake.h"
+#include "join/intake/NaturalOrder.h"
+#include "join/intake/Playlist.h"
+#include "join/outcome/OutputCheck.h"
+#include "join/plan/BookOutputName.h"
+#include "join/plan/OutputRule.h"
+#include "join/intake/PlaylistWriter.h"
+#include "join/intake/RowMetadata.h"
 #include "join/plan/QualitySettings.h"
 
 namespace velmora::app {
@@ -37,8 +51,23 @@ AppDelegate::AppDelegate(JoinNotice notice, QObject* parent)
     ProgressSheet* sheet = window_->progressSheet();
     joinHost_ = std::make_unique<WindowJoinHost>(window_, sheet, pool_, std::move(notice));
     intake_ = std::make_unique<IntakeController>(*list_, window_, sheet, pool_);
+    jobs_ = std::make_unique<JobsController>(JobsController::defaultQueueFilePath());
+    jobsPanel_ = new JobsPanel(*jobs_, window_);
+    window_->setJobsPanel(jobsPanel_);
+    // Jobs kept from the last session are shown at once.
+    if (!jobs_->queue().entries().empty())
+        jobsPanel_->show();
+    connect(jobsPanel_, &JobsPanel::openOutputRequested, this, [this](const QString& path) {
+        if (!joinHost_->openFile(fromQString(path)))
+            joinHost_->showMessage(noOpenerMessage(fromQString(path)), {});
+    });
 
     connect(window_, &MainWindow::addRequested, this, &AppDelegate::addBTNClicked);
+    connect(window_, &MainWindow::addFolderRequested, this, &AppDelegate::addFolderClicked);
+    connect(window_, &MainWindow::openListRequested, this, &AppDelegate::openListClicked);
+    connect(window_, &MainWindow::openRecentRequested, this, &AppDelegate::openList);
+    connect(window_, &MainWindow::saveListRequested, this, &AppDelegate::saveListClicked);
+    window_->setRecentLists(recentLists());
     connect(window_, &MainWindow::removeRequested, this, &AppDelegate::removeBTNClicked);
     connect(window_, &MainWindow::moveUpRequested, this, &AppDelegate::moveUpBTNClicked);
     connect(window_, &MainWindow::moveDownRequested, this, &AppDelegate::moveDownBTNClicked);
@@ -46,6 +75,8 @@ AppDelegate::AppDelegate(JoinNotice notice, QObject* parent)
     connect(window_, &MainWindow::showInFolderRequested, this, &AppDelegate::showInFolderClicked);
     connect(window_, &MainWindow::playRequested, this, &AppDelegate::playClicked);
     connect(window_, &MainWindow::joinRequested, this, &AppDelegate::joinBTNClicked);
+    connect(window_, &MainWindow::addToQueueRequested, this, &AppDelegate::addToQueueClicked);
+    connect(window_, &MainWindow::joinEachFolderRequested, this, &AppDelegate::joinEachFolderClicked);
     connect(window_, &MainWindow::detailsRequested, this, &AppDelegate::detailsClicked);
     connect(window_, &MainWindow::sortByNameRequested, this, &AppDelegate::sortByNameClicked);
     connect(window_, &MainWindow::sortByTrackNumberRequested, this, &AppDelegate::sortByTrackNumberClicked);
@@ -70,6 +101,7 @@ AppDelegate::~AppDelegate()
     // Background work reports to the helpers: stop the tools and let the
     // work end before they and the window go away.
     stopBackgroundWork();
+    jobs_->stopAll();
     pool_.waitForDone();
     delete window_;
 }
@@ -102,8 +134,10 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::applicationWillTerminate()
 {
     // Nobody would hear of a join that went on after the window is gone: stop
-    // the encoder, and no further command starts. The list is not saved.
+    // the encoder, and no further command starts. The list is not saved; the
+    // queue is, with its running jobs to start again next time.
     stopBackgroundWork();
+    jobs_->stopAll();
     window_->saveWindowState();
 }
 
@@ -116,6 +150,12 @@ void AppDelegate::filesAddedByDragAndDrop(const QList<QUrl>& urls, int row)
 
 void AppDelegate::addFiles(const QList<QUrl>& urls, int row)
 {
+    // A playlist, however it came (Open List…, dropped, named on the command
+    // line), is one of the recent lists.
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile() && isPlaylistPath(fromQString(url.toLocalFile())))
+            window_->setRecentLists(rememberList(QFileInfo(url.toLocalFile()).absoluteFilePath()));
+    }
     intake_->addFiles(urls, row);
 }
 
@@ -134,10 +174,105 @@ void AppDelegate::addBTNClicked()
     connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
         if (result != QDialog::Accepted)
             return;
-        const QList<QUrl> urls = dialog->selectedUrls();
+        // The dialog hands over its picks in no useful order: files chosen
+        // together come in natural order, part9 before part10.
+        QList<QUrl> urls = dialog->selectedUrls();
+        std::stable_sort(urls.begin(), urls.end(), [](const QUrl& a, const QUrl& b) {
+            return naturalPathLess(fromQString(a.toLocalFile()), fromQString(b.toLocalFile()));
+        });
         if (!urls.isEmpty() && urls.front().isLocalFile())
             rememberFolder(settingsKey::lastAddFolder, QFileInfo(urls.front().toLocalFile()).absolutePath());
         addFiles(urls);
+    });
+    dialog->open();
+}
+
+void AppDelegate::addFolderClicked()
+{
+    auto* dialog = new QFileDialog(window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setWindowTitle(tr("Add Folder"));
+    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
+        dialog->setDirectory(*folder);
+    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
+        const QStringList folders = dialog->selectedFiles();
+        if (result != QDialog::Accepted || folders.isEmpty())
+            return;
+        rememberFolder(settingsKey::lastAddFolder, folders.front());
+        // The intake expands the folder, in natural order of the paths below it.
+        addFiles({QUrl::fromLocalFile(folders.front())});
+    });
+    dialog->open();
+}
+
+void AppDelegate::openListClicked()
+{
+    auto* dialog = new QFileDialog(window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setWindowTitle(tr("Open List"));
+    dialog->setNameFilters({tr("Playlists (*.m3u8 *.m3u)"), tr("All files (*)")});
+    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
+        dialog->setDirectory(*folder);
+    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
+        const QStringList files = dialog->selectedFiles();
+        if (result == QDialog::Accepted && !files.isEmpty())
+            openList(files.front());
+    });
+    dialog->open();
+}
+
+void AppDelegate::openList(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        window_->setRecentLists(forgetList(path));
+        MessageRequest message;
+        message.messageText = tr("The list %1 is gone.").arg(path).toStdString();
+        openMessageBox(window_, message, {});
+        return;
+    }
+    // The intake reads the playlist: its entries come in its order, and the
+    // ones that are missing are named in the skipped note.
+    addFiles({QUrl::fromLocalFile(path)});
+}
+
+void AppDelegate::saveListClicked()
+{
+    if (list_->count() == 0)
+        return;
+    auto* dialog = new QFileDialog(window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setWindowTitle(tr("Save List As"));
+    dialog->setNameFilter(tr("M3U8 playlist (*.m3u8)"));
+    dialog->setDefaultSuffix(QStringLiteral("m3u8"));
+    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
+        dialog->setDirectory(*folder);
+    dialog->selectFile(tr("List.m3u8"));
+    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
+        const QStringList files = dialog->selectedFiles();
+        if (result != QDialog::Accepted || files.isEmpty())
+            return;
+        const QString path = QFileInfo(files.front()).absoluteFilePath();
+        std::vector<PlaylistItem> items;
+        for (const FileRow& row : list_->rows())
+            items.push_back({row.filePath, playedLength(row), rowTitle(row.metadata)});
+        if (const auto failure = writeM3u8(items, fromQString(path))) {
+            MessageRequest message;
+            message.messageText = tr("The list could not be saved.").toStdString();
+            message.informativeText = *failure;
+            message.style = MessageStyle::critical;
+            openMessageBox(window_, message, {});
+            return;
+        }
+        window_->setRecentLists(rememberList(path));
     });
     dialog->open();
 }
@@ -221,6 +356,99 @@ void AppDelegate::joinBTNClicked()
                      [this](JoinRequest request) { joinHost_->startJob(std::move(request)); });
 }
 
+void AppDelegate::addToQueueClicked()
+{
+    const auto queue = [this](JoinRequest request) {
+        jobs_->add(std::move(request));
+        jobsPanel_->show();
+    };
+    runJoinPreflight([this] { return list_->rows(); }, *joinHost_, [this] { return outputDetails_; },
+                     [this](JoinRequest request) { joinHost_->startJob(std::move(request)); }, queue, true);
+}
+
+void AppDelegate::joinEachFolderClicked()
+{
+    auto* dialog = new QFileDialog(window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setWindowTitle(tr("Join Each Folder"));
+    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
+        dialog->setDirectory(*folder);
+    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
+        const QStringList folders = dialog->selectedFiles();
+        if (result != QDialog::Accepted || folders.isEmpty())
+            return;
+        const std::string root = fromQString(folders.front());
+        window_->progressSheet()->begin(tr("Analyzing Files..."), false);
+        // The books and their parts are read off the main thread.
+        pool_.start([this, root] {
+            Cancellation none;
+            std::vector<FoundBook> found;
+            std::vector<std::string> names;
+            for (Book& book : findBooks({root})) {
+                FoundBook f{std::move(book), {}, {}, {}};
+                runIntake(f.book.parts, none, [&](size_t index, IntakeResult r) {
+                    if (r.row)
+                        f.rows.push_back(std::move(*r.row));
+                    else if (f.problem.empty())
+                        f.problem = "cannot use " + lastPathComponent(f.book.parts[index]) + ": " +
+                                    intakeVerdictText(r.verdict);
+                });
+                if (f.problem.empty() && !isJoinableList(f.rows))
+                    f.problem = mixedListMessage(f.rows).messageText;
+                names.push_back(bookOutputName(metadataOf(f.rows), f.book.name));
+                found.push_back(std::move(f));
+            }
+            names = distinctNames(names);
+            for (size_t i = 0; i < found.size(); ++i)
+                found[i].name = names[i];
+            postToMain([this, root, found = std::move(found)]() mutable {
+                window_->progressSheet()->end();
+                if (found.empty()) {
+                    MessageRequest message;
+                    message.messageText = tr("No folder below %1 holds media files.").arg(toQString(root)).toStdString();
+                    joinHost_->showMessage(message, {});
+                    return;
+                }
+                auto* books = new BooksDialog(std::move(found), rememberedFolder(settingsKey::lastSaveFolder)
+                                                                    .value_or(toQString(root)), window_);
+                books->setAttribute(Qt::WA_DeleteOnClose);
+                connect(books, &QDialog::accepted, this, [this, books] {
+                    const std::string folder = fromQString(books->outputFolder());
+                    const std::string extension = books->extension();
+                    // As the command line's batch does: an output that is
+                    // there already, or cannot be written, is not queued.
+                    std::string refused;
+                    for (const FoundBook& b : books->books()) {
+                        if (!b.problem.empty())
+                            continue;
+                        JoinRequest request{folder + "/" + b.name + "." + extension, b.rows, {}};
+                        if (const auto problem = checkOutputPath(request.outputPath, pathsOf(b.rows), false)) {
+                            refused += problem->reason + "\n";
+                            continue;
+                        }
+                        request.options.quality = loadQualitySettings();
+                        request.options.chapters = chaptersByDefault(request.outputPath);
+                        jobs_->add(std::move(request));
+                    }
+                    rememberFolder(settingsKey::lastSaveFolder, books->outputFolder());
+                    jobsPanel_->show();
+                    if (!refused.empty()) {
+                        MessageRequest message;
+                        message.messageText = tr("Some books were not queued.").toStdString();
+                        message.informativeText = refused;
+                        joinHost_->showMessage(message, {});
+                    }
+                });
+                books->open();
+            });
+        });
+    });
+    dialog->open();
+}
+
 void AppDelegate::helpBTNClicked()
 {
     showHelp(*joinHost_);
@@ -253,7 +481,12 @@ void AppDelegate::preferencesClicked()
     auto* dialog = new PreferencesDialog(window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setQuality(loadQualitySettings());
-    connect(dialog, &QDialog::accepted, this, [dialog] { saveQualitySettings(dialog->quality()); });
+    dialog->setJobsAtOnce(JobsController::jobsAtOnce());
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        saveQualitySettings(dialog->quality());
+        JobsController::setJobsAtOnce(dialog->jobsAtOnce());
+        jobs_->queue().setLimit(dialog->jobsAtOnce());
+    });
     dialog->open();
 }
 

@@ -17,12 +17,16 @@ namespace velmora::app {
 
 class FileListController;
 class IntakeController;
+class JobsController;
+class JobsPanel;
 class MainWindow;
 class WindowJoinHost;
 
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
+    JobsController& jobs() { return *jobs_; }
+    JobsPanel* jobsPanel() const { return jobsPanel_; }
     // `notice`: where and when the desktop notification of a long join goes.
     explicit AppDelegate(JoinNotice notice = {}, QObject* parent = nullptr);
     ~AppDelegate() override;
@@ -37,6 +41,13 @@ public slots:
     void applicationWillTerminate();
     void filesAddedByDragAndDrop(const QList<QUrl>& urls, int row = -1);
     void addBTNClicked();
+    // File > Add Folder…: the media files of a folder and its subfolders, in natural order.
+    void addFolderClicked();
+    // File > Open List…, and Open Recent: a playlist's entries, in its order.
+    void openListClicked();
+    void openList(const QString& path);
+    // File > Save List As…: the list as an M3U8 playlist.
+    void saveListClicked();
     void removeBTNClicked();
     void moveUpBTNClicked();
     void moveDownBTNClicked();
@@ -44,6 +55,11 @@ public slots:
     void showInFolderClicked();
     void playClicked();
     void joinBTNClicked();
+    // Add to Queue: the save dialog with its "Add to Queue" box checked; the
+    // join waits in the Jobs panel with its own copy of the list.
+    void addToQueueClicked();
+    // File > Join Each Folder…: a root folder, the books found below it, one queued job per book.
+    void joinEachFolderClicked();
     // Edit > Details: the joined file's title, artist, album and cover.
     void detailsClicked();
     void sortByNameClicked();
@@ -67,6 +83,8 @@ private:
     MainWindow* window_;  // owned here: a top-level widget has no parent
     std::unique_ptr<WindowJoinHost> joinHost_;
     std::unique_ptr<IntakeController> intake_;
+    std::unique_ptr<JobsController> jobs_;
+    JobsPanel* jobsPanel_ = nullptr;
     // The title, artist, album and cover the user set in Details, as the next
     // join gets them.
     MetadataOverrides outputDetails_;

@@ -2,6 +2,7 @@
 
 #include "foundation/Paths.h"
 #include "join/intake/FolderExpansion.h"
+#include "join/intake/Playlist.h"
 
 namespace velmora::app {
 
@@ -11,7 +12,8 @@ void analyzeFiles(const std::vector<std::string>& paths, const std::function<voi
     // The handlers live on the main thread; each task takes its own copy.
     if (handlers.onStarted)
         post(handlers.onStarted);
-    const std::vector<std::string> files = expandFolders(paths, &cancellation);
+    // A playlist stands for its entries, a folder for its media files.
+    const std::vector<std::string> files = expandFolders(expandPlaylists(paths), &cancellation);
     const size_t total = files.size();
     if (handlers.onProgress)
         post([onProgress = handlers.onProgress, total] { onProgress(0, total); });

@@ -35,7 +35,7 @@ struct IntakeHandlers {
 };
 
 // One intake batch of the window, run on a background thread: expands
-// folders (see expandFolders), analyses the files side by side and reports
+// playlists into their entries and folders (see expandFolders), analyses the files side by side and reports
 // them in order through `handlers`. A cancel ends the running probes; rows
 // handed on before it stay.
 void analyzeFiles(const std::vector<std::string>& paths, const std::function<void(std::function<void()>)>& post,

@@ -9,7 +9,8 @@
 namespace velmora::app {
 
 void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host,
-                      std::function<MetadataOverrides()> overrides, std::function<void(JoinRequest)> start)
+                      std::function<MetadataOverrides()> overrides, std::function<void(JoinRequest)> start,
+                      std::function<void(JoinRequest)> queue, bool toQueue)
 {
     const std::vector<FileRow> pressed = rows();
     const std::string extension = outputExtension(pressed);
@@ -27,8 +28,10 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
     dialog.directory = host.desktopDirectory();
     dialog.filters = saveFormats(extension == ".mp4");
     dialog.offerChapters = true;
+    if (queue)
+        dialog.addToQueue = toQueue;
     host.runSaveDialog(dialog, [rows = std::move(rows), overrides = std::move(overrides), start = std::move(start),
-                                &host](std::optional<SaveDialogAnswer> answer) {
+                                queue = std::move(queue), &host](std::optional<SaveDialogAnswer> answer) {
         if (!answer || answer->path.empty())
             return;
         std::vector<FileRow> confirmed = rows();
@@ -46,7 +49,10 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
             answer->chapters && chapterSupport(outputFormatOf(answer->path)) == ChapterSupport::none;
         if (overrides)
             request.options.overrides = overrides();
-        start(std::move(request));
+        if (queue && answer->addToQueue)
+            queue(std::move(request));
+        else
+            start(std::move(request));
     });
 }
 

@@ -18,7 +18,10 @@ namespace velmora::app {
 // to, hands the join to `start` with the quality settings of the settings
 // store. `rows` is read when Join is pressed and again when the dialog is
 // confirmed; so is `overrides`, the tags the user typed for the output.
+// With `queue`, the dialog offers "Add to Queue" (checked when `toQueue`),
+// and a join the user queues goes to `queue` instead of `start`.
 void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& host,
-                      std::function<MetadataOverrides()> overrides, std::function<void(JoinRequest)> start);
+                      std::function<MetadataOverrides()> overrides, std::function<void(JoinRequest)> start,
+                      std::function<void(JoinRequest)> queue = {}, bool toQueue = false);
 
 }  // namespace velmora::app

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -75,6 +77,8 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
     addBTN_ = makeButton(tr("Add…"), QStringLiteral("addBTN"), central);
+    addFolderBTN_ = makeButton(tr("Add Folder…"), QStringLiteral("addFolderBTN"), central);
+    addFolderBTN_->setToolTip(tr("Add the media files of a folder and its subfolders, in name order"));
     removeBTN_ = makeButton(tr("Remove"), QStringLiteral("removeBTN"), central);
     moveUpBTN_ = makeButton(tr("Move Up"), QStringLiteral("moveUpBTN"), central);
     moveDownBTN_ = makeButton(tr("Move Down"), QStringLiteral("moveDownBTN"), central);
@@ -82,6 +86,8 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     detailsBTN_ = makeButton(tr("Details…"), QStringLiteral("detailsBTN"), central);
     detailsBTN_->setToolTip(tr("The joined file's title, artist, album and cover"));
     joinBTN_ = makeButton(tr("Join…"), QStringLiteral("joinBTN"), central);
+    addToQueueBTN_ = makeButton(tr("Add to Queue"), QStringLiteral("addToQueueBTN"), central);
+    addToQueueBTN_->setToolTip(tr("Keep this join in the Jobs panel with a copy of the list, and go on with the next"));
     summary_ = new QLabel(central);
     summary_->setObjectName(QStringLiteral("summary"));
     summary_->setAccessibleName(tr("Status"));
@@ -89,6 +95,7 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary_->setFocusPolicy(Qt::NoFocus);  // a status line, not a stop for Tab
     buttons->addWidget(addBTN_);
+    buttons->addWidget(addFolderBTN_);
     buttons->addWidget(removeBTN_);
     buttons->addSpacing(12);
     buttons->addWidget(moveUpBTN_);
@@ -96,20 +103,23 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     buttons->addWidget(summary_, 1);
     buttons->addWidget(helpBTN_);
     buttons->addWidget(detailsBTN_);
+    buttons->addWidget(addToQueueBTN_);
     buttons->addWidget(joinBTN_);
     layout->addLayout(buttons);
     setCentralWidget(central);
 
     // Tab goes from the list through the buttons, left to right, and back.
-    QWidget* order[] = {fileList_, addBTN_, removeBTN_, moveUpBTN_, moveDownBTN_, helpBTN_, detailsBTN_, joinBTN_};
+    QWidget* order[] = {fileList_, addBTN_, addFolderBTN_, removeBTN_, moveUpBTN_, moveDownBTN_, helpBTN_, detailsBTN_, addToQueueBTN_, joinBTN_};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(addBTN_, &QPushButton::clicked, this, &MainWindow::addRequested);
+    connect(addFolderBTN_, &QPushButton::clicked, this, &MainWindow::addFolderRequested);
     connect(removeBTN_, &QPushButton::clicked, this, &MainWindow::removeRequested);
     connect(moveUpBTN_, &QPushButton::clicked, this, &MainWindow::moveUpRequested);
     connect(moveDownBTN_, &QPushButton::clicked, this, &MainWindow::moveDownRequested);
     connect(joinBTN_, &QPushButton::clicked, this, &MainWindow::joinRequested);
+    connect(addToQueueBTN_, &QPushButton::clicked, this, &MainWindow::addToQueueRequested);
     connect(detailsBTN_, &QPushButton::clicked, this, &MainWindow::detailsRequested);
     connect(helpBTN_, &QPushButton::clicked, this, &MainWindow::helpRequested);
     connect(dropView_, &DragAndDropView::filesAddedByDragAndDrop, this,
@@ -181,8 +191,23 @@ void MainWindow::buildMenus()
     QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
     addAction(fileMenu, tr("&Add Files…"), QStringLiteral("addAction"), &MainWindow::addRequested)
         ->setShortcuts(standardShortcuts(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
+    addAction(fileMenu, tr("Add &Folder…"), QStringLiteral("addFolderAction"), &MainWindow::addFolderRequested)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    fileMenu->addSeparator();
+    addAction(fileMenu, tr("&Open List…"), QStringLiteral("openListAction"), &MainWindow::openListRequested)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    recentMenu_ = fileMenu->addMenu(tr("Open &Recent"));
+    recentMenu_->setObjectName(QStringLiteral("recentMenu"));
+    addAction(fileMenu, tr("&Save List As…"), QStringLiteral("saveListAction"), &MainWindow::saveListRequested)
+        ->setShortcuts(standardShortcuts(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    setRecentLists({});
+    fileMenu->addSeparator();
     addAction(fileMenu, tr("&Join…"), QStringLiteral("joinAction"), &MainWindow::joinRequested)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+    addAction(fileMenu, tr("Add to &Queue"), QStringLiteral("addToQueueAction"), &MainWindow::addToQueueRequested)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J));
+    addAction(fileMenu, tr("Join &Each Folder…"), QStringLiteral("joinEachFolderAction"),
+              &MainWindow::joinEachFolderRequested);
     fileMenu->addSeparator();
     addAction(fileMenu, tr("&Quit"), QStringLiteral("quitAction"), &MainWindow::quitRequested)
         ->setShortcuts(standardShortcuts(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
@@ -228,6 +253,9 @@ void MainWindow::buildMenus()
     addAction(editMenu, tr("&Preferences…"), QStringLiteral("preferencesAction"), &MainWindow::preferencesRequested)
         ->setShortcuts(standardShortcuts(QKeySequence::Preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)));
 
+    viewMenu_ = menuBar()->addMenu(tr("&View"));
+    viewMenu_->setObjectName(QStringLiteral("viewMenu"));
+
     QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
     addAction(helpMenu, tr("&Keyboard Shortcuts"), QStringLiteral("shortcutsAction"), &MainWindow::shortcutsRequested)
         ->setShortcuts(standardShortcuts(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
@@ -240,6 +268,29 @@ void MainWindow::buildMenus()
     rowMenu_->addActions({remove, moveUp, moveDown});
     rowMenu_->addSeparator();
     rowMenu_->addActions({showInFolder, play});
+}
+
+void MainWindow::setJobsPanel(QDockWidget* panel)
+{
+    addDockWidget(Qt::BottomDockWidgetArea, panel);
+    panel->hide();
+    QAction* toggle = panel->toggleViewAction();
+    toggle->setText(tr("&Jobs"));
+    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    viewMenu_->addAction(toggle);
+    keepAction(toggle, QStringLiteral("jobsAction"));
+}
+
+void MainWindow::setRecentLists(const QStringList& paths)
+{
+    recentMenu_->clear();
+    for (const QString& path : paths) {
+        // The name first, the folder after it; an "&" in a name is shown as itself.
+        QString label = QFileInfo(path).fileName() + QStringLiteral(" — ") + QFileInfo(path).absolutePath();
+        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        recentMenu_->addAction(label, this, [this, path] { emit openRecentRequested(path); });
+    }
+    recentMenu_->setEnabled(!paths.isEmpty());
 }
 
 QList<std::pair<QString, QString>> MainWindow::shortcutList() const
@@ -269,11 +320,13 @@ void MainWindow::updateControls()
         button->setEnabled(hasSelection);
     for (const char* name : {"removeAction", "moveUpAction", "moveDownAction", "showInFolderAction", "playAction"})
         action(QLatin1String(name))->setEnabled(hasSelection);
-    for (const char* name : {"joinAction", "clearAction", "selectAllAction", "detailsAction"})
+    for (const char* name : {"joinAction", "addToQueueAction", "clearAction", "selectAllAction", "detailsAction",
+                             "saveListAction"})
         action(QLatin1String(name))->setEnabled(count > 0);
     for (const char* name : {"sortByNameAction", "sortByTrackNumberAction"})
         action(QLatin1String(name))->setEnabled(count > 1);
     joinBTN_->setEnabled(count > 0);
+    addToQueueBTN_->setEnabled(count > 0);
     detailsBTN_->setEnabled(count > 0);
     if (count == 0)
         summary_->setText(tr("No files"));

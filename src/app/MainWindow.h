@@ -10,6 +10,7 @@
 #include <QUrl>
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -30,10 +31,14 @@ public:
     FileListView* fileList() const { return fileList_; }
     ProgressSheet* progressSheet() const { return progressSheet_; }
     QPushButton* addButton() const { return addBTN_; }
+    QPushButton* addFolderButton() const { return addFolderBTN_; }
     QPushButton* removeButton() const { return removeBTN_; }
     QPushButton* moveUpButton() const { return moveUpBTN_; }
     QPushButton* moveDownButton() const { return moveDownBTN_; }
     QPushButton* joinButton() const { return joinBTN_; }
+    QPushButton* addToQueueButton() const { return addToQueueBTN_; }
+    // Docks the Jobs panel at the bottom, hidden, with View > Jobs to show it.
+    void setJobsPanel(QDockWidget* panel);
     QPushButton* detailsButton() const { return detailsBTN_; }
     QPushButton* helpButton() const { return helpBTN_; }
     QLabel* summary() const { return summary_; }
@@ -42,6 +47,8 @@ public:
     QAction* action(const QString& name) const;
     // The context menu of the selected rows.
     QMenu* rowMenu() const { return rowMenu_; }
+    // File > Open Recent lists these playlists, newest first.
+    void setRecentLists(const QStringList& paths);
     // Every command with its shortcuts, as the Keyboard Shortcuts window lists them.
     QList<std::pair<QString, QString>> shortcutList() const;
 
@@ -54,6 +61,10 @@ public:
 
 signals:
     void addRequested();
+    void addFolderRequested();
+    void openListRequested();
+    void openRecentRequested(const QString& path);
+    void saveListRequested();
     void removeRequested();
     void moveUpRequested();
     void moveDownRequested();
@@ -61,6 +72,8 @@ signals:
     void showInFolderRequested();
     void playRequested();
     void joinRequested();
+    void addToQueueRequested();
+    void joinEachFolderRequested();
     void detailsRequested();
     void sortByNameRequested();
     void sortByTrackNumberRequested();
@@ -89,14 +102,18 @@ private:
     FileListView* fileList_ = nullptr;
     ProgressSheet* progressSheet_ = nullptr;
     QPushButton* addBTN_ = nullptr;
+    QPushButton* addFolderBTN_ = nullptr;
     QPushButton* removeBTN_ = nullptr;
     QPushButton* moveUpBTN_ = nullptr;
     QPushButton* moveDownBTN_ = nullptr;
     QPushButton* joinBTN_ = nullptr;
+    QPushButton* addToQueueBTN_ = nullptr;
     QPushButton* detailsBTN_ = nullptr;
     QPushButton* helpBTN_ = nullptr;
     QLabel* summary_ = nullptr;
     QMenu* rowMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     QHash<QString, QAction*> actions_;  // by object name
     QList<QAction*> shortcutActions_;   // in menu order, for the shortcut list
 };

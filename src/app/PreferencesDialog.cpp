@@ -76,6 +76,14 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent)
     form->addRow(tr("Opus:"), opusBitrate_);
     form->addRow(new QLabel(tr("FLAC and WAV keep every sample as it is."), others));
 
+    auto* queue = new QGroupBox(tr("Queue"), this);
+    auto* queueForm = new QFormLayout(queue);
+    jobsAtOnce_ = new QSpinBox(queue);
+    jobsAtOnce_->setObjectName(QStringLiteral("jobsAtOnce"));
+    jobsAtOnce_->setRange(1, 16);
+    jobsAtOnce_->setToolTip(tr("One join keeps one core busy: more at once than the computer has cores gains nothing"));
+    queueForm->addRow(tr("Jobs at once:"), jobsAtOnce_);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -83,6 +91,7 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(mp3);
     layout->addWidget(others);
+    layout->addWidget(queue);
     layout->addWidget(buttons);
     setQuality(QualitySettings{});
 }
@@ -99,6 +108,16 @@ void PreferencesDialog::setQuality(const QualitySettings& given)
     selectRate(mp3Bitrate_, constant ? quality.mp3Bitrate : 192);
     selectRate(aacBitrate_, quality.aacBitrate);
     selectRate(opusBitrate_, quality.opusBitrate);
+}
+
+void PreferencesDialog::setJobsAtOnce(int count)
+{
+    jobsAtOnce_->setValue(count);
+}
+
+int PreferencesDialog::jobsAtOnce() const
+{
+    return jobsAtOnce_->value();
 }
 
 QualitySettings PreferencesDialog::quality() const

@@ -20,6 +20,10 @@ public:
 
     void setQuality(const QualitySettings& quality);
     QualitySettings quality() const;
+    // How many queued joins run at once.
+    void setJobsAtOnce(int count);
+    int jobsAtOnce() const;
+    QSpinBox* jobsAtOnceBox() const { return jobsAtOnce_; }
 
     QRadioButton* mp3Variable() const { return mp3Variable_; }
     QRadioButton* mp3Constant() const { return mp3Constant_; }
@@ -35,6 +39,7 @@ private:
     QComboBox* mp3Bitrate_ = nullptr;
     QComboBox* aacBitrate_ = nullptr;
     QComboBox* opusBitrate_ = nullptr;
+    QSpinBox* jobsAtOnce_ = nullptr;
 };
 
 }  // namespace velmora::app

@@ -47,6 +47,21 @@ SaveDialog::SaveDialog(const SaveDialogRequest& request, const std::optional<QSt
     selectFile(QString::fromStdString(request.nameFieldText));
     if (request.offerChapters)
         addChaptersBox();
+    if (request.addToQueue) {
+        queue_ = new QCheckBox(tr("Add to &Queue"), this);
+        queue_->setObjectName(QStringLiteral("queueBox"));
+        queue_->setToolTip(tr("Keep this join in the Jobs panel, to run in its turn, and go on with the next list"));
+        queue_->setChecked(*request.addToQueue);
+        if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+            grid->addWidget(queue_, grid->rowCount(), 1);
+        else
+            layout()->addWidget(queue_);
+    }
+}
+
+bool SaveDialog::addToQueue() const
+{
+    return queue_ && queue_->isChecked();
 }
 
 void SaveDialog::addChaptersBox()

@@ -23,6 +23,9 @@ public:
     // The "Chapters" box; null when the request did not offer it.
     QCheckBox* chaptersBox() const { return chapters_; }
     bool chapters() const;
+    // The "Add to Queue" box; null when the request did not offer it.
+    QCheckBox* queueBox() const { return queue_; }
+    bool addToQueue() const;
 
 private:
     void addChaptersBox();
@@ -31,6 +34,7 @@ private:
     void followFormat();
 
     QCheckBox* chapters_ = nullptr;
+    QCheckBox* queue_ = nullptr;
     bool chaptersSetByUser_ = false;
     std::map<QString, std::string> extensionOfFilter_;
 };

@@ -28,12 +28,16 @@ struct SaveDialogRequest {
     // A "Chapters" check box under the name, checked when the dialog opens
     // for a name whose format has them on by default (.m4b).
     bool offerChapters = false;
+    // An "Add to Queue" check box, checked as given: the join waits in the
+    // Jobs panel instead of starting now. None: not offered.
+    std::optional<bool> addToQueue;
 };
 
 // What the user confirmed in the save dialog.
 struct SaveDialogAnswer {
     std::string path;
     bool chapters = false;  // the "Chapters" box, when it was offered
+    bool addToQueue = false;  // the "Add to Queue" box, when it was offered
 };
 
 class WindowHost {

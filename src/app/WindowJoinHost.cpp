@@ -88,7 +88,7 @@ void WindowJoinHost::runSaveDialog(const SaveDialogRequest& request,
         }
         rememberFolder(settingsKey::lastSaveFolder, QFileInfo(files.front()).absolutePath());
         // absolute, as the user confirmed it
-        completion(SaveDialogAnswer{fromQString(files.front()), dialog->chapters()});
+        completion(SaveDialogAnswer{fromQString(files.front()), dialog->chapters(), dialog->addToQueue()});
     });
     dialog->open();
 }

@@ -18,7 +18,7 @@ void describeArguments(QCommandLineParser& parser)
     parser.setApplicationDescription(QStringLiteral("Joins audio files (and audio with video) into one file."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files to add to the list."),
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files, folders or playlists (.m3u, .m3u8) to add to the list."),
                                  QStringLiteral("[FILE...]"));
 }
 

@@ -130,9 +130,59 @@ const CommandSpec& joinSpec()
     return spec;
 }
 
+const CommandSpec& batchSpec()
+{
+    // The join options that apply to each book, described as for join.
+    const auto joinOption = [](const char* name) { return *joinSpec().option(name); };
+    static const CommandSpec spec{
+        "batch",
+        "join each book found below the ROOT folders into a file of its own",
+        "Looks through every ROOT and its subfolders for books: a folder that holds media files directly is "
+        "one book, and its parts are those files and the files of its disc subfolders (\"CD1\", \"CD 2\", "
+        "\"Disc 1\", \"Disk2\", ...), in natural order, or in track order with --sort track. A folder "
+        "whose media are all in disc subfolders is a book too. Each book is joined as join would join its "
+        "parts, into OUTDIR/NAME.EXT, where NAME is the album tag the parts share, else the folder's name, "
+        "with the characters a file system may refuse (/ \\ : * ? \" < > | and control characters) "
+        "replaced by \"_\"; books of the same name get \" (2)\", \" (3)\"... An existing output is skipped, "
+        "and said so, unless --force is given. A book with a part that cannot be used, or that fails to "
+        "join, is reported and leaves its files as they were; the other books go on. On a terminal one "
+        "line per running book shows its progress and time left; at the end a table lists each book's "
+        "output, duration, chapters, status and the reason of a failure or skip.",
+        {
+            {"-o", "--output", "OUTDIR", "the folder the books are joined into (made when missing); it is not looked into for books"},
+            {"", "--format", "EXT",
+             "the extension, and so the format, of every output: mp3, m4a, m4b, opus, flac, ... (default: mp3, "
+             "or mp4 for a book with video)"},
+            {"-j", "--jobs", "N",
+             "join up to N books at once (default: the number of cores, one job using one core)"},
+            {"-f", "--force", "", "replace outputs that exist instead of skipping their books"},
+            joinOption("--quality"),
+            joinOption("--bitrate"),
+            kSort,
+            joinOption("--chapters"),
+            joinOption("--no-chapters"),
+            joinOption("--cue"),
+            joinOption("--title"),
+            joinOption("--artist"),
+            joinOption("--album"),
+            joinOption("--cover"),
+            {"", "--dry-run", "", "list the books, their outputs and parts, without joining anything"},
+            joinOption("--verbose"),
+            kToolsDir,
+            kProbeTimeout,
+        },
+        {{0, "every book was joined or skipped"},
+         {1, "a book failed, no book was found, or a tool cannot run"},
+         {2, "bad arguments"},
+         {130, "cancelled (Ctrl-C or SIGTERM)"}},
+        "ROOT...",
+    };
+    return spec;
+}
+
 std::vector<const CommandSpec*> commandSpecs()
 {
-    return {&probeSpec(), &listSpec(), &joinSpec()};
+    return {&probeSpec(), &listSpec(), &joinSpec(), &batchSpec()};
 }
 
 const CommandSpec* findCommandSpec(const std::string& name)

@@ -28,6 +28,7 @@ struct CommandSpec {
     std::string description;  // a paragraph, for `help COMMAND`
     std::vector<OptionSpec> options;
     std::vector<ExitSpec> exits;
+    std::string operands = "FILE...";  // what follows the options in the synopsis
 
     CommandSyntax syntax() const;
     const OptionSpec* option(const std::string& name) const;
@@ -36,6 +37,7 @@ struct CommandSpec {
 const CommandSpec& probeSpec();
 const CommandSpec& listSpec();
 const CommandSpec& joinSpec();
+const CommandSpec& batchSpec();
 // Every command, in the order the help lists them.
 std::vector<const CommandSpec*> commandSpecs();
 const CommandSpec* findCommandSpec(const std::string& name);

@@ -12,6 +12,7 @@ namespace velmora::cli {
 int probeCommand(const std::vector<std::string>& arguments);
 int listCommand(const std::vector<std::string>& arguments);
 int joinCommand(const std::vector<std::string>& arguments);
+int batchCommand(const std::vector<std::string>& arguments);
 
 // Exit status and message for bad arguments.
 inline constexpr int kUsageExit = 2;

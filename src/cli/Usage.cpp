@@ -21,7 +21,7 @@ std::string synopsis(const CommandSpec& spec, const std::string& lead)
     std::vector<std::string> parts;
     for (const OptionSpec& o : spec.options)
         parts.push_back("[" + (o.alias.empty() ? o.name : o.alias) + (o.valueName.empty() ? "" : " " + o.valueName) + "]");
-    parts.push_back("FILE...");
+    parts.push_back(spec.operands);
     const std::string indent(lead.size() + command.size() + 1, ' ');
     std::string text = lead + command, line = text;
     for (const std::string& part : parts) {

@@ -42,5 +42,7 @@ int main(int argc, char** argv)
         return velmora::cli::listCommand(arguments);
     if (command == "join")
         return velmora::cli::joinCommand(arguments);
+    if (command == "batch")
+        return velmora::cli::batchCommand(arguments);
     return velmora::cli::usageError("unknown command '" + command + "'");
 }

@@ -19,6 +19,8 @@ inline constexpr const char* fileListColumns = "window/fileListColumns";
 // The folder the open dialog showed last, and the one a join was last saved to.
 inline constexpr const char* lastAddFolder = "folders/lastAdd";
 inline constexpr const char* lastSaveFolder = "folders/lastSave";
+// The playlists opened or saved last, newest first (File > Open Recent).
+inline constexpr const char* recentLists = "lists/recent";
 // The encoder settings of the lossy output formats (Preferences).
 inline constexpr const char* mp3VbrQuality = "quality/mp3VbrQuality";
 inline constexpr const char* mp3Bitrate = "quality/mp3Bitrate";

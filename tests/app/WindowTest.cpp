@@ -25,15 +25,17 @@ TEST_F(Window, TabAndShiftTabLeaveTheList)
     auto& w = window();
     QWidget* list = w.fileList();
     // From where focus is, the key, and where it goes: the buttons in their
-    // row, Help, Details and Join and back to the list; the status line is passed by.
+    // row, Help, Details, Add to Queue and Join and back to the list; the status line is passed by.
     const struct { QWidget* from; Qt::Key key; Qt::KeyboardModifiers mods; QWidget* to; } steps[]{
         {list, Qt::Key_Tab, Qt::NoModifier, w.addButton()},
-        {w.addButton(), Qt::Key_Tab, Qt::NoModifier, w.removeButton()},
+        {w.addButton(), Qt::Key_Tab, Qt::NoModifier, w.addFolderButton()},
+        {w.addFolderButton(), Qt::Key_Tab, Qt::NoModifier, w.removeButton()},
         {w.removeButton(), Qt::Key_Tab, Qt::NoModifier, w.moveUpButton()},
         {w.moveUpButton(), Qt::Key_Tab, Qt::NoModifier, w.moveDownButton()},
         {w.moveDownButton(), Qt::Key_Tab, Qt::NoModifier, w.helpButton()},
         {w.helpButton(), Qt::Key_Tab, Qt::NoModifier, w.detailsButton()},
-        {w.detailsButton(), Qt::Key_Tab, Qt::NoModifier, w.joinButton()},
+        {w.detailsButton(), Qt::Key_Tab, Qt::NoModifier, w.addToQueueButton()},
+        {w.addToQueueButton(), Qt::Key_Tab, Qt::NoModifier, w.joinButton()},
         {w.joinButton(), Qt::Key_Tab, Qt::NoModifier, list},
         {list, Qt::Key_Backtab, Qt::ShiftModifier, w.joinButton()},
         {w.addButton(), Qt::Key_Backtab, Qt::ShiftModifier, list},

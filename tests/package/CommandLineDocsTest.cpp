@@ -69,15 +69,21 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
 
     // The words typed after "velmora-cli" (the last one is being completed), and the offers, sorted.
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{""}, "help join list probe"},
+        {{""}, "batch help join list probe"},
         {{"j"}, "join"},
         {{"-"}, "--help --version -h"},
-        {{"help", ""}, "join list probe"},
+        {{"help", ""}, "batch join list probe"},
         {{"probe", "-"}, "--tools-dir --with-report"},
         {{"list", "-"}, "--probe-timeout --sort --tools-dir"},
         {{"join", "-"},
          "--album --artist --bitrate --chapters --cover --cue --dry-run --force --from-list --no-chapters --output "
          "--probe-timeout --quality --sort --title --tools-dir --verbose -f -o"},
+        {{"batch", "-"},
+         "--album --artist --bitrate --chapters --cover --cue --dry-run --force --format --jobs --no-chapters "
+         "--output --probe-timeout --quality --sort --title --tools-dir --verbose -f -j -o"},
+        {{"batch", "-o", ""}, "sub"},
+        {{"batch", "--format", "m4"}, "m4a m4b"},
+        {{"batch", "-o", "sub", ""}, "sub"},
         {{"join", "--sort", ""}, "name track"},
         {{"list", "--sort", "t"}, "track"},
         {{"join", "--cover", ""}, "c.png sub"},

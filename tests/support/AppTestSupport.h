@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -23,6 +24,7 @@
 #include <QUndoStack>
 #include <gtest/gtest.h>
 
+#include "app/JobsController.h"
 #include "app/AppDelegate.h"
 #include "app/FileListController.h"
 #include "app/MainWindow.h"
@@ -58,6 +60,7 @@ inline void startTestApp()
     QDir().mkpath(home + "/Desktop");
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + "/.config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home + "/.local/share").toUtf8());
     // Joins keep their work folder under the temporary folder: one of our own.
     QDir().mkpath(home + "/tmp");
     qputenv("TMPDIR", (home + "/tmp").toUtf8());
@@ -152,6 +155,8 @@ protected:
         startTestApp();
         velmora::setToolsDirectory({});
         velmora::settings()->clear();
+        // Each test starts with an empty job queue.
+        QFile::remove(QString::fromStdString(velmora::app::JobsController::defaultQueueFilePath()));
         newDelegate();
     }
     void newDelegate(velmora::app::JoinNotice notice = {})

@@ -90,4 +90,23 @@ PlaylistEntries readPlaylist(const std::string& path)
     return result;
 }
 
+bool isPlaylistPath(const std::string& path)
+{
+    const std::string extension = lowerExtension(path);
+    return extension == "m3u" || extension == "m3u8";
+}
+
+std::vector<std::string> expandPlaylists(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> expanded;
+    for (const std::string& path : paths) {
+        const PlaylistEntries entries = isPlaylistPath(path) ? readPlaylist(path) : PlaylistEntries{{}, "not a playlist"};
+        if (entries.error)
+            expanded.push_back(path);
+        else
+            expanded.insert(expanded.end(), entries.paths.begin(), entries.paths.end());
+    }
+    return expanded;
+}
+
 }  // namespace velmora

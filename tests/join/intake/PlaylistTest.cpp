@@ -2,7 +2,10 @@
 // playlist's folder.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "join/intake/Playlist.h"
+#include "join/intake/PlaylistWriter.h"
 #include "support/TestSupport.h"
 
 using namespace velmora;
@@ -34,4 +37,30 @@ TEST(Playlist, ReadsAFileRelativeToItsFolder)
     const PlaylistEntries missing = readPlaylist(dir + "/missing.m3u");
     ASSERT_TRUE(missing.error);
     EXPECT_NE(missing.error->find("No such file or directory"), std::string::npos) << *missing.error;
+}
+
+// Saved and read back: the same files in the same order, relative where they
+// share a folder with the playlist, with their lengths and titles.
+TEST(Playlist, SavedM3u8ReadsBackInOrder)
+{
+    const std::string dir = testsupport::freshDir("playlist-save"), lists = dir + "/Listen ä";
+    const std::vector<PlaylistItem> items{
+        {dir + "/Listen ä/Hörbuch 書/CD1/01 – Anfang.flac", 61.4, "Anfang, der"},
+        {dir + "/Other/02.mp3", 2.5, "Zwei\nLines"},
+        {"/srv/music/03.wav", 0.0, ""},
+    };
+    EXPECT_TRUE(writeM3u8(items, lists + "/list.m3u8").has_value());  // the folder is missing
+    QDir().mkpath(QString::fromStdString(lists));
+    ASSERT_FALSE(writeM3u8(items, lists + "/list.m3u8").has_value());
+    EXPECT_EQ(testsupport::readFile(lists + "/list.m3u8"),
+              "#EXTM3U\n#EXTINF:61,Anfang, der\nHörbuch 書/CD1/01 – Anfang.flac\n"
+              "#EXTINF:3,Zwei Lines\n../Other/02.mp3\n#EXTINF:-1,\n/srv/music/03.wav\n");
+    const PlaylistEntries read = readPlaylist(lists + "/list.m3u8");
+    ASSERT_FALSE(read.error);
+    Paths cleaned;
+    for (const std::string& path : read.paths)
+        cleaned.push_back(QDir::cleanPath(QString::fromStdString(path)).toStdString());
+    EXPECT_EQ(cleaned, (Paths{items[0].path, items[1].path, items[2].path}));
+    // A playlist among paths stands for its entries; one that cannot be read stays.
+    EXPECT_EQ(expandPlaylists({"/a.mp3", lists + "/list.m3u8", dir + "/gone.M3U"}).size(), 5u);
 }
