@@ -39,7 +39,8 @@ TEST(JoinCommand, OutputAndExitStatus)
     ASSERT_EQ(::link((dir + "/a.wav").c_str(), (dir + "/hard.wav").c_str()), 0);
     // Arguments, exit code, standard output, a part of standard error.
     const std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>> cases{
-        {{"join", "--tools-dir", tools, "notes.txt"}, 1, "", "Nothing to join\n"},
+        {{"join", "--tools-dir", tools, "notes.txt"}, 1, "", "velmora-cli: cannot join notes.txt: "},
+        {{"join", "--tools-dir", tools, "--skip-bad", "notes.txt"}, 1, "", "Nothing to join\n"},
         {{"join", "--probe-timeout", "soon", wav}, 2, "", "--probe-timeout needs a number of seconds above 0"},
         // Outputs that must not be written: nothing runs.
         {{"join", "--tools-dir", tools, "-o", "plain-file/out.mp3", wav}, 2, "",

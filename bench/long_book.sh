@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Long books: what a join of many long parts costs and whether its chapters
+# lie where each part's sound starts.
+#
+#   bench/long_book.sh [hours|parts|both] [BUILD_DIR]
+#
+# hours: a 10-hour book in 20 AAC parts of 30 minutes, each a tone of its
+#   own, joined into .m4b with chapters. Prints the wall time, the peak disk
+#   used under TMPDIR, the peak memory of velmora-cli and every tool it runs,
+#   and for each chapter where the decoded sound changes from the tone before
+#   to its own (target: within one AAC frame, 23 ms).
+# parts: 200 MP3 parts of 10 s into .m4b: where the last chapter starts
+#   (target: within 30 ms of 1990.000 s) and the wall time.
+# The parts are made from a minute of each tone, copied (no re-encode).
+set -euo pipefail
+
+what=${1:-both}
+build=${2:-build}
+cli=$(cd "$build/bin" && pwd)/velmora-cli
+[ -x "$cli" ] || { echo "no velmora-cli in $build/bin" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-longbook.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export TMPDIR=$work/tmp
+mkdir -p "$TMPDIR" "$work/parts"
+
+# Runs velmora-cli with the arguments, sampling every 0.2 s the disk used
+# under TMPDIR and the memory of the whole process tree; prints
+# "<seconds> <peak tmp bytes> <peak rss kB>".
+measure() {
+    local start end peakDisk=0 peakRss=0 pid disk rss
+    start=$(date +%s.%N)
+    "$cli" "$@" > "$work/out.txt" 2> "$work/err.txt" &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        disk=$(du -sb "$TMPDIR" 2>/dev/null | cut -f1)
+        rss=$(ps -o rss= --pid "$pid" --ppid "$pid" 2>/dev/null | awk '{s+=$1} END {print s+0}')
+        # grandchildren too (a tool started through a shell)
+        for child in $(pgrep -P "$pid" 2>/dev/null); do
+            rss=$((rss + $(ps -o rss= --ppid "$child" 2>/dev/null | awk '{s+=$1} END {print s+0}')))
+        done
+        [ "${disk:-0}" -gt "$peakDisk" ] && peakDisk=$disk
+        [ "${rss:-0}" -gt "$peakRss" ] && peakRss=$rss
+        sleep 0.2
+    done
+    wait "$pid" || { cat "$work/err.txt" >&2; exit 1; }
+    end=$(date +%s.%N)
+    echo "$(echo "$end - $start" | bc) $peakDisk $peakRss"
+}
+
+# A part of `minutes` minutes of tone `hz`, made by copying one encoded minute.
+make_part() { # out hz minutes codec-args...
+    local out=$1 hz=$2 minutes=$3
+    shift 3
+    local minute=$work/minute-$hz.${out##*.}
+    [ -f "$minute" ] || ffmpeg -v error -y -f lavfi -i "sine=frequency=$hz:sample_rate=44100:duration=60" "$@" "$minute"
+    : > "$work/list.txt"
+    for _ in $(seq 1 "$minutes"); do echo "file '$minute'" >> "$work/list.txt"; done
+    ffmpeg -v error -y -f concat -safe 0 -i "$work/list.txt" -c copy "$out"
+}
+
+# Where the sound changes to tone `hz` near `at` seconds: the first 5-ms step
+# from at-0.1 s whose band around hz holds most of the sound.
+tone_start() { # file at hz
+    ffmpeg -v error -ss "$(echo "$2 - 0.1" | bc)" -t 0.2 -i "$1" -af "bandpass=f=$3:width_type=q:w=8,astats=metadata=1:reset=220,ametadata=print:key=lavfi.astats.Overall.RMS_level" -f null - 2>&1 |
+        awk -v at="$2" -v first=-1 '/pts_time/ {split($0, a, "pts_time:"); t=a[2]} /RMS_level/ {split($0, b, "="); if (b[2] > -30 && first < 0) first=t} END {printf "%.3f\n", (first < 0 ? 99 : first + at - 0.1)}'
+}
+
+if [ "$what" = hours ] || [ "$what" = both ]; then
+    echo "Making 20 parts of 30 minutes..." >&2
+    parts=()
+    for i in $(seq 1 20); do
+        make_part "$work/parts/part$i.m4a" $((200 + 40 * i)) 30 -c:a aac -b:a 64k
+        parts+=("$work/parts/part$i.m4a")
+    done
+    read -r secs disk rss < <(measure join -f --chapters -o "$work/book.m4b" "${parts[@]}")
+    echo "10-hour book, 20 parts into .m4b: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB"
+    worst=0
+    i=0
+    while read -r start; do
+        i=$((i + 1))
+        [ "$i" -eq 1 ] && continue
+        heard=$(tone_start "$work/book.m4b" "$start" $((200 + 40 * i)))
+        off=$(echo "($heard - $start) * 1000" | bc | sed 's/^-//')
+        echo "  chapter $i at $start s, its tone from $heard s"
+        worst=$(echo "if ($off > $worst) $off else $worst" | bc)
+    done < <(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/book.m4b")
+    echo "  worst chapter offset: $worst ms"
+fi
+
+if [ "$what" = parts ] || [ "$what" = both ]; then
+    echo "Making 200 MP3 parts of 10 s..." >&2
+    parts=()
+    for i in $(seq 1 200); do
+        f=$work/parts/mp3-$i.mp3
+        ffmpeg -v error -y -f lavfi -i "sine=frequency=$((200 + 5 * (i % 100))):sample_rate=44100:duration=10" -c:a libmp3lame -q:a 4 "$f"
+        parts+=("$f")
+    done
+    read -r secs disk rss < <(measure join -f --chapters -o "$work/mp3book.m4b" "${parts[@]}")
+    last=$(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/mp3book.m4b" | tail -1)
+    echo "200 MP3 parts of 10 s into .m4b: $secs s, last chapter at $last s (target 1990.000), peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB"
+fi
