@@ -114,15 +114,18 @@ double steadySeconds()
 
 }  // namespace
 
-JoinProgressModel::JoinProgressModel(std::vector<double> durations, size_t fileSteps, size_t fileCount, Clock clock)
+JoinProgressModel::JoinProgressModel(std::vector<double> durations, size_t fileSteps, size_t fileCount, Clock clock,
+                                     std::optional<double> startedAt)
     : durations_(std::move(durations)),
       done_(durations_.size(), 0.0),
       ended_(durations_.size(), false),
       fileSteps_(std::min(fileSteps, durations_.size())),
       fileCount_(fileCount),
+      stageBegan_(durations_.size() + 1, -1.0),
       clock_(clock ? std::move(clock) : Clock(steadySeconds)),
-      started_(clock_())
+      started_(startedAt.value_or(clock_()))
 {
+    stageBegan_[0] = now();
 }
 
 double JoinProgressModel::now() const
@@ -158,8 +161,37 @@ JoinProgress JoinProgressModel::currentLocked() const
     }
     if (status_ == JobStatus::running && progress.percent >= kEstimateFromPercent &&
         progress.elapsedSeconds >= kEstimateFromSeconds && progress.percent < 100.0)
-        progress.secondsLeft = progress.elapsedSeconds * (100.0 - progress.percent) / progress.percent;
+        progress.secondsLeft = secondsLeftLocked(progress.elapsedSeconds);
     return progress;
+}
+
+size_t JoinProgressModel::stageOf(size_t step) const
+{
+    return step < fileSteps_ ? 0 : step - fileSteps_ + (fileSteps_ > 0 ? 1 : 0);
+}
+
+std::optional<double> JoinProgressModel::secondsLeftLocked(double at) const
+{
+    const size_t stages = stageBegan_.size();
+    std::vector<double> done(stages, 0.0), left(stages, 0.0);
+    for (size_t i = 0; i < durations_.size(); ++i) {
+        const double duration = std::max(durations_[i], 0.0);
+        const double worked = ended_[i] ? duration : std::min(done_[i], duration);
+        done[stageOf(i)] += worked;
+        left[stageOf(i)] += duration - worked;
+    }
+    double seconds = 0.0, pace = 0.0;  // material per second of the last stage seen
+    for (size_t s = 0; s < stages; ++s) {
+        if (left[s] <= 0.0)
+            continue;
+        const double took = at - stageBegan_[s];
+        if (stageBegan_[s] >= 0.0 && done[s] > 0.0 && took >= 1.0)
+            pace = done[s] / took;
+        if (pace <= 0.0)
+            return std::nullopt;  // no stage has shown its pace yet
+        seconds += left[s] / pace;
+    }
+    return seconds;
 }
 
 JoinProgress JoinProgressModel::current() const
@@ -221,6 +253,13 @@ bool JoinProgressModel::stepEnded(size_t i)
     if (i >= ended_.size() || ended_[i])
         return false;
     ended_[i] = true;
+    // The next stage begins once every step of this one has ended.
+    const size_t stage = stageOf(i);
+    bool stageDone = true;
+    for (size_t k = 0; k < ended_.size(); ++k)
+        stageDone = stageDone && (stageOf(k) != stage || ended_[k]);
+    if (stageDone && stage + 1 < stageBegan_.size() && stageBegan_[stage + 1] < 0.0)
+        stageBegan_[stage + 1] = now();
     return !indeterminate_;
 }
 

@@ -50,15 +50,25 @@ std::optional<double> chunkSeconds(std::string_view chunk);
 // The progress of one join's steps. Each step counts as much as the material
 // it works through (its expected duration in seconds): a step's share fills
 // as its tool reports time, up to its duration, and is full once it has
-// ended. The time left is told from the pace so far, once enough of the work
-// is done for that pace to mean something. Safe to feed from several
+// ended. The time left is told from each stage's own pace (the steps of the
+// files, side by side, are one stage; each later step one of its own): a
+// stage that runs goes on at its pace so far, and the stages still to come
+// at the pace of the last one seen, never at the pace of a faster stage
+// before it (decoding runs far ahead of encoding). Nothing is told until
+// enough is done for a pace to mean something. Safe to feed from several
 // threads, one per running step.
 class JoinProgressModel {
 public:
     using Clock = std::function<double()>;  // seconds, from any fixed point
 
-    // `fileSteps`: the first steps, one per row (row i is step i).
-    JoinProgressModel(std::vector<double> durations, size_t fileSteps, size_t fileCount, Clock clock = {});
+    // `fileSteps`: the first steps, one per row (row i is step i). The time
+    // elapsed counts from `startedAt` on the clock (else from now): a job
+    // that lays out its steps anew keeps its start.
+    JoinProgressModel(std::vector<double> durations, size_t fileSteps, size_t fileCount, Clock clock = {},
+                      std::optional<double> startedAt = {});
+    // The clock's time now, for a later model's start.
+    double clockNow() const { return clock_(); }
+    double startedAt() const { return started_; }
 
     // One chunk of step i's error stream; true when it moved the progress.
     bool handleChunk(size_t i, std::string_view chunk);
@@ -77,11 +87,14 @@ public:
 private:
     JoinProgress currentLocked() const;
     double now() const;
+    size_t stageOf(size_t step) const;
+    std::optional<double> secondsLeftLocked(double now) const;
 
     mutable std::mutex mutex_;
     std::vector<double> durations_;
     std::vector<double> done_;  // seconds of each step's material worked through
     std::vector<bool> ended_;
+    std::vector<double> stageBegan_;  // seconds since the start when each stage first moved; negative before
     size_t fileSteps_;
     size_t fileCount_;
     bool indeterminate_ = false;

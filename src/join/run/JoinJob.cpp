@@ -79,6 +79,12 @@ void JoinJob::postProgress()
 
 void JoinJob::run()
 {
+    {
+        // The time counts from here, not from when the job was made (it may have waited in a queue).
+        auto fresh = std::make_shared<JoinProgressModel>(std::vector<double>{}, 0, request_.rows.size());
+        std::lock_guard lock(mutex_);
+        progress_ = std::move(fresh);
+    }
     setStatus(Status::analysing);
     JoinOutcome outcome = finish(join());
     outcome.media = joinMedia(request_.rows);
@@ -136,8 +142,9 @@ JoinOutcome JoinJob::join()
 
 void JoinJob::useProgress(std::vector<double> durations, size_t fileSteps)
 {
-    auto model = std::make_shared<JoinProgressModel>(std::move(durations), fileSteps, request_.rows.size());
     std::lock_guard lock(mutex_);
+    auto model = std::make_shared<JoinProgressModel>(std::move(durations), fileSteps, request_.rows.size(),
+                                                     JoinProgressModel::Clock{}, progress_->startedAt());
     model->setStatus(status_);
     progress_ = std::move(model);
 }
@@ -189,13 +196,24 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     useProgress({total * kCountingShare, total}, 0);
     progress_->stepEnded(0);
     setStatus(Status::running);
-    const StreamReport run = streamParts(plan, cancellation_, [&](long long frames) {
-        if (!progress_->advance(1, static_cast<double>(frames) / rate))
-            return;
-        const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
-        progress_->setCurrentFile(std::min<size_t>(static_cast<size_t>(part - ends.begin()) + 1, ends.size()));
-        postProgress();
-    });
+    // The share done is what the encoder says it has written; the part
+    // being passed on is told by the frames relayed.
+    size_t shownFile = 0;
+    const StreamReport run = streamParts(
+        plan, cancellation_,
+        [&](long long frames) {
+            const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
+            const size_t file = std::min<size_t>(static_cast<size_t>(part - ends.begin()) + 1, ends.size());
+            if (file == shownFile)
+                return;
+            shownFile = file;
+            progress_->setCurrentFile(file);
+            postProgress();
+        },
+        [&](std::string_view said) {
+            if (progress_->handleChunk(1, said))
+                postProgress();
+        });
     if (run.cancelled || cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
     progress_->stepEnded(1);

@@ -1,5 +1,5 @@
 #pragma once
-// The step between the normalisations and the concat: the joined file's tags,
+// What the joined file carries besides its sound, made before it is written: its tags,
 // its chapters at the exact lengths the rows came out at, and its cover made
 // ready for the concat to read.
 

@@ -73,7 +73,8 @@ std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
 }
 
 StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
-                         const std::function<void(long long)>& relayed)
+                         const std::function<void(long long)>& relayed,
+                         const std::function<void(std::string_view)>& encoderSaid)
 {
     StreamReport report;
     report.parts.resize(plan.decoders.size());
@@ -127,7 +128,11 @@ StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
         }
         encoder->closeStandardInput();
     });
-    encoder->readStandardError([&](const char* data, size_t size) { keepTail(report.encoder.stderrTail, data, size); });
+    encoder->readStandardError([&](const char* data, size_t size) {
+        keepTail(report.encoder.stderrTail, data, size);
+        if (encoderSaid)
+            encoderSaid(std::string_view(data, size));
+    });
     relay.join();
     report.encoder.waitStatus = encoder->waitForExit();
     control.release(encoder);

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/Cancellation.h"
@@ -24,9 +25,11 @@ std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
 // Starts the encoder and streams the parts into it, one decoder at a time
 // (the next one started ahead, so its start costs no time), then ends the
 // encoder's input and waits for it. `relayed` runs after every chunk with
-// the frames passed on so far. A part that fails stops the join: the encoder
-// is stopped too.
+// the frames passed on so far (the encoder may be some way behind them), and
+// `encoderSaid` with every chunk of the encoder's messages (its "time=" says
+// how far it has really come). A part that fails ends the stream there.
 StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
-                         const std::function<void(long long framesSoFar)>& relayed = {});
+                         const std::function<void(long long framesSoFar)>& relayed = {},
+                         const std::function<void(std::string_view)>& encoderSaid = {});
 
 }  // namespace velmora

@@ -207,3 +207,26 @@ TEST_F(JoinTest, CancelStopsAnEncoderThatIgnoresSigterm)
     EXPECT_EQ(logLines(log).size(), running);  // the encoder never started
     EXPECT_FALSE(encoderLeft());
 }
+
+TEST_F(JoinTest, TheTimeLeftFollowsTheSlowEncoder)
+{
+    // The parts decode at once; the encoder takes the sound at its own pace
+    // (about 5 s for 5 s of sound).
+    const std::string real = resourcesDir() + "/creator";
+    setToolsDirectory(creatorTools("slow-encoder", "case \"$*\" in *pipe:0*) exec '" + real + "' -re \"$@\";; esac\n"
+                                                   "exec '" + real + "' \"$@\""));
+    const std::string part = sineWav(2.5);
+    startJob(freshDir("slow-encoder-out") + "/joined.mp3", {analyzed(part).row.value(), analyzed(part).row.value()});
+    ASSERT_TRUE(host.waitForOutcome(1, 60s));
+    ASSERT_EQ(host.outcomes[0].status, JoinStatus::succeeded) << host.outcomes[0].reason;
+    const double end = host.reports.back().elapsedSeconds;
+    size_t told = 0;
+    for (const JoinProgress& report : host.reports) {
+        if (!report.secondsLeft || report.percent < 30.0 || report.percent > 80.0)
+            continue;
+        ++told;
+        const double actual = end - report.elapsedSeconds;
+        EXPECT_NEAR(*report.secondsLeft, actual, std::max(0.8, 0.25 * actual)) << report.percent << " % at " << report.elapsedSeconds << " of " << end;
+    }
+    EXPECT_GT(told, 0u);
+}
