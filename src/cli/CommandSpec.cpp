@@ -81,7 +81,7 @@ const CommandSpec& joinSpec()
         "files must be audio only, or all have video. The files are decoded without loss and joined without a gap, "
         "and OUTPUT's extension picks the one encode: .mp3 (LAME VBR), .m4a/.mp4/.aac (AAC, 192 kbit/s), "
         ".m4b (AAC audiobook), .opus/.ogg (Opus, 128 kbit/s), or .flac, .mka (FLAC) and .wav, which keep "
-        "the samples exactly; any other extension gets ffmpeg's defaults. Video is fitted into 640x480 "
+        "the samples exactly; .mp4, .m4v, .mov, .mkv, .avi, .ts, .flv and .webm take video. Any other extension, or none, is refused. Video is fitted into 640x480 "
         "with its shape kept. On a terminal one line shows the progress and the time left. "
         "An existing OUTPUT is replaced only with --force; an OUTPUT that is one of the files (or a hard "
         "link of one), a folder or a device, or whose folder cannot be written, is refused. The joined "
