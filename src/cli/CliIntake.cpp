@@ -41,8 +41,9 @@ std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancella
                                    .value_or(toolDisplayName(kProbeToolResource) + " cannot run at " +
                                              toolPath(kProbeToolResource) + " (set --tools-dir)");
         } else {
-            std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[index].c_str(),
-                         intakeVerdictText(result.verdict).c_str());
+            const std::string reason = result.verdict == IntakeVerdict::playlist ? "a playlist: use --from-list"
+                                                                                  : intakeVerdictText(result.verdict);
+            std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[index].c_str(), reason.c_str());
         }
     });
     return rows;

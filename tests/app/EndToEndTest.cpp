@@ -77,7 +77,7 @@ TEST_F(EndToEnd, IntakeListsUsableFilesInOrderAndNotesTheRest)
     EXPECT_EQ(note->windowModality(), Qt::NonModal);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(note->text(), QStringLiteral("2 files were not added"));
-    EXPECT_EQ(note->informativeText(), QStringLiteral("notes.wav: unreadable or damaged\nclip.VoB: skipped extension"));
+    EXPECT_EQ(note->informativeText(), QStringLiteral("notes.wav: damaged\nclip.VoB: skipped extension"));
     // A usable batch brings no note.
     note->close();
     ASSERT_TRUE(addAndWait({testsupport::sineWav(1.0)}));
