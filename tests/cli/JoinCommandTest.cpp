@@ -41,6 +41,11 @@ TEST(JoinCommand, OutputAndExitStatus)
     const std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>> cases{
         {{"join", "--tools-dir", tools, "notes.txt"}, 1, "", "Nothing to join\n"},
         {{"join", "--probe-timeout", "soon", wav}, 2, "", "--probe-timeout needs a number of seconds above 0"},
+        {{"join", "--probe-timeout", "0.0004", wav}, 2, "", "(at least 0.001)"},
+        // An option where a value belongs, or an extension no join writes: refused before anything runs.
+        {{"join", "--tools-dir", tools, "-o", "--force", wav}, 2, "", "-o needs a value, not the option '--force'"},
+        {{"join", "--tools-dir", tools, "-o", "o.xyz", wav}, 2, "", "OUTPUT must end in one of .mp3, .m4a"},
+        {{"join", "--tools-dir", tools, "-o", "notes", wav}, 2, "", "cannot tell the format of 'notes'"},
         // Outputs that must not be written: nothing runs.
         {{"join", "--tools-dir", tools, "-o", "plain-file/out.mp3", wav}, 2, "",
          "cannot write in " + dir + "/plain-file: Not a directory\n"},
@@ -101,15 +106,19 @@ TEST(JoinCommand, AFullDiskIsAFailure)
                               "echo older > mix.mp3 && \"$@\"; echo; cat mix.mp3' '" + small + "' ";
     // Two WAVs alike are read by the concat itself; a WAV and a FLAC are
     // converted first, into the temporary folder.
-    const std::vector<std::pair<std::string, std::string>> cases{
+    // The join, the full disk named in one sentence, then the step that failed.
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases{
         {"'" + cliPath() + "' join -f -o mix.mp3 '" + song + "' '" + sineWav(1.0) + "'",
+         "The disk holding " + small + " is full.",
          "Step 1 of 1 (writing the joined file) failed: ffmpeg could not finish writing its file."},
         {"env TMPDIR='" + small + "' '" + cliPath() + "' join -o '" + dir + "/mix.mp3' '" + song + "' '" +
              sineFlac(1.0) + "'",
+         "The disk holding the temporary folder " + small + " is full.",
          "Step 1 of 3 (converting sine-20.wav) failed: ffmpeg exited with status 1."}};
-    for (const auto& [join, reason] : cases) {
+    for (const auto& [join, summary, reason] : cases) {
         const auto result = runCommand("/bin/sh", {"-c", mount + join});
-        EXPECT_TRUE(contains(result.err, "Something went wrong!" + kContact + reason + "\n")) << result.err;
+        EXPECT_TRUE(contains(result.err, "Something went wrong!\n" + summary + "\n" + kContact + reason + "\n"))
+            << result.err;
         EXPECT_TRUE(result.out.ends_with("\nolder\n")) << result.out;  // what stood at the output is still there
         EXPECT_FALSE(exists(dir + "/mix.mp3"));
     }
@@ -287,8 +296,13 @@ TEST(JoinCommand, FilesFromAPlaylist)
     EXPECT_EQ(commands[0][2], sineM4a(1.0));
     EXPECT_EQ(commands[1][2], dir + "/album/01 first.wav");
     EXPECT_EQ(commands[2][2], dir + "/album/02 second.flac");
-    // A playlist alone is enough; a missing one is a usage error.
-    EXPECT_EQ(cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, "--from-list=album/list.m3u"}).exitCode, 0);
+    // A playlist alone is enough, and a second one adds its files after the first's.
+    writeFile(dir + "/second.m3u", "album/02 second.flac\n");
+    const auto two = cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, "--from-list=album/list.m3u",
+                                 "--from-list", "second.m3u"});
+    ASSERT_EQ(two.exitCode, 0) << two.err;
+    EXPECT_EQ(nlohmann::json::parse(two.out).at("commands").size(), 4u);
+    // A missing one is a usage error.
     const auto missing = cliIn(dir, {"join", "--from-list", "nowhere.m3u"});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(contains(missing.err, "cannot read nowhere.m3u")) << missing.err;

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "foundation/Resources.h"
-#include "join/RowMetadata.h"
+#include "join/intake/RowMetadata.h"
 #include "support/TestSupport.h"
 
 namespace albumtest {
