@@ -90,14 +90,6 @@ int joinCommand(const std::vector<std::string>& arguments)
     const bool verbose = line.has("--verbose");
     const bool force = line.has("--force");
     setDiagnosticTarget(verbose ? DiagnosticTarget::standardError : DiagnosticTarget::loggingCategory);
-    // The extension picks the format: one no join writes is refused before anything runs.
-    if (!output.empty() && !outputFormatOf(output).known) {
-        std::string formats;
-        for (const std::string& extension : outputExtensions())
-            formats += (formats.empty() ? "." : ", .") + extension;
-        return usageError("cannot tell the format of '" + output + "' from its extension; OUTPUT must end in one of " +
-                          formats);
-    }
 
     // A dry run needs the probe only.
     if (const auto problem = toolProblem(kProbeToolResource))
@@ -122,6 +114,14 @@ int joinCommand(const std::vector<std::string>& arguments)
     if (!output.empty()) {
         if (const auto refused = refuseOutput(absolutePath(output), inputs, force))
             return *refused;
+        // The extension picks the format: one no join writes is refused too.
+        if (!outputFormatOf(output).known) {
+            std::string formats;
+            for (const std::string& extension : outputExtensions())
+                formats += (formats.empty() ? "." : ", .") + extension;
+            return usageError("cannot tell the format of '" + output + "' from its extension; OUTPUT must end in one of " +
+                              formats);
+        }
     }
 
     std::string toolFailure;

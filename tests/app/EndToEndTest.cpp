@@ -257,7 +257,11 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     delegate->addFiles({fileUrl(testsupport::sineWav(1.0)), fileUrl(testsupport::sineFlac(1.0))});
     QMessageBox* box = waitForAlert();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text().toStdString(), "ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)");
+    EXPECT_EQ(box->text(), QStringLiteral("Velmora cannot find ffprobe. Install the ffmpeg package."));
+    // Join stays off and says why; only the command line speaks of --tools-dir.
+    auto* join = window().findChild<QPushButton*>(QStringLiteral("joinBTN"));
+    ASSERT_NE(join, nullptr);
+    EXPECT_FALSE(join->isEnabled());
     press(box, QStringLiteral("OK"));
     spinUntil([] { return false; }, 300);
     EXPECT_TRUE(names().empty());
@@ -274,7 +278,8 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     box = waitForAlert(60000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QStringLiteral("Something went wrong!"));
-    EXPECT_EQ(box->informativeText(), QStringLiteral("Contact: support@velmora.app"));
+    EXPECT_EQ(box->informativeText(), QStringLiteral("Step 3 of 3 (writing the joined file) failed: ffmpeg exited "
+                                                     "with status 1.\n\nContact: support@velmora.app"));
     EXPECT_EQ(box->detailedText(), QStringLiteral("Step 3 of 3 (writing the joined file) failed: ffmpeg exited with "
                                                   "status 1.\n\nmuxer: disk full\n"));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));
