@@ -33,9 +33,11 @@ std::string escapeFfmetadata(std::string_view text)
         escaped += c;
     }
     // ffmpeg's reader takes any backslash before a line end as an escape, an
-    // escaped backslash too, and would run this line into the next one.
+    // escaped backslash too, and would run this line into the next one. A NUL
+    // after it ends the value where it is: the reader keeps the NUL in the
+    // line, and reads the line as a C string.
     if (!escaped.empty() && escaped.back() == '\\')
-        escaped += ' ';
+        escaped += '\0';
     return escaped;
 }
 

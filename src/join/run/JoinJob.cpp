@@ -1,5 +1,7 @@
 #include "join/run/JoinJob.h"
 
+#include "join/outcome/Messages.h"
+
 #include "foundation/Resources.h"
 #include "join/outcome/JoinCheck.h"
 #include "join/outcome/OutputCheck.h"
@@ -15,7 +17,7 @@ namespace {
 
 JoinOutcome endedAs(JoinStatus status, const std::string& outputPath, std::string reason = {})
 {
-    return JoinOutcome{status, outputPath, std::move(reason), {}, {}, {}};
+    return JoinOutcome{status, outputPath, std::move(reason), {}, {}, {}, {}};
 }
 
 }  // namespace
@@ -140,9 +142,9 @@ JoinOutcome JoinJob::join()
             return endedAs(JoinStatus::failed, outputPath, failure);
         committed_ = true;
     }
-    std::string note;
-    if (request_.options.cueSheet && !writeCueSheet(outputPath, prepared, &note))
-        outcome.notes.push_back(note);
+    outcome.notes.insert(outcome.notes.end(), prepared.notes.begin(), prepared.notes.end());
+    if (request_.options.cueSheet)
+        writeCueSheet(outputPath, prepared, outcome.notes);
     return outcome;
 }
 
@@ -151,6 +153,8 @@ JoinOutcome JoinJob::finish(JoinOutcome outcome)
     // A cancel while the output was judged wins over a failure it caused.
     if (outcome.status == JoinStatus::failed && !committed_ && cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outcome.outputPath);
+    if (outcome.status == JoinStatus::failed)
+        outcome.summary = failureSummary(outcome, request_.rows);
     return outcome;
 }
 
