@@ -20,6 +20,7 @@
 #include "app/FileListView.h"
 #include "app/ProgressSheet.h"
 #include "app/Shortcuts.h"
+#include "foundation/Resources.h"
 #include "foundation/Settings.h"
 
 namespace velmora::app {
@@ -82,15 +83,16 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     detailsBTN_ = makeButton(tr("Details…"), QStringLiteral("detailsBTN"), central);
     detailsBTN_->setToolTip(tr("The joined file's title, artist, album and cover"));
     joinBTN_ = makeButton(tr("Join…"), QStringLiteral("joinBTN"), central);
-    summary_ = new QLabel(central);
+    // The status line gives way first when the window is narrow: it ends in "…".
+    summary_ = new ElidedLabel(central);
     summary_->setObjectName(QStringLiteral("summary"));
     summary_->setAccessibleName(tr("Status"));
     summary_->setAlignment(Qt::AlignCenter);
-    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary_->setFocusPolicy(Qt::NoFocus);  // a status line, not a stop for Tab
+    summary_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     buttons->addWidget(addBTN_);
     buttons->addWidget(removeBTN_);
-    buttons->addSpacing(12);
+    buttons->addSpacing(6);
     buttons->addWidget(moveUpBTN_);
     buttons->addWidget(moveDownBTN_);
     buttons->addWidget(summary_, 1);
@@ -124,9 +126,10 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     connect(list_, &FileListController::selectionChanged, this, &MainWindow::updateControls);
     updateControls();
 
+    // Never below what the buttons need to read in full (ScreenFit keeps it on the screen).
     const QSize available = screen() ? screen()->availableGeometry().size() : kUsualSize;
-    setMinimumSize(kSmallestSize.boundedTo(available * 0.8));
-    resize(firstWindowSize(available));
+    setMinimumSize(kSmallestSize.boundedTo(available * 0.8).expandedTo(QMainWindow::layout()->totalMinimumSize()));
+    resize(firstWindowSize(available).expandedTo(minimumSize()));
     restoreWindowState();
 }
 
@@ -269,17 +272,25 @@ void MainWindow::updateControls()
         button->setEnabled(hasSelection);
     for (const char* name : {"removeAction", "moveUpAction", "moveDownAction", "showInFolderAction", "playAction"})
         action(QLatin1String(name))->setEnabled(hasSelection);
-    for (const char* name : {"joinAction", "clearAction", "selectAllAction", "detailsAction"})
+    for (const char* name : {"clearAction", "selectAllAction", "detailsAction"})
         action(QLatin1String(name))->setEnabled(count > 0);
     for (const char* name : {"sortByNameAction", "sortByTrackNumberAction"})
         action(QLatin1String(name))->setEnabled(count > 1);
-    joinBTN_->setEnabled(count > 0);
+    // Without the tools Join cannot run: its tooltip says what to install.
+    std::optional<std::string> missingTool = toolAdvice(kCreatorToolResource);
+    if (!missingTool)
+        missingTool = toolAdvice(kProbeToolResource);
+    const bool canJoin = count > 0 && !missingTool;
+    joinBTN_->setEnabled(canJoin);
+    joinBTN_->setToolTip(missingTool ? QString::fromStdString(*missingTool) : QString());
+    action(QStringLiteral("joinAction"))->setEnabled(canJoin);
     detailsBTN_->setEnabled(count > 0);
     if (count == 0)
         summary_->setText(tr("No files"));
     else
         summary_->setText((count == 1 ? tr("1 file") : tr("%1 files").arg(count)) + QStringLiteral(", ") +
                           tr("%1 in total").arg(QString::fromStdString(clockText(list_->totalDuration()))));
+    summary_->setToolTip(summary_->text());
 }
 
 void MainWindow::saveWindowState() const
@@ -318,6 +329,14 @@ void MainWindow::restoreWindowState()
     }
     if (restored)
         fileList_->setFitNameColumnOnFirstShow(false);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // Tools installed while the window was in the background count at once.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        updateControls();
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

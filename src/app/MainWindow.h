@@ -9,6 +9,8 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include "app/ElidedLabel.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -74,6 +76,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildMenus();
@@ -95,7 +98,7 @@ private:
     QPushButton* joinBTN_ = nullptr;
     QPushButton* detailsBTN_ = nullptr;
     QPushButton* helpBTN_ = nullptr;
-    QLabel* summary_ = nullptr;
+    ElidedLabel* summary_ = nullptr;
     QMenu* rowMenu_ = nullptr;
     QHash<QString, QAction*> actions_;  // by object name
     QList<QAction*> shortcutActions_;   // in menu order, for the shortcut list
