@@ -217,12 +217,23 @@ bool FileListView::viewportEvent(QEvent* event)
     return QTableView::viewportEvent(event);
 }
 
+int FileListView::nameColumnWidthWhenEmpty() const
+{
+    const int name = horizontalHeader()->sectionSize(FileListModel::nameColumn);
+    if (roomTakenWhenEmpty_ < 0)
+        return name;
+    // What the row numbers and the scroll bar take now beyond that, the Name column gave.
+    return name + (width() - viewport()->width()) - roomTakenWhenEmpty_;
+}
+
 void FileListView::fitNameColumn(const QResizeEvent& event)
 {
     QHeaderView* header = horizontalHeader();
     const int name = FileListModel::nameColumn;
     const int smallest = header->minimumSectionSize() * 3;
     if (event.oldSize().width() <= 0) {
+        if (model() && model()->rowCount() == 0)
+            roomTakenWhenEmpty_ = width() - event.size().width();
         if (!fitNameColumn_)
             return;
         fitNameColumn_ = false;

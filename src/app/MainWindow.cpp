@@ -302,7 +302,9 @@ void MainWindow::saveWindowState() const
     QVariantMap widths;
     const QHeaderView* header = fileList_->horizontalHeader();
     for (int c = 0; c < header->count(); ++c)
-        widths.insert(FileListModel::columnKey(c), header->sectionSize(c));
+        widths.insert(FileListModel::columnKey(c), c == FileListModel::nameColumn
+                                                       ? fileList_->nameColumnWidthWhenEmpty()
+                                                       : header->sectionSize(c));
     store->setValue(QLatin1String(settingsKey::fileListColumns), widths);
     store->sync();
 }

@@ -23,7 +23,8 @@ bool ScreenFit::eventFilter(QObject* watched, QEvent* event)
     // Show comes before the window is mapped: fitted now, it never shows off the screen.
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget->isWindow() && !(widget->windowFlags() & Qt::Popup) && !widget->inherits("QMenu"))
+        // Menus and other popups place themselves.
+        if (widget->isWindow() && widget->windowType() != Qt::Popup && widget->windowType() != Qt::ToolTip)
             fit(widget);
     }
     return QObject::eventFilter(watched, event);

@@ -65,17 +65,26 @@ TEST_F(Window, RemembersSizePlaceColumnsAndFolders)
     QHeaderView* header = window().fileList()->horizontalHeader();
     window().resize(700, 420);
     header->resizeSection(FileListModel::codecColumn, 211);
+    Names many;
+    for (int i = 1; i <= 40; ++i)
+        many.push_back("part" + std::to_string(i) + ".mp3");
+    fill(many);  // rows enough for the scroll bar
+    spinUntil([] { return false; }, 50);
     header->resizeSection(FileListModel::nameColumn, 290);
-    // Launch after launch the widths come back exactly as they were left.
+    // Launch after launch, with the same rows added again, the widths come
+    // back exactly as they were left.
     for (int launch = 1; launch <= 3; ++launch) {
         window().close();  // as the user closes it
         newDelegate();
+        spinUntil([] { return false; }, 50);
+        fill(many);
         spinUntil([] { return false; }, 50);
         EXPECT_EQ(window().size(), QSize(700, 420));
         header = window().fileList()->horizontalHeader();
         EXPECT_EQ(header->sectionSize(FileListModel::codecColumn), 211) << launch;
         EXPECT_EQ(header->sectionSize(FileListModel::nameColumn), 290) << launch;
     }
+    list().clear();
 
     // The open dialog starts where the last files came from; the save dialog
     // where the last join went (else on the Desktop).
