@@ -259,9 +259,11 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QStringLiteral("Velmora cannot find ffprobe. Install the ffmpeg package."));
     // Join stays off and says why; only the command line speaks of --tools-dir.
-    auto* join = window().findChild<QPushButton*>(QStringLiteral("joinBTN"));
-    ASSERT_NE(join, nullptr);
-    EXPECT_FALSE(join->isEnabled());
+    fill({"A", "B", "C"});
+    EXPECT_FALSE(window().joinButton()->isEnabled());
+    EXPECT_FALSE(window().action(QStringLiteral("joinAction"))->isEnabled());
+    EXPECT_EQ(window().joinButton()->toolTip(), QStringLiteral("Velmora cannot find ffmpeg. Install the ffmpeg package."));
+    trigger("clearAction");
     press(box, QStringLiteral("OK"));
     spinUntil([] { return false; }, 300);
     EXPECT_TRUE(names().empty());

@@ -2,6 +2,7 @@
 // starts (the refusal of a mixed list, the save dialog, the place chosen)
 // and what the request carries, then the result alert and its buttons.
 #include "app/JoinPreflight.h"
+#include "app/HelpMessage.h"
 #include "app/JoinResult.h"
 #include "foundation/Resources.h"
 #include "join/plan/QualitySettings.h"
@@ -231,3 +232,11 @@ TEST_F(JoinFlow, TheResultAlertOpensOrShowsTheOutput)
 }
 
 }  // namespace
+
+TEST(HelpMessage, EnterClosesItRatherThanOpeningTheWebPage)
+{
+    const velmora::MessageRequest help = velmora::app::helpMessage("https://velmora.app/apps");
+    ASSERT_EQ(help.buttons.size(), 3u);
+    EXPECT_EQ(help.buttons[help.defaultButton], "OK");
+    EXPECT_EQ(velmora::app::helpMessage("").buttons, std::vector<std::string>{"OK"});
+}
