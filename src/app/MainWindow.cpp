@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -74,6 +75,7 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     setColumnWidths();
 
     auto* buttons = new QHBoxLayout;
+    buttonsRow_ = buttons;
     buttons->setSpacing(6);
     addBTN_ = makeButton(tr("Add…"), QStringLiteral("addBTN"), central);
     removeBTN_ = makeButton(tr("Remove"), QStringLiteral("removeBTN"), central);
@@ -99,6 +101,9 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     buttons->addWidget(helpBTN_);
     buttons->addWidget(detailsBTN_);
     buttons->addWidget(joinBTN_);
+    // The status line's own row, for when the buttons leave it no room.
+    statusRow_ = new QHBoxLayout;
+    layout->addLayout(statusRow_);
     layout->addLayout(buttons);
     setCentralWidget(central);
 
@@ -291,6 +296,7 @@ void MainWindow::updateControls()
         summary_->setText((count == 1 ? tr("1 file") : tr("%1 files").arg(count)) + QStringLiteral(", ") +
                           tr("%1 in total").arg(QString::fromStdString(clockText(list_->totalDuration()))));
     summary_->setToolTip(summary_->text());
+    placeStatusLine();
 }
 
 void MainWindow::saveWindowState() const
@@ -331,6 +337,41 @@ void MainWindow::restoreWindowState()
     }
     if (restored)
         fileList_->setFitNameColumnOnFirstShow(false);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeStatusLine();
+}
+
+void MainWindow::placeStatusLine()
+{
+    // Beside the buttons while they leave it room for its text, else on a
+    // row of its own above them (a narrow window, a large scale factor).
+    const bool beside = buttonsRow_->indexOf(summary_) >= 0;
+    int buttonsWidth = buttonsRow_->contentsMargins().left() + buttonsRow_->contentsMargins().right();
+    for (int i = 0; i < buttonsRow_->count(); ++i) {
+        QLayoutItem* item = buttonsRow_->itemAt(i);
+        if (item->widget() != summary_)
+            buttonsWidth += item->sizeHint().width() + buttonsRow_->spacing();
+    }
+    const int room = centralWidget()->contentsRect().width() - 24 - buttonsWidth;
+    const bool fits = room >= summary_->fontMetrics().horizontalAdvance(summary_->text()) + 12;
+    if (fits == beside)
+        return;
+    // In the buttons' row, the status line or else a stretch keeps Help,
+    // Details… and Join… on the right.
+    const int at = buttonsRow_->indexOf(moveDownBTN_) + 1;
+    if (fits) {
+        statusRow_->removeWidget(summary_);
+        delete buttonsRow_->takeAt(at);  // the stretch
+        buttonsRow_->insertWidget(at, summary_, 1);
+    } else {
+        buttonsRow_->removeWidget(summary_);
+        buttonsRow_->insertStretch(at, 1);
+        statusRow_->addWidget(summary_);
+    }
 }
 
 void MainWindow::changeEvent(QEvent* event)

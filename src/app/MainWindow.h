@@ -12,6 +12,7 @@
 #include "app/ElidedLabel.h"
 
 class QAction;
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -77,6 +78,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildMenus();
@@ -86,6 +88,7 @@ private:
     // Buttons and menu items follow the list: editing needs a selection,
     // joining needs rows, sorting needs two.
     void updateControls();
+    void placeStatusLine();
 
     FileListController* list_;
     DragAndDropView* dropView_ = nullptr;
@@ -99,6 +102,8 @@ private:
     QPushButton* detailsBTN_ = nullptr;
     QPushButton* helpBTN_ = nullptr;
     ElidedLabel* summary_ = nullptr;
+    QHBoxLayout* buttonsRow_ = nullptr;
+    QHBoxLayout* statusRow_ = nullptr;
     QMenu* rowMenu_ = nullptr;
     QHash<QString, QAction*> actions_;  // by object name
     QList<QAction*> shortcutActions_;   // in menu order, for the shortcut list

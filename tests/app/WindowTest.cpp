@@ -210,7 +210,8 @@ TEST_F(Window, WindowsFitTheScreenAndKeepTheirMinimum)
     for (const auto& c : cases)
         EXPECT_EQ(velmora::app::fittedGeometry(c.frame, c.minimum, c.available), c.fitted) << c.frame.x();
 
-    // At its smallest the window's buttons read in full; the status line ends in "…".
+    // At its smallest the window's buttons read in full, and so does the
+    // status line, on a row of its own if need be.
     fill({"A", "B", "C", "D"});
     window().resize(window().minimumSize());
     spinUntil([] { return false; }, 50);
@@ -220,6 +221,7 @@ TEST_F(Window, WindowsFitTheScreenAndKeepTheirMinimum)
     }
     EXPECT_GE(window().minimumWidth(), window().layout()->totalMinimumSize().width());
     EXPECT_EQ(window().summary()->text(), QStringLiteral("4 files, 0:04 in total"));
+    EXPECT_GE(window().summary()->width(), window().summary()->fontMetrics().horizontalAdvance(window().summary()->text()));
 }
 
 TEST_F(Window, OpenDialogShowsMediaFilesInAnyLetterCase)
