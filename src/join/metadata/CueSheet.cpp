@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "foundation/ByteText.h"
 #include "foundation/Paths.h"
 
 namespace velmora {
@@ -14,7 +15,7 @@ namespace {
 std::string cueText(const std::string& text, bool fileName = false)
 {
     std::string result = "\"";
-    for (char c : text) {
+    for (char c : fileName ? text : restoreCarriedBytes(text)) {
         if (c == '"' && !fileName)
             result += '\'';
         else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "foundation/ByteText.h"
+
 namespace velmora {
 namespace {
 
@@ -13,9 +15,10 @@ long long milliseconds(double seconds)
 
 void appendTag(std::string& text, std::string_view key, std::string_view value)
 {
-    text += escapeFfmetadata(key);
+    // Bytes of the inputs' tags that are not UTF-8 go back as they were.
+    text += escapeFfmetadata(restoreCarriedBytes(key));
     text += '=';
-    text += escapeFfmetadata(value);
+    text += escapeFfmetadata(restoreCarriedBytes(value));
     text += '\n';
 }
 

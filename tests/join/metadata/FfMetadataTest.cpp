@@ -94,3 +94,17 @@ TEST(FfMetadata, VorbisCommentChaptersForFlacAndOgg)
         EXPECT_EQ(tagsOf(report)["title"], "Winter") << out;
     }
 }
+
+TEST(FfMetadata, TagBytesThatAreNotUtf8ComeBackAsTheyWere)
+{
+    // Latin-1 text in a tag: the probe's report carries it, the metadata file gets the bytes back.
+    // (Through a metadata file: the arguments of a tool run here are taken as UTF-8.)
+    const std::string latin1 = "Caf\xE9 \xFF\x80", meta = freshDir("latin1") + "/meta.txt";
+    writeFile(meta, ";FFMETADATA1\ntitle=" + latin1 + "\n");
+    const std::string file = taggedTone("latin1.mka", 1.0, {}, {"-map_metadata", "1"}, {"-i", meta});
+    const RowMetadata row = readRowMetadata(FileProbe(file));
+    ASSERT_TRUE(row.tag("title").has_value());
+    AlbumMetadata album;
+    album.title = *row.tag("title");
+    EXPECT_EQ(ffmetadataText(album, {}), ";FFMETADATA1\ntitle=" + latin1 + "\n");
+}
