@@ -6,6 +6,10 @@
 // Needs a real display (see take-screenshots.sh) and ffmpeg on the PATH.
 //   velmora_screenshot_tour <output folder> [folder for shots to check only]
 // The second folder gets the save dialog with its Chapters box.
+//   velmora_screenshot_tour --window <shot.png> [folder for shots to check only]
+// grabs the whole screen with the window and its rows only (run it once at
+// QT_SCALE_FACTOR=1 and once at 2); the folder gets the save dialog and the
+// shortcut list as they open on that screen.
 
 #include <cstdio>
 #include <functional>
@@ -164,18 +168,48 @@ int audiobookTour(velmora::app::AppDelegate& d, const QString& media, const QStr
     return 0;
 }
 
+// The window with its rows on the whole screen, then (to check only) the
+// save dialog and the shortcut list on that screen.
+int windowTour(velmora::app::AppDelegate& d, const QString& shot, const QString& checkOnly)
+{
+    fileList(d)->selectIndexes({1});
+    spinUntil([] { return false; }, 800);
+    QScreen* screen = mainWindow()->screen();
+    if (!screen->grabWindow(0).save(shot))
+        return 1;
+    if (checkOnly.isEmpty())
+        return 0;
+    QDir().mkpath(checkOnly);
+    d.joinBTNClicked();
+    if (QFileDialog* save = waitFor<QFileDialog>(mainWindow())) {
+        spinUntil([] { return false; }, 800);
+        screen->grabWindow(0).save(checkOnly + "/save-dialog.png");
+        save->reject();
+    }
+    d.shortcutsClicked();
+    spinUntil([] { return false; }, 800);
+    screen->grabWindow(0).save(checkOnly + "/shortcuts.png");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    if (argc != 2 && argc != 3) {
+    if (argc < 2 || argc > 4) {
         std::fprintf(stderr, "usage: velmora_screenshot_tour <output folder> [folder for shots to check]\n");
         return 2;
     }
-    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(out);
+    const bool windowOnly = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--window");
+    if (windowOnly && argc < 3) {
+        std::fprintf(stderr, "usage: velmora_screenshot_tour --window <shot.png> [folder for shots to check]\n");
+        return 2;
+    }
+    const QString out = QDir(QString::fromLocal8Bit(argv[windowOnly ? 2 : 1])).absolutePath();
+    if (!windowOnly)
+        QDir().mkpath(out);
     QTemporaryDir work;
     const QString media = work.path();
     const QStringList files{media + "/01 Morning Intro.wav",
@@ -211,6 +245,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the recordings were not added\n");
         return 1;
     }
+    if (windowOnly)
+        return windowTour(d, out, argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     fileList(d)->selectIndexes({1});
     shoot(mainWindow(), out + "/screenshot.png");
 

@@ -25,6 +25,7 @@
 #include "app/RecentLists.h"
 #include "app/ProgressSheet.h"
 #include "app/RememberedFolder.h"
+#include "app/ScreenFit.h"
 #include "app/ShortcutsDialog.h"
 #include "app/WindowJoinHost.h"
 #include "foundation/Paths.h"
@@ -48,6 +49,9 @@ AppDelegate::AppDelegate(JoinNotice notice, QObject* parent)
     : QObject(parent), list_(new FileListController(this)), window_(new MainWindow(list_))
 {
     list_->setObjectName(QStringLiteral("mainArrayController"));
+    // Every window, dialog and message stays on the screen.
+    if (qApp)
+        qApp->installEventFilter(new ScreenFit(this));
     ProgressSheet* sheet = window_->progressSheet();
     joinHost_ = std::make_unique<WindowJoinHost>(window_, sheet, pool_, std::move(notice));
     intake_ = std::make_unique<IntakeController>(*list_, window_, sheet, pool_);

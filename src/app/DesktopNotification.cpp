@@ -1,5 +1,7 @@
 #include "app/DesktopNotification.h"
 
+#include <algorithm>
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QGuiApplication>
@@ -35,6 +37,20 @@ bool sendDesktopNotification(const QDBusConnection& bus, const QString& summary,
          << hints << int(-1);
     QDBusConnection(bus).asyncCall(call);
     return true;
+}
+
+void sendLauncherProgress(const QDBusConnection& bus, double fraction, bool visible)
+{
+    if (!bus.isConnected())
+        return;
+    QDBusMessage update = QDBusMessage::createSignal(QStringLiteral("/app/velmora/Velmora/launcher"),
+                                                     QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                                                     QStringLiteral("Update"));
+    QVariantMap properties;
+    properties.insert(QStringLiteral("progress"), std::clamp(fraction, 0.0, 1.0));
+    properties.insert(QStringLiteral("progress-visible"), visible);
+    update << QStringLiteral("application://%1.desktop").arg(QGuiApplication::desktopFileName()) << properties;
+    QDBusConnection(bus).send(update);
 }
 
 }  // namespace velmora::app

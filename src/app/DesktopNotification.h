@@ -32,4 +32,10 @@ struct JoinNotice {
 // nothing sent, when no notification service runs on the bus.
 bool sendDesktopNotification(const QDBusConnection& bus, const QString& summary, const QString& body);
 
+// Shows (or, with `visible` false, hides) the join's progress on the
+// application's launcher icon, for docks that follow the Unity LauncherEntry
+// interface: the signal com.canonical.Unity.LauncherEntry.Update with
+// "progress" (0 to 1) and "progress-visible".
+void sendLauncherProgress(const QDBusConnection& bus, double fraction, bool visible);
+
 }  // namespace velmora::app

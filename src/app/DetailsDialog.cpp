@@ -54,6 +54,9 @@ DetailsDialog::DetailsDialog(const std::vector<FileRow>& rows, const MetadataOve
     titleNote_ = new QLabel(this);
     titleNote_->setObjectName(QStringLiteral("titleNote"));
     titleNote_->setWordWrap(true);
+    QSizePolicy notePolicy = titleNote_->sizePolicy();
+    notePolicy.setRetainSizeWhenHidden(true);
+    titleNote_->setSizePolicy(notePolicy);
     artist_ = new QLineEdit(QString::fromStdString(tagOr(shown, "artist")), this);
     artist_->setObjectName(QStringLiteral("artistField"));
     artist_->setPlaceholderText(tr("None the files share"));
@@ -176,16 +179,13 @@ void DetailsDialog::updateTitleNote()
     const std::optional<std::string> derived = derivedTitle(&source);
     const bool trackTitle = source == TitleSource::firstRowTitle && derived &&
                             fromQString(title_->text().trimmed()) == *derived && !metadata_.empty();
-    if (trackTitle) {
+    if (!metadata_.empty()) {
         titleNote_->setText(tr("From the title of the first file, “%1”, as the files share no album: "
                                "check that it names the whole joined file.")
                                 .arg(QString::fromStdString(metadata_.front().fileName)));
     }
-    if (titleNote_->isVisibleTo(this) != trackTitle) {
-        titleNote_->setVisible(trackTitle);
-        if (isVisible())
-            adjustSize();
-    }
+    // Its room stays when it is hidden, so the fields below never move.
+    titleNote_->setVisible(trackTitle);
     title_->setAccessibleDescription(trackTitle ? titleNote_->text() : QString());
 }
 
@@ -233,7 +233,9 @@ void DetailsDialog::useCover(const std::optional<std::string>& userCover)
     // Nothing: the inputs' cover; an empty path: none at all; else the user's file.
     userCover_ = userCover;
     const bool none = userCover_ && userCover_->empty();
-    inputsCover_->setEnabled(userCover_.has_value());
+    // Back to the inputs' cover only when they have one to give.
+    const bool inputsHaveCover = chooseCover(metadata_, paths_, std::nullopt).origin != CoverOrigin::none;
+    inputsCover_->setEnabled(userCover_.has_value() && inputsHaveCover);
     noCover_->setEnabled(!none);
     const CoverChoice cover = none ? CoverChoice{} : chooseCover(metadata_, paths_, userCover_);
     switch (cover.origin) {

@@ -24,6 +24,14 @@ FileListController::FileListController(QObject* parent)
 {
     undoStack_->setUndoLimit(kUndoLimit);
     connect(selection_, &QItemSelectionModel::selectionChanged, this, &FileListController::selectionChanged);
+    connect(model_, &FileListModel::chapterTitleEdited, this, [this](int row, const QString& title) {
+        std::optional<std::string> after;
+        if (!title.trimmed().isEmpty())
+            after = title.toStdString();
+        undoStack_->push(new ChapterTitleCommand(*this, row, rows()[static_cast<size_t>(row)].metadata.chapterTitle,
+                                                 std::move(after), tr("Rename Chapter")));
+        emit contentChanged();
+    });
 }
 
 std::vector<int> FileListController::selectedIndexes() const

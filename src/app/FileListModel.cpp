@@ -6,6 +6,7 @@
 #include <QPalette>
 
 #include "foundation/ClockText.h"
+#include "foundation/Paths.h"
 #include "join/metadata/OutputChapters.h"
 
 namespace velmora::app {
@@ -52,7 +53,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     const FileRow& row = rows_[static_cast<size_t>(index.row())];
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-        case nameColumn: return QString::fromStdString(row.fileName);
+        case nameColumn: return displayName(index.row());
         case titleColumn: return QString::fromStdString(rowTitle(row.metadata));
         case startColumn: return QString::fromStdString(clockText(starts_[static_cast<size_t>(index.row())]));
         case durationColumn: return QString::fromStdString(durationClockText(row.duration));
@@ -66,7 +67,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         switch (index.column()) {
         case nameColumn: return QString::fromStdString(row.filePath);
         case titleColumn:
-            if (!row.metadata.tag("title"))
+            if (!row.metadata.tag("title") && !row.metadata.chapterTitle)
                 return tr("No title tag: the chapter takes the file's name");
             return data(index, Qt::DisplayRole);
         case startColumn: return tr("Where this file starts in the joined file, and its chapter mark");
@@ -75,10 +76,13 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         default: return data(index, Qt::DisplayRole);
         }
     }
+    if (role == Qt::EditRole && index.column() == titleColumn)
+        return QString::fromStdString(rowTitle(row.metadata));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(columnAlignment(index.column()));
     // A title made from the file's name is quieter than one the file carries.
-    if (role == Qt::ForegroundRole && index.column() == titleColumn && !row.metadata.tag("title"))
+    if (role == Qt::ForegroundRole && index.column() == titleColumn && !row.metadata.tag("title") &&
+        !row.metadata.chapterTitle)
         return QGuiApplication::palette().brush(QPalette::PlaceholderText);
     return {};
 }
@@ -111,7 +115,40 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    return index.column() == titleColumn ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != titleColumn || index.row() >= rowCount())
+        return false;
+    const QString title = value.toString();
+    if (title == data(index, Qt::EditRole).toString())
+        return false;
+    emit chapterTitleEdited(index.row(), title);
+    return true;
+}
+
+void FileListModel::setChapterTitle(int index, std::optional<std::string> title)
+{
+    if (index < 0 || index >= rowCount())
+        return;
+    rows_[static_cast<size_t>(index)].metadata.chapterTitle = std::move(title);
+    emit dataChanged(this->index(index, titleColumn), this->index(index, titleColumn));
+}
+
+QString FileListModel::displayName(int index) const
+{
+    const FileRow& row = rows_[static_cast<size_t>(index)];
+    const QString name = QString::fromStdString(row.fileName);
+    const bool repeated = std::any_of(rows_.begin(), rows_.end(), [&](const FileRow& other) {
+        return &other != &row && other.fileName == row.fileName;
+    });
+    if (!repeated)
+        return name;
+    const std::string folder = lastPathComponent(parentDirectory(row.filePath));
+    return folder.empty() ? name : toQString(folder) + QLatin1Char('/') + name;
 }
 
 Qt::DropActions FileListModel::supportedDropActions() const
@@ -169,8 +206,11 @@ void FileListModel::updateStartTimes()
         durations.push_back(playedLength(row));
     starts_ = rowStartTimes(durations);
     starts_.resize(rows_.size(), 0.0);
-    if (!rows_.empty())
+    // A row's shown name depends on the others' names too.
+    if (!rows_.empty()) {
         emit dataChanged(index(0, startColumn), index(rowCount() - 1, startColumn), {Qt::DisplayRole});
+        emit dataChanged(index(0, nameColumn), index(rowCount() - 1, nameColumn), {Qt::DisplayRole});
+    }
 }
 
 }  // namespace velmora::app

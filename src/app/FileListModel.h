@@ -3,6 +3,8 @@
 // chapter is called), where it starts in the joined file, duration (as a
 // clock reads it), codecs (without cover art), media type and size.
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -30,6 +32,9 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // An edit of a Title cell is not applied here: it is handed on as
+    // chapterTitleEdited, for an undoable step to apply with setChapterTitle.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     Qt::DropActions supportedDropActions() const override;
@@ -42,6 +47,16 @@ public:
     const std::vector<FileRow>& rows() const { return rows_; }
     void insertRow(int index, FileRow row);
     void removeRowAt(int index);
+    // The title the row's chapter carries; nothing: its title tag or file name again.
+    void setChapterTitle(int index, std::optional<std::string> title);
+    // The name the Name column shows: the file name, with its folder when
+    // another row has the same name ("Disc 1/Track 1.mp3").
+    QString displayName(int index) const;
+
+signals:
+    void chapterTitleEdited(int index, const QString& title);
+
+public:
     // Puts the rows in a new order: row k becomes the one that was at
     // newOrder[k] (a permutation of every row index).
     void reorder(const std::vector<int>& newOrder);

@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QResizeEvent>
@@ -47,7 +48,8 @@ FileListView::FileListView(FileListController* controller, QWidget* parent) : QT
     setWordWrap(false);
     setTextElideMode(Qt::ElideMiddle);
     setCornerButtonEnabled(false);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Only Title cells are editable: a double-click or F2 (see keyPressEvent) renames the chapter.
+    setEditTriggers(QAbstractItemView::DoubleClicked);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
@@ -169,6 +171,25 @@ void FileListView::dropEvent(QDropEvent* event)
     event->accept();
 }
 
+void FileListView::keyPressEvent(QKeyEvent* event)
+{
+    // Shift+F10 is the menu key's stand-in; Qt only maps the Menu key itself.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        contextMenuEvent(&menu);
+        return;
+    }
+    // F2 renames the current row's chapter, whichever cell is current.
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
+        state() != QAbstractItemView::EditingState) {
+        const QModelIndex title = model()->index(currentIndex().row(), FileListModel::titleColumn);
+        setCurrentIndex(title);
+        edit(title);
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
 void FileListView::contextMenuEvent(QContextMenuEvent* event)
 {
     // From the keyboard (the Menu key, Shift+F10) the menu opens at the current row.
@@ -196,12 +217,23 @@ bool FileListView::viewportEvent(QEvent* event)
     return QTableView::viewportEvent(event);
 }
 
+int FileListView::nameColumnWidthWhenEmpty() const
+{
+    const int name = horizontalHeader()->sectionSize(FileListModel::nameColumn);
+    if (roomTakenWhenEmpty_ < 0)
+        return name;
+    // What the row numbers and the scroll bar take now beyond that, the Name column gave.
+    return name + (width() - viewport()->width()) - roomTakenWhenEmpty_;
+}
+
 void FileListView::fitNameColumn(const QResizeEvent& event)
 {
     QHeaderView* header = horizontalHeader();
     const int name = FileListModel::nameColumn;
     const int smallest = header->minimumSectionSize() * 3;
     if (event.oldSize().width() <= 0) {
+        if (model() && model()->rowCount() == 0)
+            roomTakenWhenEmpty_ = width() - event.size().width();
         if (!fitNameColumn_)
             return;
         fitNameColumn_ = false;

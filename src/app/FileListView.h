@@ -37,6 +37,10 @@ public:
     // rows' area gains or loses in width. On the first showing it fills the width
     // the other columns leave, unless told not to (widths restored).
     void setFitNameColumnOnFirstShow(bool fit) { fitNameColumn_ = fit; }
+    // The Name column's width as it would be with the list empty: the row
+    // numbers and the scroll bar take their width from it as rows come, and
+    // the list starts empty, so this is the width to keep.
+    int nameColumnWidthWhenEmpty() const;
 
 signals:
     // Files (and folders) dropped on the list from outside, to be inserted before `row`.
@@ -52,6 +56,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -63,6 +68,7 @@ private:
     int indicatorRow_ = -1;
     bool highlighted_ = false;
     bool fitNameColumn_ = true;
+    int roomTakenWhenEmpty_ = -1;  // the frame, row numbers and scroll bar around an empty list's rows
 };
 
 }  // namespace velmora::app

@@ -23,8 +23,10 @@ MessageRequest helpMessage(const std::string& webPage)
     help.messageText = "Questions?";
     help.informativeText = supportEmailAddress();
     help.buttons = {"OK"};
-    if (isWebAddress(webPage))
+    if (isWebAddress(webPage)) {
         help.buttons = {"Rate App", "Check out my other Apps", "OK"};
+        help.defaultButton = 2;  // Enter closes the message rather than opening a web page
+    }
     help.style = MessageStyle::informational;
     return help;
 }

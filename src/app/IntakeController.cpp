@@ -29,7 +29,7 @@ void IntakeController::addFiles(const QList<QUrl>& urls, int row)
     for (const QUrl& url : urls)
         paths.push_back(fromQString(url.isLocalFile() ? url.toLocalFile() : url.path()));
     // Without a probe tool every file would be skipped as not media: say so once instead.
-    if (const std::optional<std::string> problem = toolProblem(kProbeToolResource); problem && !paths.empty()) {
+    if (const std::optional<std::string> problem = toolAdvice(kProbeToolResource); problem && !paths.empty()) {
         MessageRequest message;
         message.messageText = *problem;
         message.informativeText = contactText();

@@ -1,6 +1,7 @@
 #include "app/JoinPreflight.h"
 
 #include "foundation/Diagnostics.h"
+#include "foundation/Resources.h"
 #include "join/outcome/OutputCheck.h"
 #include "join/plan/OutputFormat.h"
 #include "join/plan/OutputRule.h"
@@ -15,6 +16,21 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
     const std::vector<FileRow> pressed = rows();
     const std::string extension = outputExtension(pressed);
     diagnostic(extension);
+    // Nothing to ask where to save when the join cannot run: a missing tool,
+    // files gone since they were added, or a mixed list.
+    for (const char* tool : {kCreatorToolResource, kProbeToolResource}) {
+        if (const std::optional<std::string> advice = toolAdvice(tool)) {
+            MessageRequest message;
+            message.messageText = *advice;
+            message.style = MessageStyle::critical;
+            host.showMessage(message, [](MessageResponse) {});
+            return;
+        }
+    }
+    if (const std::optional<MessageRequest> unreadable = unreadableInputsMessage(pressed)) {
+        host.showMessage(*unreadable, [](MessageResponse) {});
+        return;
+    }
     if (!isJoinableList(pressed)) {
         host.showMessage(mixedListMessage(pressed), [](MessageResponse) {});
         return;

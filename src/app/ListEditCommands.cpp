@@ -86,4 +86,22 @@ void ReorderCommand::undo()
     list_.selectIndexes(selectionBefore_);
 }
 
+ChapterTitleCommand::ChapterTitleCommand(FileListController& list, int row, std::optional<std::string> before,
+                                         std::optional<std::string> after, const QString& text)
+    : QUndoCommand(text), list_(list), row_(row), before_(std::move(before)), after_(std::move(after))
+{
+}
+
+void ChapterTitleCommand::redo()
+{
+    list_.model()->setChapterTitle(row_, after_);
+    list_.selectIndexes({row_});
+}
+
+void ChapterTitleCommand::undo()
+{
+    list_.model()->setChapterTitle(row_, before_);
+    list_.selectIndexes({row_});
+}
+
 }  // namespace velmora::app

@@ -3,6 +3,8 @@
 // and rows put in a new order. Each step keeps what it needs to go back, and
 // leaves the selection on the rows it touched.
 
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -55,6 +57,23 @@ private:
     std::vector<int> inverse_;
     std::vector<int> selectionBefore_;
     std::vector<int> selectionAfter_;
+};
+
+// A row's chapter title typed in the list; an empty one gives the row its
+// own title (tag or file name) back.
+class ChapterTitleCommand : public QUndoCommand {
+public:
+    ChapterTitleCommand(FileListController& list, int row, std::optional<std::string> before,
+                        std::optional<std::string> after, const QString& text);
+
+    void redo() override;
+    void undo() override;
+
+private:
+    FileListController& list_;
+    int row_;
+    std::optional<std::string> before_;
+    std::optional<std::string> after_;
 };
 
 }  // namespace velmora::app

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -22,10 +23,16 @@
 #include "app/FileListView.h"
 #include "app/ProgressSheet.h"
 #include "app/Shortcuts.h"
+#include "foundation/Resources.h"
 #include "foundation/Settings.h"
 
 namespace velmora::app {
 namespace {
+
+QString kAddToQueueTip()
+{
+    return QObject::tr("Keep this join in the Jobs panel with a copy of the list, and go on with the next");
+}
 
 constexpr QSize kUsualSize(1000, 580);
 constexpr QSize kSmallestSize(640, 360);
@@ -75,6 +82,7 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     setColumnWidths();
 
     auto* buttons = new QHBoxLayout;
+    buttonsRow_ = buttons;
     buttons->setSpacing(6);
     addBTN_ = makeButton(tr("Add…"), QStringLiteral("addBTN"), central);
     addFolderBTN_ = makeButton(tr("Add Folder…"), QStringLiteral("addFolderBTN"), central);
@@ -87,17 +95,18 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     detailsBTN_->setToolTip(tr("The joined file's title, artist, album and cover"));
     joinBTN_ = makeButton(tr("Join…"), QStringLiteral("joinBTN"), central);
     addToQueueBTN_ = makeButton(tr("Add to Queue"), QStringLiteral("addToQueueBTN"), central);
-    addToQueueBTN_->setToolTip(tr("Keep this join in the Jobs panel with a copy of the list, and go on with the next"));
-    summary_ = new QLabel(central);
+    addToQueueBTN_->setToolTip(kAddToQueueTip());
+    // The status line gives way first when the window is narrow: it ends in "…".
+    summary_ = new ElidedLabel(central);
     summary_->setObjectName(QStringLiteral("summary"));
     summary_->setAccessibleName(tr("Status"));
     summary_->setAlignment(Qt::AlignCenter);
-    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary_->setFocusPolicy(Qt::NoFocus);  // a status line, not a stop for Tab
+    summary_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     buttons->addWidget(addBTN_);
     buttons->addWidget(addFolderBTN_);
     buttons->addWidget(removeBTN_);
-    buttons->addSpacing(12);
+    buttons->addSpacing(6);
     buttons->addWidget(moveUpBTN_);
     buttons->addWidget(moveDownBTN_);
     buttons->addWidget(summary_, 1);
@@ -105,6 +114,9 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     buttons->addWidget(detailsBTN_);
     buttons->addWidget(addToQueueBTN_);
     buttons->addWidget(joinBTN_);
+    // The status line's own row, for when the buttons leave it no room.
+    statusRow_ = new QHBoxLayout;
+    layout->addLayout(statusRow_);
     layout->addLayout(buttons);
     setCentralWidget(central);
 
@@ -134,9 +146,10 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     connect(list_, &FileListController::selectionChanged, this, &MainWindow::updateControls);
     updateControls();
 
+    // Never below what the buttons need to read in full (ScreenFit keeps it on the screen).
     const QSize available = screen() ? screen()->availableGeometry().size() : kUsualSize;
-    setMinimumSize(kSmallestSize.boundedTo(available * 0.8));
-    resize(firstWindowSize(available));
+    setMinimumSize(kSmallestSize.boundedTo(available * 0.8).expandedTo(QMainWindow::layout()->totalMinimumSize()));
+    resize(firstWindowSize(available).expandedTo(minimumSize()));
     restoreWindowState();
 }
 
@@ -320,19 +333,30 @@ void MainWindow::updateControls()
         button->setEnabled(hasSelection);
     for (const char* name : {"removeAction", "moveUpAction", "moveDownAction", "showInFolderAction", "playAction"})
         action(QLatin1String(name))->setEnabled(hasSelection);
-    for (const char* name : {"joinAction", "addToQueueAction", "clearAction", "selectAllAction", "detailsAction",
-                             "saveListAction"})
+    for (const char* name : {"clearAction", "selectAllAction", "detailsAction", "saveListAction"})
         action(QLatin1String(name))->setEnabled(count > 0);
     for (const char* name : {"sortByNameAction", "sortByTrackNumberAction"})
         action(QLatin1String(name))->setEnabled(count > 1);
-    joinBTN_->setEnabled(count > 0);
-    addToQueueBTN_->setEnabled(count > 0);
+    // Without the tools Join cannot run: its tooltip says what to install.
+    std::optional<std::string> missingTool = toolAdvice(kCreatorToolResource);
+    if (!missingTool)
+        missingTool = toolAdvice(kProbeToolResource);
+    const bool canJoin = count > 0 && !missingTool;
+    const QString why = missingTool ? QString::fromStdString(*missingTool) : QString();
+    joinBTN_->setEnabled(canJoin);
+    addToQueueBTN_->setEnabled(canJoin);
+    joinBTN_->setToolTip(why);
+    addToQueueBTN_->setToolTip(missingTool ? why : kAddToQueueTip());
+    action(QStringLiteral("joinAction"))->setEnabled(canJoin);
+    action(QStringLiteral("addToQueueAction"))->setEnabled(canJoin);
     detailsBTN_->setEnabled(count > 0);
     if (count == 0)
         summary_->setText(tr("No files"));
     else
         summary_->setText((count == 1 ? tr("1 file") : tr("%1 files").arg(count)) + QStringLiteral(", ") +
                           tr("%1 in total").arg(QString::fromStdString(clockText(list_->totalDuration()))));
+    summary_->setToolTip(summary_->text());
+    placeStatusLine();
 }
 
 void MainWindow::saveWindowState() const
@@ -344,7 +368,9 @@ void MainWindow::saveWindowState() const
     QVariantMap widths;
     const QHeaderView* header = fileList_->horizontalHeader();
     for (int c = 0; c < header->count(); ++c)
-        widths.insert(FileListModel::columnKey(c), header->sectionSize(c));
+        widths.insert(FileListModel::columnKey(c), c == FileListModel::nameColumn
+                                                       ? fileList_->nameColumnWidthWhenEmpty()
+                                                       : header->sectionSize(c));
     store->setValue(QLatin1String(settingsKey::fileListColumns), widths);
     store->sync();
 }
@@ -371,6 +397,49 @@ void MainWindow::restoreWindowState()
     }
     if (restored)
         fileList_->setFitNameColumnOnFirstShow(false);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeStatusLine();
+}
+
+void MainWindow::placeStatusLine()
+{
+    // Beside the buttons while they leave it room for its text, else on a
+    // row of its own above them (a narrow window, a large scale factor).
+    const bool beside = buttonsRow_->indexOf(summary_) >= 0;
+    int buttonsWidth = buttonsRow_->contentsMargins().left() + buttonsRow_->contentsMargins().right();
+    for (int i = 0; i < buttonsRow_->count(); ++i) {
+        QLayoutItem* item = buttonsRow_->itemAt(i);
+        if (item->widget() != summary_)
+            buttonsWidth += item->sizeHint().width() + buttonsRow_->spacing();
+    }
+    const int room = centralWidget()->contentsRect().width() - 24 - buttonsWidth;
+    const bool fits = room >= summary_->fontMetrics().horizontalAdvance(summary_->text()) + 12;
+    if (fits == beside)
+        return;
+    // In the buttons' row, the status line or else a stretch keeps Help,
+    // Details… and Join… on the right.
+    const int at = buttonsRow_->indexOf(moveDownBTN_) + 1;
+    if (fits) {
+        statusRow_->removeWidget(summary_);
+        delete buttonsRow_->takeAt(at);  // the stretch
+        buttonsRow_->insertWidget(at, summary_, 1);
+    } else {
+        buttonsRow_->removeWidget(summary_);
+        buttonsRow_->insertStretch(at, 1);
+        statusRow_->addWidget(summary_);
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // Tools installed while the window was in the background count at once.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        updateControls();
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

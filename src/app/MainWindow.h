@@ -9,8 +9,11 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include "app/ElidedLabel.h"
+
 class QAction;
 class QDockWidget;
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -87,6 +90,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildMenus();
@@ -96,6 +101,7 @@ private:
     // Buttons and menu items follow the list: editing needs a selection,
     // joining needs rows, sorting needs two.
     void updateControls();
+    void placeStatusLine();
 
     FileListController* list_;
     DragAndDropView* dropView_ = nullptr;
@@ -110,7 +116,9 @@ private:
     QPushButton* addToQueueBTN_ = nullptr;
     QPushButton* detailsBTN_ = nullptr;
     QPushButton* helpBTN_ = nullptr;
-    QLabel* summary_ = nullptr;
+    ElidedLabel* summary_ = nullptr;
+    QHBoxLayout* buttonsRow_ = nullptr;
+    QHBoxLayout* statusRow_ = nullptr;
     QMenu* rowMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;

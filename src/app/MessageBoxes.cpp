@@ -45,7 +45,8 @@ void openMessageBox(QWidget* parent, const MessageRequest& request, std::functio
         for (const std::string& title : request.buttons)
             buttons << box->addButton(QString::fromStdString(title), QMessageBox::AcceptRole);
     }
-    box->setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    box->setDefaultButton(
+        qobject_cast<QPushButton*>(buttons.at(std::min<qsizetype>(request.defaultButton, buttons.size() - 1))));
     box->setEscapeButton(buttons.back());
     QObject::connect(box, &QMessageBox::finished, box, [box, buttons, completion = std::move(completion)](int) {
         qsizetype index = buttons.indexOf(box->clickedButton());

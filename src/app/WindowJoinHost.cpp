@@ -1,5 +1,7 @@
 #include "app/WindowJoinHost.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
@@ -48,10 +50,19 @@ void WindowJoinHost::postToMain(std::function<void()> task)
 void WindowJoinHost::jobProgressed(const JoinProgress& progress)
 {
     sheet_->setJoinProgress(progress);
+    // The share done shows where the user looks when the window is out of
+    // sight: the window's title (task bars) and the launcher icon (docks).
+    if (!progress.indeterminate) {
+        const int percent = std::clamp(static_cast<int>(progress.percent), 0, 100);
+        window_->setWindowTitle(tr("%1 % – Velmora").arg(percent));
+        sendLauncherProgress(notice_.bus.value_or(QDBusConnection::sessionBus()), percent / 100.0, true);
+    }
 }
 
 void WindowJoinHost::joinFinished(const JoinOutcome& outcome)
 {
+    window_->setWindowTitle(QStringLiteral("Velmora"));
+    sendLauncherProgress(notice_.bus.value_or(QDBusConnection::sessionBus()), 0.0, false);
     sheet_->end();
     job_.reset();
     notifyIfUnseen(outcome);

@@ -62,7 +62,7 @@ int main(int argc, char* argv[])
     nameTheApplication();
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
     QApplication::setDesktopFileName(QStringLiteral("app.velmora.Velmora"));
-    velmora::setDiagnosticTarget(velmora::DiagnosticTarget::standardOutput);
+    velmora::setDiagnosticTarget(velmora::DiagnosticTarget::loggingCategory);
     QCommandLineParser parser;
     describeArguments(parser);
     parser.process(application);

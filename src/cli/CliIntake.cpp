@@ -21,16 +21,17 @@ std::string unusableReason(const std::string& path, IntakeVerdict verdict)
 {
     if (path.find("://") != std::string::npos)
         return "not a local file";
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == EACCES ? "permission denied" : "missing";
-    if (::access(path.c_str(), R_OK) != 0)
-        return "permission denied";
     switch (verdict) {
-    case IntakeVerdict::unreadable: return st.st_size == 0 ? "empty" : "damaged";
+    case IntakeVerdict::missing: return "missing";
+    case IntakeVerdict::noPermission: return "permission denied";
+    case IntakeVerdict::damaged: {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 && st.st_size == 0 ? "empty" : "damaged";
+    }
     case IntakeVerdict::notMedia:
     case IntakeVerdict::noAudioOrVideo:
     case IntakeVerdict::skippedExtension: return "not media";
+    case IntakeVerdict::playlist: return "a playlist: use --from-list";
     default: return intakeVerdictText(verdict);
     }
 }
@@ -73,8 +74,9 @@ std::vector<FileRow> intakeFiles(const std::vector<std::string>& files, Cancella
         } else if (unusable && result.verdict != IntakeVerdict::cancelled) {
             unusable->push_back({files[index], unusableReason(paths[index], result.verdict)});
         } else {
-            std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[index].c_str(),
-                         intakeVerdictText(result.verdict).c_str());
+            const std::string reason = result.verdict == IntakeVerdict::playlist ? "a playlist: use --from-list"
+                                                                                  : intakeVerdictText(result.verdict);
+            std::fprintf(stderr, "velmora-cli: skipped %s: %s\n", files[index].c_str(), reason.c_str());
         }
     });
     return rows;

@@ -10,6 +10,22 @@ std::optional<std::string> CommandLine::value(const std::string& name) const
     return it->second;
 }
 
+namespace {
+
+// "-f" or "--force", not "-" (standard input) or "-0.5".
+bool looksLikeOption(const std::string& text)
+{
+    return text.size() >= 2 && text[0] == '-' && !(text[1] >= '0' && text[1] <= '9') && text[1] != '.';
+}
+
+}  // namespace
+
+std::vector<std::string> CommandLine::allValues(const std::string& name) const
+{
+    const auto it = valueLists.find(name);
+    return it == valueLists.end() ? std::vector<std::string>{} : it->second;
+}
+
 CommandLine parseCommandLine(const CommandSyntax& syntax, const std::vector<std::string>& arguments)
 {
     CommandLine line;
@@ -38,10 +54,16 @@ CommandLine parseCommandLine(const CommandSyntax& syntax, const std::vector<std:
             std::optional<std::string> value = inlineValue;
             if (!value && i + 1 < arguments.size())
                 value = arguments[++i];
-            if (!value || (value->empty() && !syntax.emptyAllowed.count(name)))
+            const bool freeText = syntax.emptyAllowed.count(name) > 0;
+            if (!value || (value->empty() && !freeText))
                 line.error = argument + " needs a value";
-            else
+            else if (!inlineValue && !freeText && looksLikeOption(*value))
+                line.error = argument + " needs a value, not the option '" + *value + "' (write " + name + "=" +
+                             *value + " to mean that name)";
+            else {
                 line.values[name] = *value;
+                line.valueLists[name].push_back(*value);
+            }
         } else {
             line.error = "unknown option '" + argument + "'";
         }

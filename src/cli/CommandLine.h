@@ -3,7 +3,8 @@
 // among the files, "--" ends the options, and every other argument is a
 // file. Valued options take "--name VALUE" or "--name=VALUE"; aliases map to
 // their canonical name. Only options that allow it take an empty value
-// ("--title ''" or "--title=").
+// ("--title ''" or "--title="); those hold free text, so only they take a
+// separate value that looks like an option ("-o --force" is refused).
 
 #include <map>
 #include <optional>
@@ -16,11 +17,13 @@ namespace velmora::cli {
 struct CommandLine {
     std::vector<std::string> files;
     std::set<std::string> flags;
-    std::map<std::string, std::string> values;
+    std::map<std::string, std::string> values;  // the last value of each option
+    std::map<std::string, std::vector<std::string>> valueLists;  // every value, in order
     std::optional<std::string> error;  // why the arguments are not usable
 
     bool has(const std::string& flag) const { return flags.count(flag) > 0; }
     std::optional<std::string> value(const std::string& name) const;
+    std::vector<std::string> allValues(const std::string& name) const;
 };
 
 struct CommandSyntax {

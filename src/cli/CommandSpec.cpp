@@ -11,8 +11,8 @@ const OptionSpec kSort{"", "--sort", "ORDER",
                        "comes before part10 and \"Disc 1/Track 2\" before \"Disc 2/Track 1\") or track (by the disc "
                        "and track tags, files without them last; equal ones by name)"};
 const OptionSpec kProbeTimeout{"", "--probe-timeout", "SECONDS",
-                               "give each probe at most SECONDS (default 30); a file whose probe takes longer is "
-                               "skipped as \"probe timed out\""};
+                               "give each probe at most SECONDS (default 30, at least 0.001); a file whose probe "
+                               "takes longer is skipped as \"probe timed out\""};
 
 }  // namespace
 
@@ -81,7 +81,7 @@ const CommandSpec& joinSpec()
         "files must be audio only, or all have video. The files are decoded without loss and joined without a gap, "
         "and OUTPUT's extension picks the one encode: .mp3 (LAME VBR), .m4a/.mp4/.aac (AAC, 192 kbit/s), "
         ".m4b (AAC audiobook), .opus/.ogg (Opus, 128 kbit/s), or .flac, .mka (FLAC) and .wav, which keep "
-        "the samples exactly; any other extension gets ffmpeg's defaults. Video is fitted into 640x480 "
+        "the samples exactly; .mp4, .m4v, .mov, .mkv, .avi, .ts, .flv and .webm take video. Any other extension, or none, is refused. Video is fitted into 640x480 "
         "with its shape kept. On a terminal one line shows the progress and the time left. "
         "An existing OUTPUT is replaced only with --force; an OUTPUT that is one of the files (or a hard "
         "link of one), a folder or a device, or whose folder cannot be written, is refused. The joined "
@@ -103,7 +103,7 @@ const CommandSpec& joinSpec()
              "AAC (32-512, default 192) or Opus (6-510, default 128)"},
             {"", "--from-list", "FILE",
              "also join the files named in FILE, one path per line or an .m3u/.m3u8 playlist; relative "
-             "entries are taken from FILE's folder"},
+             "entries are taken from FILE's folder; given again, each list adds its files after the last"},
             kSort,
             {"", "--chapters", "", "mark where each file starts as a chapter (the default for .m4b only)"},
             {"", "--no-chapters", "", "write no chapters, not even the files' own"},

@@ -21,6 +21,7 @@
 #include "foundation/Cancellation.h"
 #include "join/run/JoinJob.h"
 #include "join/plan/JoinPlan.h"
+#include "join/plan/OutputFormat.h"
 #include "join/outcome/OutputCheck.h"
 #include "join/run/OutputFile.h"
 #include "join/plan/OutputRule.h"
@@ -66,14 +67,15 @@ int joinCommand(const std::vector<std::string>& arguments)
         line.error.reset();
     if (const auto failed = applyCommonOptions(line))
         return *failed;
-    if (const auto playlist = line.value("--from-list")) {
-        const PlaylistEntries entries = readPlaylist(*playlist);
+    // Each list adds its files, in the order the lists are given.
+    for (const std::string& playlist : line.allValues("--from-list")) {
+        const PlaylistEntries entries = readPlaylist(playlist);
         if (entries.error)
             return usageError(*entries.error);
         line.files.insert(line.files.end(), entries.paths.begin(), entries.paths.end());
-        if (line.files.empty())
-            return usageError("join needs at least one file");
     }
+    if (line.value("--from-list") && line.files.empty())
+        return usageError("join needs at least one file");
     const auto qualityRequest = readQualityOptions(line.value("--quality"), line.value("--bitrate"));
     if (const auto* message = std::get_if<std::string>(&qualityRequest))
         return usageError(*message);
@@ -87,7 +89,7 @@ int joinCommand(const std::vector<std::string>& arguments)
     const bool dryRun = line.has("--dry-run");
     const bool verbose = line.has("--verbose");
     const bool force = line.has("--force");
-    setDiagnosticTarget(verbose ? DiagnosticTarget::standardError : DiagnosticTarget::discard);
+    setDiagnosticTarget(verbose ? DiagnosticTarget::standardError : DiagnosticTarget::loggingCategory);
 
     // A dry run needs the probe only.
     if (const auto problem = toolProblem(kProbeToolResource))
@@ -116,6 +118,14 @@ int joinCommand(const std::vector<std::string>& arguments)
     if (!output.empty()) {
         if (const auto refused = refuseOutput(absolutePath(output), inputs, force))
             return *refused;
+        // The extension picks the format: one no join writes is refused too.
+        if (!outputFormatOf(output).known) {
+            std::string formats;
+            for (const std::string& extension : outputExtensions())
+                formats += (formats.empty() ? "." : ", .") + extension;
+            return usageError("cannot tell the format of '" + output + "' from its extension; OUTPUT must end in one of " +
+                              formats);
+        }
     }
 
     std::string toolFailure;

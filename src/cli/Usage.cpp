@@ -143,8 +143,9 @@ std::optional<int> applyCommonOptions(const CommandLine& line)
         setToolsDirectory(*tools);
     if (const auto timeout = line.value("--probe-timeout")) {
         const std::optional<JSONNumber> seconds = parseDecimalNumber(*timeout);
-        if (!seconds || !std::isfinite(seconds->toDouble()) || seconds->toDouble() <= 0.0)
-            return usageError("--probe-timeout needs a number of seconds above 0, not '" + *timeout + "'");
+        // The limit counts whole milliseconds: less than one would be none.
+        if (!seconds || !std::isfinite(seconds->toDouble()) || seconds->toDouble() < 0.001)
+            return usageError("--probe-timeout needs a number of seconds above 0 (at least 0.001), not '" + *timeout + "'");
         setProbeTimeLimit(std::chrono::milliseconds(std::llround(std::min(seconds->toDouble(), 1e9) * 1000.0)));
     }
     return std::nullopt;

@@ -19,8 +19,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
-    // Under the CLI, diagnostics never mix with the JSON on standard output.
-    velmora::setDiagnosticTarget(velmora::DiagnosticTarget::standardError);
+    // Under the CLI, diagnostics never mix with the JSON on standard output:
+    // the logging category (off by default), or standard error with --verbose.
+    velmora::setDiagnosticTarget(velmora::DiagnosticTarget::loggingCategory);
 
     if (argc < 2)
         return velmora::cli::usageError("missing command");

@@ -4,6 +4,10 @@
 #include <mutex>
 
 namespace velmora {
+
+// Debug messages of the category are off unless the logging rules turn them on.
+Q_LOGGING_CATEGORY(diagnosticsCategory, "velmora.diagnostics", QtInfoMsg)
+
 namespace {
 
 std::mutex& sinkMutex()
@@ -11,7 +15,7 @@ std::mutex& sinkMutex()
     static std::mutex mutex;
     return mutex;
 }
-DiagnosticTarget g_target = DiagnosticTarget::standardOutput;
+DiagnosticTarget g_target = DiagnosticTarget::loggingCategory;
 std::function<void(const std::string&)> g_capture;
 
 }  // namespace
@@ -23,15 +27,17 @@ void diagnostic(const std::string& line)
         g_capture(line);
         return;
     }
-    FILE* stream = nullptr;
     switch (g_target) {
-    case DiagnosticTarget::standardOutput: stream = stdout; break;
-    case DiagnosticTarget::standardError: stream = stderr; break;
+    case DiagnosticTarget::loggingCategory:
+        qCDebug(diagnosticsCategory).noquote() << QString::fromStdString(line);
+        return;
+    case DiagnosticTarget::standardError:
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+        return;
     case DiagnosticTarget::discard: return;
     }
-    std::fwrite(line.data(), 1, line.size(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
 }
 
 void setDiagnosticTarget(DiagnosticTarget target)

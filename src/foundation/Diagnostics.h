@@ -1,14 +1,20 @@
 #pragma once
 // The single sink for the engine's diagnostic lines (plain lines, no prefix).
-// The window application writes them to standard output, the command-line
-// tool to standard error or nowhere; tests capture them.
+// By default they go to the logging category "velmora.diagnostics", which is
+// off unless turned on, e.g. QT_LOGGING_RULES="velmora.diagnostics=true"; the
+// command-line tool's --verbose writes them to standard error; tests capture
+// them. Standard output never carries them.
 
 #include <functional>
 #include <string>
 
+#include <QLoggingCategory>
+
 namespace velmora {
 
-enum class DiagnosticTarget { standardOutput, standardError, discard };
+Q_DECLARE_LOGGING_CATEGORY(diagnosticsCategory)
+
+enum class DiagnosticTarget { loggingCategory, standardError, discard };
 
 void diagnostic(const std::string& line);
 void setDiagnosticTarget(DiagnosticTarget target);

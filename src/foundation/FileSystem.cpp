@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include <QRandomGenerator>
+
 #include "foundation/Paths.h"
 
 namespace velmora {
@@ -68,10 +70,32 @@ std::string currentDirectory()
     return buffer.data();
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* failure)
+namespace {
+
+// mkostemp's work, but the file gets 0666 less the umask, as open() gives
+// any new file. `pattern` ends in "XXXXXX", replaced by the name made.
+int createTemporaryLikeNewFiles(std::string& pattern)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const size_t tail = pattern.size() - 6;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (size_t i = tail; i < pattern.size(); ++i)
+            pattern[i] = kLetters[QRandomGenerator::global()->bounded(static_cast<int>(sizeof kLetters - 1))];
+        const int fd = ::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* failure, FileSharing sharing)
 {
     std::string temporary = parentDirectory(path) + "/." + lastPathComponent(path) + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    const int fd = sharing == FileSharing::ownerOnly ? ::mkostemp(temporary.data(), O_CLOEXEC)
+                                                     : createTemporaryLikeNewFiles(temporary);
     bool written = fd >= 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     int error = errno;
     if (fd >= 0 && ::close(fd) != 0 && written) {

@@ -18,7 +18,10 @@ std::string currentDirectory();
 // flushed to disk, then renamed over the path. An existing file is replaced
 // only when the whole new one is in place. On failure the path is untouched
 // and `failure` says why.
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* failure = nullptr);
+// The new file is the user's alone, or made as any new file is (0666 less the umask).
+enum class FileSharing { ownerOnly, likeNewFiles };
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* failure = nullptr,
+                         FileSharing sharing = FileSharing::ownerOnly);
 
 // Removes the path and, for a folder, everything in it. Symbolic links are
 // removed, never followed. True when nothing is left at the path.

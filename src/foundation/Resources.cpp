@@ -96,4 +96,12 @@ std::optional<std::string> toolProblem(const std::string& name)
     return std::nullopt;
 }
 
+std::optional<std::string> toolAdvice(const std::string& name)
+{
+    if (!toolProblem(name))
+        return std::nullopt;
+    // Debian's ffmpeg package holds both tools.
+    return "Velmora cannot find " + toolDisplayName(name) + ". Install the ffmpeg package.";
+}
+
 }  // namespace velmora

@@ -24,5 +24,8 @@ std::string toolDisplayName(const std::string& name);
 // "ffprobe not found at /opt/tools/sniffer (set --tools-dir)"; nothing when
 // it is there and executable.
 std::optional<std::string> toolProblem(const std::string& name);
+// The same, for the window's user, who has no command-line option to set:
+// "Velmora cannot find ffprobe. Install the ffmpeg package."
+std::optional<std::string> toolAdvice(const std::string& name);
 
 }  // namespace velmora

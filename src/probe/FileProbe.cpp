@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 
+#include "foundation/ByteText.h"
 #include "foundation/Cancellation.h"
 #include "foundation/ChildProcess.h"
 #include "foundation/Diagnostics.h"
@@ -25,7 +26,9 @@ std::string runProbeTool(const std::string& tool, const std::string& path, Cance
                          std::string& runFailure)
 {
     auto process = std::make_shared<ChildProcess>(
-        tool, std::vector<std::string>{"-v", "quiet", "-print_format", "json", "-show_format", "-show_streams",
+        // Texts as the file holds them, not valid UTF-8 only (see carryInvalidBytes).
+        tool, std::vector<std::string>{"-v", "quiet", "-print_format", "json=string_validation=ignore", "-show_format",
+                                       "-show_streams",
                                        "-show_chapters", "-show_error", path});
     process->setStandardOutput(ChildProcess::Output::pipe);
     process->setStandardError(ChildProcess::Output::discard);
@@ -119,7 +122,7 @@ void fillFromReport(FileProbe& probe, const std::string& path, std::optional<JSO
 
 void fillFromReport(FileProbe& probe, const std::string& path, std::string_view bytes)
 {
-    fillFromReport(probe, path, JSON::parse(bytes));
+    fillFromReport(probe, path, JSON::parse(carryInvalidBytes(bytes)));
 }
 
 // A record from report bytes as if the tool had printed them (no process runs).
@@ -165,7 +168,7 @@ FileProbe::FileProbe(const std::string& path, Cancellation* cancellation)
     {
         // The bytes go as soon as they are parsed: only the report is kept.
         const std::string bytes = runProbeTool(*tool, path, cancellation, run, runFailure);
-        report = JSON::parse(bytes);
+        report = JSON::parse(carryInvalidBytes(bytes));
     }
     fillFromReport(*this, path, std::move(report));
 }

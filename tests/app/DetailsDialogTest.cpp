@@ -95,9 +95,20 @@ TEST_F(Details, TypedTagsGoToTheJoinUntilTheListIsEmptied)
     EXPECT_TRUE(details->titleNote()->isVisible());
     EXPECT_TRUE(details->titleNote()->text().contains("“Bonus.m4a”")) << details->titleNote()->text();
     EXPECT_TRUE(details->albumField()->text().isEmpty());
+    // The note goes without moving what stands below it, or the dialog.
+    const QPoint albumAt = details->albumField()->mapTo(details, QPoint()), dialogAt = details->pos();
+    const QSize dialogSize = details->size();
+    // Without a picture among the files, there is no inputs' cover to go back to.
+    EXPECT_FALSE(details->inputsCoverButton()->isEnabled());
     retype(details->albumField(), "Collected");
     EXPECT_EQ(details->titleField()->text(), "Collected");
     EXPECT_FALSE(details->titleNote()->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(details->albumField()->mapTo(details, QPoint()), albumAt);
+    EXPECT_EQ(details->pos(), dialogAt);
+    EXPECT_EQ(details->size(), dialogSize);
+    details->noCoverButton()->click();
+    EXPECT_FALSE(details->inputsCoverButton()->isEnabled());
     details->accept();
     kept = overrides();
     EXPECT_EQ(kept.album, "Collected");

@@ -1,6 +1,7 @@
 // Editing the list: Remove, Move Up, Move Down, Clear List, row drags and the
 // two sorts, by command, by keyboard and from the rows' menu; each undone and redone.
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -140,6 +141,11 @@ TEST_F(EditCommands, RowMenu)
     menu->actions()[2]->trigger();  // Move Down
     menu->close();
     EXPECT_EQ(names(), (Names{"A", "C", "B"}));
+    // Shift+F10, as the shortcut list names it, opens the menu at the current row.
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(spinUntil([&] { return menu->isVisible(); }, 2000));
+    menu->close();
     // On the empty part of the list there is no row to act on.
     const QPoint below(5, view->viewport()->height() - 5);
     QContextMenuEvent empty(QContextMenuEvent::Mouse, below, view->viewport()->mapToGlobal(below));
@@ -209,3 +215,36 @@ TEST_F(EditCommands, SortByNameAndByTrackNumberAreUndoable)
 }
 
 }  // namespace
+
+TEST_F(EditCommands, ChapterTitlesAreEditedInTheListAndUndone)
+{
+    using velmora::app::FileListModel;
+    std::vector<velmora::FileRow> rows{row("A.mp3"), row("B.mp3")};
+    for (auto& r : rows)
+        r.metadata.fileName = r.fileName;
+    fill(rows);
+    ASSERT_NO_FATAL_FAILURE(activateWindow());
+    velmora::app::FileListView* view = window().fileList();
+    view->setFocus();
+    list().selectIndexes({1});
+    view->setCurrentIndex(list().model()->index(1, FileListModel::nameColumn));
+    // F2 edits the Title cell of the current row, whichever cell is current.
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Second Part");
+    QTest::keyClick(editor, Qt::Key_Return);  // the delegate commits on its next turn
+    const auto title = [&](int r) { return list().model()->index(r, FileListModel::titleColumn).data().toString(); };
+    EXPECT_TRUE(spinUntil([&] { return title(1) == QStringLiteral("Second Part"); }, 2000)) << title(1);
+    EXPECT_EQ(list().rows()[1].metadata.chapterTitle, "Second Part");  // what the join gets
+    trigger("undoAction");
+    EXPECT_EQ(title(1), QStringLiteral("B"));
+    EXPECT_FALSE(list().rows()[1].metadata.chapterTitle.has_value());
+    trigger("redoAction");
+    EXPECT_EQ(title(1), QStringLiteral("Second Part"));
+    // An emptied title gives the row its own back; other columns are not edited.
+    EXPECT_TRUE(list().model()->setData(list().model()->index(1, FileListModel::titleColumn), QString()));
+    EXPECT_EQ(title(1), QStringLiteral("B"));
+    EXPECT_FALSE(list().model()->flags(list().model()->index(0, FileListModel::nameColumn)) & Qt::ItemIsEditable);
+}

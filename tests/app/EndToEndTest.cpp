@@ -77,7 +77,7 @@ TEST_F(EndToEnd, IntakeListsUsableFilesInOrderAndNotesTheRest)
     EXPECT_EQ(note->windowModality(), Qt::NonModal);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(note->text(), QStringLiteral("2 files were not added"));
-    EXPECT_EQ(note->informativeText(), QStringLiteral("notes.wav: unreadable or damaged\nclip.VoB: skipped extension"));
+    EXPECT_EQ(note->informativeText(), QStringLiteral("notes.wav: damaged\nclip.VoB: skipped extension"));
     // A usable batch brings no note.
     note->close();
     ASSERT_TRUE(addAndWait({testsupport::sineWav(1.0)}));
@@ -257,7 +257,13 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     delegate->addFiles({fileUrl(testsupport::sineWav(1.0)), fileUrl(testsupport::sineFlac(1.0))});
     QMessageBox* box = waitForAlert();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text().toStdString(), "ffprobe not found at " + noSniffer + "/sniffer (set --tools-dir)");
+    EXPECT_EQ(box->text(), QStringLiteral("Velmora cannot find ffprobe. Install the ffmpeg package."));
+    // Join stays off and says why; only the command line speaks of --tools-dir.
+    fill({"A", "B", "C"});
+    EXPECT_FALSE(window().joinButton()->isEnabled());
+    EXPECT_FALSE(window().action(QStringLiteral("joinAction"))->isEnabled());
+    EXPECT_EQ(window().joinButton()->toolTip(), QStringLiteral("Velmora cannot find ffmpeg. Install the ffmpeg package."));
+    trigger("clearAction");
     press(box, QStringLiteral("OK"));
     spinUntil([] { return false; }, 300);
     EXPECT_TRUE(names().empty());
@@ -274,7 +280,8 @@ TEST_F(EndToEnd, AMissingProbeToolIsSaidOnceAndAFailedJoinSaysWhy)
     box = waitForAlert(60000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QStringLiteral("Something went wrong!"));
-    EXPECT_EQ(box->informativeText(), QStringLiteral("Contact: support@velmora.app"));
+    EXPECT_EQ(box->informativeText(), QStringLiteral("Writing the joined file failed: ffmpeg exited with status 1.\n\n"
+                                                     "Contact: support@velmora.app"));
     EXPECT_EQ(box->detailedText(), QStringLiteral("Writing the joined file failed: ffmpeg exited with status 1.\n\n"
                                                   "muxer: disk full\n"));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(out)));

@@ -2,7 +2,9 @@
 // starts (the refusal of a mixed list, the save dialog, the place chosen)
 // and what the request carries, then the result alert and its buttons.
 #include "app/JoinPreflight.h"
+#include "app/HelpMessage.h"
 #include "app/JoinResult.h"
+#include "foundation/Resources.h"
 #include "join/plan/QualitySettings.h"
 #include "support/AppTestSupport.h"
 #include "support/RecordingWindowHost.h"
@@ -16,6 +18,13 @@ using velmora::app::SaveDialogAnswer;
 using testsupport::RecordingWindowHost;
 
 namespace {
+
+FileRow missingRow(const std::string& name)
+{
+    FileRow made = row(name);
+    ::unlink(made.filePath.c_str());
+    return made;
+}
 
 class JoinFlow : public ::testing::Test {
 protected:
@@ -103,8 +112,38 @@ TEST_F(JoinFlow, AMixedListOrAPlaceThatCannotBeWrittenIsRefused)
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].messageText, "Mix & Match - Can't join!");
     EXPECT_EQ(host.messages[0].informativeText, "Video with audio, 1 row:\n2. clip.mp4\nAudio only, 2 rows:\n"
-                                                "1. song.mp3\n3. talk.wav\n\nContact: support@velmora.app");
+                                                "1. song.mp3\n3. talk.wav\n\nRemove the video rows (2) or the "
+                                                "audio-only rows (1, 3), then Join again.\n\nContact: support@velmora.app");
     EXPECT_EQ(host.messages[0].style, velmora::MessageStyle::critical);
+
+    // Before the dialog: a missing tool, or files gone since they were added,
+    // are named; silent video counts as video in the advice.
+    const std::string tools = velmora::toolsDirectory();
+    const struct {
+        std::string toolsDir;
+        std::vector<FileRow> rows;
+        std::string text, informative;
+    } refusals[]{
+        {testsupport::freshDir("join-flow-no-tools"), {row("a.wav")},
+         "Velmora cannot find ffmpeg. Install the ffmpeg package.", ""},
+        {tools, {row("a.wav"), row("b.wav"), missingRow("gone.mp3")},
+         "A file of the list can't be read",
+         "Part 3, gone.mp3, no longer exists.\n\nPut them back or remove them from the list, then Join again."},
+        {tools, {row("clip.mp4", MediaKind::video), row("a.wav"), row("talk.mp4", MediaKind::audioVideo)},
+         "Mix & Match - Can't join!", ""}};
+    for (const auto& refusal : refusals) {
+        host = {};
+        velmora::setToolsDirectory(refusal.toolsDir);
+        EXPECT_TRUE(preflight(refusal.rows).empty());
+        EXPECT_TRUE(host.saveDialogs.empty());
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].messageText, refusal.text);
+        if (!refusal.informative.empty())
+            EXPECT_EQ(host.messages[0].informativeText, refusal.informative);
+    }
+    velmora::setToolsDirectory(tools);
+    EXPECT_TRUE(host.messages[0].informativeText.find("Remove the video rows (1, 3) or the audio-only rows (2)") !=
+                std::string::npos);
 
     // The place chosen: an input, a folder, a folder a file stands in the way of.
     const std::string dir = testsupport::freshDir("join-flow-refused");
@@ -193,3 +232,11 @@ TEST_F(JoinFlow, TheResultAlertOpensOrShowsTheOutput)
 }
 
 }  // namespace
+
+TEST(HelpMessage, EnterClosesItRatherThanOpeningTheWebPage)
+{
+    const velmora::MessageRequest help = velmora::app::helpMessage("https://velmora.app/apps");
+    ASSERT_EQ(help.buttons.size(), 3u);
+    EXPECT_EQ(help.buttons[help.defaultButton], "OK");
+    EXPECT_EQ(velmora::app::helpMessage("").buttons, std::vector<std::string>{"OK"});
+}

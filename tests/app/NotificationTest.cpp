@@ -1,8 +1,11 @@
 // The desktop notification of a long join that ends while the user looks
-// elsewhere, sent to a notification service on a private session bus.
+// elsewhere, sent to a notification service on a private session bus, and
+// the join's progress on the launcher icon and in the window's title.
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -30,6 +33,21 @@ public slots:
         bodies << body;
         lastHints = hints;
         return static_cast<uint>(summaries.size());
+    }
+};
+
+// Stands in for a dock: keeps the launcher progress it is told.
+class LauncherListener : public QObject {
+    Q_OBJECT
+public:
+    QStringList applications;
+    QList<QVariantMap> updates;
+
+public slots:
+    void update(const QString& application, const QVariantMap& properties)
+    {
+        applications << application;
+        updates << properties;
     }
 };
 
@@ -96,13 +114,27 @@ TEST_F(Notification, ALongJoinTheUserDidNotSeeIsToldOnTheDesktop)
     ASSERT_TRUE(server.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(server.registerService("org.freedesktop.Notifications"));
 
+    LauncherListener dock;
+    ASSERT_TRUE(server.connect({}, {}, "com.canonical.Unity.LauncherEntry", "Update", &dock,
+                               SLOT(update(QString, QVariantMap))));
+
     // Whole joins through the window, any join counted as long; the user is
     // in another application when the first ends, and in the window for the second.
     bool seen = false;
     newDelegate(velmora::app::JoinNotice{client, 0.0, [&seen] { return seen; }});
     ASSERT_TRUE(addAndWait({testsupport::sineWav(1.0)}));
+    QStringList titles;
+    QObject::connect(&window(), &QWidget::windowTitleChanged, &window(), [&](const QString& t) { titles << t; });
     const std::string out = testsupport::freshDir("notified") + "/joined.mp3";
     ASSERT_NO_FATAL_FAILURE(join(out));
+    // The share done shows in the title while the join runs, and on the launcher icon.
+    ASSERT_FALSE(titles.isEmpty());
+    EXPECT_TRUE(titles.front().contains(QRegularExpression(QStringLiteral("^\\d{1,3} % – Velmora$")))) << titles.front();
+    EXPECT_EQ(titles.back(), QStringLiteral("Velmora"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dock.updates.isEmpty() && !dock.updates.back()["progress-visible"].toBool(); }, 5000));
+    EXPECT_EQ(dock.applications.front(), QStringLiteral("application://%1.desktop").arg(QGuiApplication::desktopFileName()));
+    EXPECT_TRUE(dock.updates.front()["progress-visible"].toBool());
+    EXPECT_LE(dock.updates.front()["progress"].toDouble(), 1.0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !service.summaries.isEmpty(); }, 5000));
     EXPECT_EQ(service.summaries, QStringList{"Audio Joined Successfully!"});
     EXPECT_EQ(service.bodies, QStringList{QString::fromStdString(out)});

@@ -2,13 +2,17 @@
 // what it remembers, and the columns (each row's start in the joined file
 // among them).
 #include <QHeaderView>
+#include <QLayout>
 #include <QListView>
+#include <QPushButton>
 #include <QTest>
 #include <QUndoStack>
 
 #include "app/DragAndDropView.h"
 #include "app/FileListModel.h"
 #include "app/FileListView.h"
+#include "app/ScreenFit.h"
+#include "foundation/Paths.h"
 #include "support/AppTestSupport.h"
 
 using namespace apptest;
@@ -59,14 +63,32 @@ TEST_F(Window, TabAndShiftTabLeaveTheList)
 
 TEST_F(Window, RemembersSizePlaceColumnsAndFolders)
 {
+    using velmora::app::FileListModel;
     QHeaderView* header = window().fileList()->horizontalHeader();
-    window().resize(700, 420);
-    header->resizeSection(velmora::app::FileListModel::codecColumn, 211);
-    window().close();  // as the user closes it
-
-    newDelegate();
-    EXPECT_EQ(window().size(), QSize(700, 420));
-    EXPECT_EQ(window().fileList()->horizontalHeader()->sectionSize(velmora::app::FileListModel::codecColumn), 211);
+    // As small as the window may be (the test screen is small), a little taller.
+    const QSize size = window().minimumSize().expandedTo(window().minimumSizeHint()) + QSize(0, 60);
+    window().resize(size);
+    header->resizeSection(FileListModel::codecColumn, 211);
+    Names many;
+    for (int i = 1; i <= 40; ++i)
+        many.push_back("part" + std::to_string(i) + ".mp3");
+    fill(many);  // rows enough for the scroll bar
+    spinUntil([] { return false; }, 50);
+    header->resizeSection(FileListModel::nameColumn, 290);
+    // Launch after launch, with the same rows added again, the widths come
+    // back exactly as they were left.
+    for (int launch = 1; launch <= 3; ++launch) {
+        window().close();  // as the user closes it
+        newDelegate();
+        spinUntil([] { return false; }, 50);
+        fill(many);
+        spinUntil([] { return false; }, 50);
+        EXPECT_EQ(window().size(), size);
+        header = window().fileList()->horizontalHeader();
+        EXPECT_EQ(header->sectionSize(FileListModel::codecColumn), 211) << launch;
+        EXPECT_EQ(header->sectionSize(FileListModel::nameColumn), 290) << launch;
+    }
+    list().clear();
 
     // The open dialog starts where the last files came from; the save dialog
     // where the last join went (else on the Desktop).
@@ -154,6 +176,56 @@ TEST_F(Window, StartAndTitleFollowTheListOrder)
     trigger("undoAction");
     EXPECT_EQ(column(FileListModel::startColumn), (QStringList{"0:00", "1:01", "1:00:59"}));
     EXPECT_EQ(column(FileListModel::nameColumn), (QStringList{"a.mp3", "b.mp3", "c.flac"}));
+}
+
+TEST_F(Window, RepeatedNamesShowTheirFolder)
+{
+    using velmora::app::FileListModel;
+    std::vector<velmora::FileRow> rows;
+    for (const char* path : {"/music/Disc 1/Track 1.mp3", "/music/Disc 2/Track 1.mp3", "/music/Disc 2/Intro.mp3"}) {
+        velmora::FileRow one = row("x");
+        one.filePath = path;
+        one.fileName = velmora::lastPathComponent(path);
+        rows.push_back(one);
+    }
+    fill(rows);
+    const FileListModel& model = *list().model();
+    auto names = [&] {
+        QStringList texts;
+        for (int r = 0; r < model.rowCount(); ++r)
+            texts << model.index(r, FileListModel::nameColumn).data().toString();
+        return texts;
+    };
+    EXPECT_EQ(names(), (QStringList{"Disc 1/Track 1.mp3", "Disc 2/Track 1.mp3", "Intro.mp3"}));
+    list().selectIndexes({0});
+    trigger("removeAction");
+    EXPECT_EQ(names(), (QStringList{"Track 1.mp3", "Intro.mp3"}));
+}
+
+TEST_F(Window, WindowsFitTheScreenAndKeepTheirMinimum)
+{
+    // Frame, minimum size, available area, then where the window goes.
+    const struct { QRect frame; QSize minimum; QRect available; QRect fitted; } cases[]{
+        {{100, 100, 400, 300}, {200, 200}, {0, 0, 1280, 800}, {100, 100, 400, 300}},
+        {{900, 600, 600, 400}, {200, 200}, {0, 0, 1280, 800}, {680, 400, 600, 400}},  // moved inside
+        {{0, 0, 1000, 580}, {650, 300}, {0, 0, 640, 400}, {0, 0, 640, 400}},          // shrunk to the screen
+        {{10, 10, 100, 100}, {300, 200}, {0, 30, 640, 370}, {10, 30, 300, 200}},      // grown to the minimum
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(velmora::app::fittedGeometry(c.frame, c.minimum, c.available), c.fitted) << c.frame.x();
+
+    // At its smallest the window's buttons read in full, and so does the
+    // status line, on a row of its own if need be.
+    fill({"A", "B", "C", "D"});
+    window().resize(window().minimumSize());
+    spinUntil([] { return false; }, 50);
+    for (QPushButton* button : window().findChildren<QPushButton*>()) {
+        if (button->isVisibleTo(&window()) && button->window() == &window())
+            EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    }
+    EXPECT_GE(window().minimumWidth(), window().layout()->totalMinimumSize().width());
+    EXPECT_EQ(window().summary()->text(), QStringLiteral("4 files, 0:04 in total"));
+    EXPECT_GE(window().summary()->width(), window().summary()->fontMetrics().horizontalAdvance(window().summary()->text()));
 }
 
 TEST_F(Window, OpenDialogShowsMediaFilesInAnyLetterCase)

@@ -27,6 +27,9 @@ TEST(CommandLine, OptionsFilesAndErrors)
         {{"--title", "", "a", "--title="}, {"a"}, {{"--title", ""}}, {}, {}},
         {{"--title=", "a", "--title", "-o"}, {"a"}, {{"--title", "-o"}}, {}, {}},
         {{"a", "--title"}, {}, {}, {}, "--title needs a value"},
+        // Only free text may look like an option; a path or a number may not.
+        {{"-o", "--dry-run", "a"}, {}, {}, {}, "-o needs a value, not the option '--dry-run' (write --output=--dry-run to mean that name)"},
+        {{"--output=--dry-run", "a", "--tools-dir", "-1"}, {"a"}, {{"--output", "--dry-run"}, {"--tools-dir", "-1"}}, {}, {}},
         {{"--dry-run=yes", "a"}, {}, {}, {}, "unknown option '--dry-run=yes'"},
         {{"--fast", "a"}, {}, {}, {}, "unknown option '--fast'"},
         {{"--verbose"}, {}, {}, {"--verbose"}, "join needs at least one file"},
@@ -42,4 +45,8 @@ TEST(CommandLine, OptionsFilesAndErrors)
     }
     EXPECT_EQ(parseCommandLine(join, {"-o", "x", "a"}).value("--output"), "x");
     EXPECT_FALSE(parseCommandLine(join, {"a"}).value("--output").has_value());
+    // Every value of a repeated option is kept, in order; value() is the last.
+    const CommandLine twice = parseCommandLine(join, {"--tools-dir", "/a", "x", "--tools-dir=/b"});
+    EXPECT_EQ(twice.allValues("--tools-dir"), (Args{"/a", "/b"}));
+    EXPECT_EQ(twice.value("--tools-dir"), "/b");
 }

@@ -42,6 +42,11 @@ TEST(JoinCommand, OutputAndExitStatus)
         {{"join", "--tools-dir", tools, "notes.txt"}, 1, "", "velmora-cli: cannot join notes.txt: "},
         {{"join", "--tools-dir", tools, "--skip-bad", "notes.txt"}, 1, "", "Nothing to join\n"},
         {{"join", "--probe-timeout", "soon", wav}, 2, "", "--probe-timeout needs a number of seconds above 0"},
+        {{"join", "--probe-timeout", "0.0004", wav}, 2, "", "(at least 0.001)"},
+        // An option where a value belongs, or an extension no join writes: refused before anything runs.
+        {{"join", "--tools-dir", tools, "-o", "--force", wav}, 2, "", "-o needs a value, not the option '--force'"},
+        {{"join", "--tools-dir", tools, "-o", "o.xyz", wav}, 2, "", "OUTPUT must end in one of .mp3, .m4a"},
+        {{"join", "--tools-dir", tools, "-o", "notes", wav}, 2, "", "cannot tell the format of 'notes'"},
         // Outputs that must not be written: nothing runs.
         {{"join", "--tools-dir", tools, "-o", "plain-file/out.mp3", wav}, 2, "",
          "cannot write in " + dir + "/plain-file: Not a directory\n"},
@@ -101,7 +106,7 @@ TEST(JoinCommand, AJoinThatCannotFitIsRefusedAndASmallTemporaryFolderIsEnough)
     // 20 s of MP3 cannot fit in 64 kB: refused before anything runs.
     const auto full = runCommand("/bin/sh", {"-c", mount + "'" + cliPath() + "' join -f -o mix.mp3 '" + song + "' '" +
                                                    sineFlac(1.0) + "'"});
-    EXPECT_TRUE(contains(full.err, "Something went wrong!" + kContact + "The joined file needs about ")) << full.err;
+    EXPECT_TRUE(contains(full.err, "Something went wrong!\nThe joined file needs about ")) << full.err;
     EXPECT_TRUE(contains(full.err, " is free in " + small + ". Free some space there, or choose another folder.\n"))
         << full.err;
     EXPECT_TRUE(full.out.ends_with(" exit 1\nolder\n")) << full.out;  // what stood at the output is still there
@@ -286,8 +291,13 @@ TEST(JoinCommand, FilesFromAPlaylist)
     EXPECT_EQ(commands[0][2], sineM4a(1.0));
     EXPECT_EQ(commands[1][2], dir + "/album/01 first.wav");
     EXPECT_EQ(commands[2][2], dir + "/album/02 second.flac");
-    // A playlist alone is enough; a missing one is a usage error.
-    EXPECT_EQ(cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, "--from-list=album/list.m3u"}).exitCode, 0);
+    // A playlist alone is enough, and a second one adds its files after the first's.
+    writeFile(dir + "/second.m3u", "album/02 second.flac\n");
+    const auto two = cliIn(dir, {"join", "--dry-run", "--tools-dir", tools, "--from-list=album/list.m3u",
+                                 "--from-list", "second.m3u"});
+    ASSERT_EQ(two.exitCode, 0) << two.err;
+    EXPECT_EQ(nlohmann::json::parse(two.out).at("commands").size(), 4u);
+    // A missing one is a usage error.
     const auto missing = cliIn(dir, {"join", "--from-list", "nowhere.m3u"});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(contains(missing.err, "cannot read nowhere.m3u")) << missing.err;

@@ -33,8 +33,13 @@ TEST(ProbeCommand, OneRecordPerFileInOrder)
                            {"/1/hasErrors", true}, {"/1/fileSizeHuman", "Unknown File Size"}, {"/3", "(absent)"},
                            {"/1/durationHuman", nullptr}, {"/1/iTunesMetadata", nullptr},
                            {"/2/iTunesMetadata/title", "Sine"}, {"/2/tracksInfo/1/trackType", "Poster"}});
-    // Diagnostics go to standard error, two lines for the missing file.
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
+    // Diagnostics are off unless the logging rules turn them on: then two
+    // lines for the missing file, on standard error.
+    EXPECT_EQ(result.err, "");
+    const auto logged = runCommand("/bin/sh", {"-c", "QT_LOGGING_RULES=velmora.diagnostics=true exec \"$0\" probe \"$1\"",
+                                               cliPath(), missing});
+    EXPECT_EQ(std::count(logged.err.begin(), logged.err.end(), '\n'), 2) << logged.err;
+    EXPECT_EQ(logged.out.find("velmora.diagnostics"), std::string::npos);
 }
 
 TEST(ProbeCommand, OptionsRelativePathsAndBadArguments)

@@ -77,7 +77,7 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
         {{"list", "-"}, "--probe-timeout --sort --tools-dir"},
         {{"join", "-"},
          "--album --artist --bitrate --chapters --cover --cue --dry-run --force --from-list --no-chapters --output "
-         "--probe-timeout --quality --sort --title --tools-dir --verbose -f -o"},
+         "--probe-timeout --quality --skip-bad --sort --title --tools-dir --verbose -f -o"},
         {{"batch", "-"},
          "--album --artist --bitrate --chapters --cover --cue --dry-run --force --format --jobs --no-chapters "
          "--output --probe-timeout --quality --sort --title --tools-dir --verbose -f -j -o"},

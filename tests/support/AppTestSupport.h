@@ -71,8 +71,12 @@ inline void startTestApp()
 
 inline velmora::FileRow row(const std::string& name, velmora::MediaKind kind = velmora::MediaKind::audio)
 {
+    // A file that is there: Join refuses rows whose file is gone.
+    static const std::string folder = testsupport::freshDir("rows");
     velmora::FileRow made;
-    made.filePath = "/media/" + name;
+    made.filePath = folder + "/" + name;
+    if (::access(made.filePath.c_str(), F_OK) != 0)
+        testsupport::writeFile(made.filePath, "x");
     made.fileName = name;
     made.duration = 1.0;
     made.kind = kind;

@@ -13,7 +13,8 @@ void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation
                const std::function<void(size_t, IntakeResult)>& onResult)
 {
     struct Slot {
-        std::optional<FileProbe> probe;  // absent: skipped by its extension
+        std::optional<FileProbe> probe;  // absent: judged without a probe
+        IntakeVerdict unprobed = IntakeVerdict::skippedExtension;
         bool done = false;
     };
     std::vector<Slot> pending(paths.size());
@@ -25,7 +26,7 @@ void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation
     auto emitReady = [&] {
         while (emitted < pending.size() && pending[emitted].done && !cancellation.isCancelled()) {
             Slot& slot = pending[emitted];
-            IntakeResult result{IntakeVerdict::skippedExtension, std::nullopt};
+            IntakeResult result{slot.unprobed, std::nullopt};
             if (slot.probe)
                 result = intakeFromProbe(paths[emitted], *slot.probe);
             slot.probe.reset();
@@ -37,10 +38,12 @@ void runIntake(const std::vector<std::string>& paths, Cancellation& cancellation
         if (cancellation.isCancelled())
             return;
         std::optional<FileProbe> probe;
-        if (!isSkippedExtension(paths[i]))
+        const std::optional<IntakeVerdict> unprobed = verdictBeforeProbe(paths[i]);
+        if (!unprobed)
             probe.emplace(paths[i], &cancellation);
         std::lock_guard lock(mutex);
         pending[i].probe = std::move(probe);
+        pending[i].unprobed = unprobed.value_or(IntakeVerdict::skippedExtension);
         pending[i].done = true;
         emitReady();
     });

@@ -1,7 +1,13 @@
 #include "join/intake/IntakeRule.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "foundation/Diagnostics.h"
 #include "foundation/Paths.h"
+#include "join/intake/MediaFiles.h"
 
 namespace velmora {
 namespace {
@@ -79,8 +85,11 @@ std::string intakeVerdictText(IntakeVerdict verdict)
     switch (verdict) {
     case IntakeVerdict::accepted: return "accepted";
     case IntakeVerdict::skippedExtension: return "skipped extension";
-    case IntakeVerdict::unreadable: return "unreadable or damaged";
-    case IntakeVerdict::notMedia: return "not media";
+    case IntakeVerdict::missing: return "missing";
+    case IntakeVerdict::noPermission: return "no permission";
+    case IntakeVerdict::playlist: return "a playlist: use Open List\u2026";
+    case IntakeVerdict::damaged: return "damaged";
+    case IntakeVerdict::notMedia: return "not an audio or video file";
     case IntakeVerdict::protectedContent: return "protected";
     case IntakeVerdict::noAudioOrVideo: return "no audio or video";
     case IntakeVerdict::cancelled: return "cancelled";
@@ -88,13 +97,28 @@ std::string intakeVerdictText(IntakeVerdict verdict)
     case IntakeVerdict::reportTooLarge: return "probe report too large";
     case IntakeVerdict::toolUnavailable: return "ffprobe cannot run";
     }
-    return "not media";
+    return "not an audio or video file";
 }
 
 bool isSkippedExtension(const std::string& path)
 {
     const std::string extension = lowerExtension(path);
     return extension == "vob" || extension == "m4p";
+}
+
+std::optional<IntakeVerdict> verdictBeforeProbe(const std::string& path)
+{
+    if (isSkippedExtension(path))
+        return IntakeVerdict::skippedExtension;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == EACCES ? IntakeVerdict::noPermission : IntakeVerdict::missing;
+    if (::access(path.c_str(), R_OK) != 0)
+        return IntakeVerdict::noPermission;
+    const std::string extension = lowerExtension(path);
+    if (extension == "m3u" || extension == "m3u8" || extension == "pls")
+        return IntakeVerdict::playlist;
+    return std::nullopt;
 }
 
 IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe)
@@ -109,12 +133,10 @@ IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe)
     case ProbeRun::reportTooLarge: result.verdict = IntakeVerdict::reportTooLarge; return result;
     case ProbeRun::cancelled: result.verdict = IntakeVerdict::cancelled; return result;
     }
-    if (probe.hasErrors) {
-        result.verdict = IntakeVerdict::unreadable;
-        return result;
-    }
-    if (!probe.isValidMediaFile) {
-        result.verdict = IntakeVerdict::notMedia;
+    // A file named as media that does not read as media is damaged; any
+    // other such file is simply not media.
+    if (probe.hasErrors || !probe.isValidMediaFile) {
+        result.verdict = hasMediaFileExtension(path) ? IntakeVerdict::damaged : IntakeVerdict::notMedia;
         return result;
     }
     if (probe.isEncrypted) {

@@ -15,8 +15,11 @@ class Cancellation;
 enum class IntakeVerdict {
     accepted,
     skippedExtension,   // vob, m4p
-    unreadable,         // empty, unreadable or damaged (the probe reported errors)
-    notMedia,           // the probe found no usable media
+    missing,            // the file is not there (any more)
+    noPermission,       // the file may not be read
+    playlist,           // an .m3u/.m3u8/.pls list: opened as a list, not as media
+    damaged,            // a media file's extension, but the probe reported errors or found no media
+    notMedia,           // no media file's extension, and the probe found no usable media
     protectedContent,   // encrypted
     noAudioOrVideo,
     cancelled,          // the intake was cancelled before this file was done
@@ -30,10 +33,13 @@ struct IntakeResult {
     std::optional<FileRow> row;
 };
 
-// Why a file was skipped, as a short phrase ("not media", ...).
+// Why a file was skipped, as a short phrase ("damaged", "missing", ...).
 std::string intakeVerdictText(IntakeVerdict verdict);
 // Files never probed: their extension marks them as unusable.
 bool isSkippedExtension(const std::string& path);
+// The verdict on a file that is not worth probing (skipped by its extension,
+// missing, not readable, a playlist); nothing when the probe decides.
+std::optional<IntakeVerdict> verdictBeforeProbe(const std::string& path);
 // The rule given a probe of the file (no process runs). Writes the accepted
 // file's media type as a diagnostic line.
 IntakeResult intakeFromProbe(const std::string& path, const FileProbe& probe);

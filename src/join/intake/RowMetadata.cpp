@@ -49,8 +49,10 @@ public:
             return;
         ++source_;
         for (const auto& [key, value] : tags.entries()) {
-            const std::string text = trimmed(value.stringValue());
-            if (text.empty())
+            // Kept as the file has it, a line end or space at either end too:
+            // the joined file carries the same value.
+            const std::string text = value.stringValue();
+            if (trimmed(text).empty())
                 continue;
             const std::string lower = lowerAscii(key);
             const std::string name = canonicalKey(lower);
@@ -99,7 +101,7 @@ std::string titleOf(const JSON& tags)
 {
     for (const auto& [key, value] : tags.entries())
         if (lowerAscii(key) == "title")
-            return trimmed(value.stringValue());
+            return trimmed(value.stringValue()).empty() ? std::string() : value.stringValue();
     return {};
 }
 
@@ -210,6 +212,8 @@ RowMetadata readRowMetadata(const FileProbe& probe)
 
 std::string rowTitle(const RowMetadata& row)
 {
+    if (row.chapterTitle)
+        return *row.chapterTitle;
     if (auto title = row.tag("title"))
         return *title;
     return baseName(row.fileName);

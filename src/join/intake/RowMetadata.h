@@ -33,7 +33,7 @@ struct RowMetadata {
     // Tags with lower-case keys, spellings folded to one name each: "album_artist"
     // (ALBUMARTIST, "album artist"), "track" (TRACKNUMBER), "disc" (DISCNUMBER,
     // disk), "date" (year), "tracktotal" (TOTALTRACKS), "disctotal" (TOTALDISCS).
-    // Values are trimmed; empty ones are left out.
+    // Values are kept exactly; empty or blank ones are left out.
     std::map<std::string, std::string> tags;
     std::optional<int> track;
     std::optional<int> trackTotal;
@@ -41,6 +41,8 @@ struct RowMetadata {
     std::optional<int> discTotal;
     std::vector<SourceChapter> chapters;  // in start order
     std::vector<EmbeddedPicture> pictures;  // in stream order
+    // The title the user gave the row's chapter in the list, over its title tag.
+    std::optional<std::string> chapterTitle;
 
     // The tag's value, or nothing.
     std::optional<std::string> tag(const std::string& key) const;
@@ -52,8 +54,8 @@ struct RowMetadata {
 // the container lacks. A record without a report gives only the file name.
 RowMetadata readRowMetadata(const FileProbe& probe);
 
-// The name a row goes by in chapter lists: its "title" tag, else the file
-// name without its extension.
+// The name a row goes by in chapter lists: the title the user gave it, else
+// its "title" tag, else the file name without its extension.
 std::string rowTitle(const RowMetadata& row);
 
 // The number before an optional "/total" ("3", "03", "3/12", " 3 / 12 ");

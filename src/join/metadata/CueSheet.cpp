@@ -1,18 +1,22 @@
 #include "join/metadata/CueSheet.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "foundation/ByteText.h"
 #include "foundation/Paths.h"
 
 namespace velmora {
 namespace {
 
-std::string cueText(const std::string& text)
+// A quoted text of the sheet. Quotes inside become apostrophes, unless the
+// text is a file name, which must stay as it is to find the file.
+std::string cueText(const std::string& text, bool fileName = false)
 {
     std::string result = "\"";
-    for (char c : text) {
-        if (c == '"')
+    for (char c : fileName ? text : restoreCarriedBytes(text)) {
+        if (c == '"' && !fileName)
             result += '\'';
         else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             result += ' ';
@@ -58,7 +62,7 @@ std::string cueSheetText(const std::string& audioFileName, const AlbumMetadata& 
         text += "PERFORMER " + cueText(performer) + "\n";
     if (album.title)
         text += "TITLE " + cueText(*album.title) + "\n";
-    text += "FILE " + cueText(audioFileName) + " " + cueFileType(audioFileName) + "\n";
+    text += "FILE " + cueText(audioFileName, true) + " " + cueFileType(audioFileName) + "\n";
     int number = 0;
     for (const OutputChapter& chapter : chapters) {
         char track[32];
@@ -70,6 +74,17 @@ std::string cueSheetText(const std::string& audioFileName, const AlbumMetadata& 
         text += "    INDEX 01 " + cueTime(chapter.start) + "\n";
     }
     return text;
+}
+
+std::string cueFileLine(const std::string& sheet)
+{
+    for (size_t start = 0; start < sheet.size();) {
+        const size_t end = std::min(sheet.find('\n', start), sheet.size());
+        if (sheet.compare(start, 5, "FILE ") == 0)
+            return sheet.substr(start, end - start);
+        start = end + 1;
+    }
+    return {};
 }
 
 }  // namespace velmora

@@ -20,8 +20,12 @@ std::string cueFileType(const std::string& fileName);
 // album artist) and TITLE of the album, then one TRACK per chapter with its
 // TITLE, a PERFORMER when the row's own artist differs, and INDEX 01. Quotes
 // in texts become apostrophes and line breaks spaces, since the format has no
-// escapes. Track numbers go on past 99, which not every reader accepts.
+// escapes; the FILE line keeps the file's name as it is, quotes too, which
+// not every reader accepts. Track numbers go on past 99, likewise.
 std::string cueSheetText(const std::string& audioFileName, const AlbumMetadata& album,
                          const std::vector<OutputChapter>& chapters);
+// The sheet's FILE line (a line that starts with "FILE "), without its line
+// end; empty when there is none.
+std::string cueFileLine(const std::string& sheet);
 
 }  // namespace velmora

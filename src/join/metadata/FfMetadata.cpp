@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "foundation/ByteText.h"
+
 namespace velmora {
 namespace {
 
@@ -13,9 +15,10 @@ long long milliseconds(double seconds)
 
 void appendTag(std::string& text, std::string_view key, std::string_view value)
 {
-    text += escapeFfmetadata(key);
+    // Bytes of the inputs' tags that are not UTF-8 go back as they were.
+    text += escapeFfmetadata(restoreCarriedBytes(key));
     text += '=';
-    text += escapeFfmetadata(value);
+    text += escapeFfmetadata(restoreCarriedBytes(value));
     text += '\n';
 }
 
@@ -33,9 +36,11 @@ std::string escapeFfmetadata(std::string_view text)
         escaped += c;
     }
     // ffmpeg's reader takes any backslash before a line end as an escape, an
-    // escaped backslash too, and would run this line into the next one.
+    // escaped backslash too, and would run this line into the next one. A NUL
+    // after it ends the value where it is: the reader keeps the NUL in the
+    // line, and reads the line as a C string.
     if (!escaped.empty() && escaped.back() == '\\')
-        escaped += ' ';
+        escaped += '\0';
     return escaped;
 }
 

@@ -59,4 +59,24 @@ std::vector<OutputChapter> outputChapters(const std::vector<RowMetadata>& rows, 
     return chapters;
 }
 
+size_t capChapterTitles(std::vector<OutputChapter>& chapters)
+{
+    size_t cut = 0;
+    for (OutputChapter& chapter : chapters) {
+        // Characters are counted as UTF-8 lead bytes: continuation bytes
+        // (10xxxxxx) belong to the character before them.
+        size_t characters = 0;
+        for (size_t i = 0; i < chapter.title.size(); ++i) {
+            if ((static_cast<unsigned char>(chapter.title[i]) & 0xC0) == 0x80)
+                continue;
+            if (++characters > kChapterTitleLimit) {
+                chapter.title.resize(i);
+                ++cut;
+                break;
+            }
+        }
+    }
+    return cut;
+}
+
 }  // namespace velmora

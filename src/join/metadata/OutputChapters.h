@@ -32,4 +32,10 @@ std::vector<double> rowStartTimes(const std::vector<double>& durations);
 // nothing comes back when the counts differ.
 std::vector<OutputChapter> outputChapters(const std::vector<RowMetadata>& rows, const std::vector<double>& durations);
 
+// The longest chapter title, in characters, that every chapter format keeps
+// (an MP3's chapter frames vanish with a title of some kilobytes).
+inline constexpr size_t kChapterTitleLimit = 255;
+// Cuts longer titles to the limit, at a character boundary; how many were cut.
+size_t capChapterTitles(std::vector<OutputChapter>& chapters);
+
 }  // namespace velmora

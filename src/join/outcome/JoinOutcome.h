@@ -20,6 +20,7 @@ struct JoinOutcome {
     // What a successful join could not do, for the user to know (a cue sheet
     // that was not written, ...); empty when all went as asked.
     std::vector<std::string> notes;
+    std::string summary;  // why it failed as one plain sentence for the user; may be empty
 };
 
 }  // namespace velmora

@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "BuildConfig.h"
+#include "foundation/FileSystem.h"
+#include "foundation/Paths.h"
+#include "foundation/Resources.h"
 #include "join/outcome/JoinCheck.h"
 
 namespace velmora {
@@ -20,6 +28,23 @@ std::string mediaKindLabel(MediaKind kind)
     case MediaKind::unknown: break;
     }
     return "Neither audio nor video";
+}
+
+// "Permission denied" as it reads inside a sentence.
+std::string lowerErrorText(int error)
+{
+    std::string text = errorText(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && !(text.size() > 1 && text[1] >= 'A' && text[1] <= 'Z'))
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+std::string rowNumbers(const std::vector<size_t>& indexes)
+{
+    std::string text;
+    for (size_t index : indexes)
+        text += (text.empty() ? "" : ", ") + std::to_string(index + 1);
+    return text;
 }
 
 }  // namespace
@@ -53,12 +78,87 @@ MessageRequest joinFailedMessage(const JoinOutcome& outcome)
 {
     MessageRequest message;
     message.messageText = "Something went wrong!";
-    message.informativeText = contactText();
+    message.informativeText = outcome.summary.empty() ? contactText() : outcome.summary + "\n\n" + contactText();
     message.detailedText = failureDetails(outcome);
     message.style = MessageStyle::critical;
     return message;
 }
 
+
+std::optional<std::string> inputProblem(size_t index, const FileRow& row)
+{
+    const std::string part = "Part " + std::to_string(index + 1) + ", " + lastPathComponent(row.filePath);
+    struct stat st {};
+    if (::stat(row.filePath.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return part + ", no longer exists.";
+        return part + ", cannot be read: " + lowerErrorText(errno) + ".";
+    }
+    if (::access(row.filePath.c_str(), R_OK) != 0)
+        return part + ", cannot be read: " + lowerErrorText(errno) + ".";
+    return std::nullopt;
+}
+
+std::optional<MessageRequest> unreadableInputsMessage(const std::vector<FileRow>& rows)
+{
+    std::string listing;
+    size_t count = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (const auto problem = inputProblem(i, rows[i])) {
+            listing += *problem + "\n";
+            ++count;
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    MessageRequest message;
+    message.messageText = count == 1 ? "A file of the list can't be read" : "Some files of the list can't be read";
+    message.informativeText = listing + "\nPut them back or remove them from the list, then Join again.";
+    message.style = MessageStyle::critical;
+    return message;
+}
+
+std::string failureSummary(const JoinOutcome& outcome, const std::vector<FileRow>& rows)
+{
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (const auto problem = inputProblem(i, rows[i]))
+            return *problem;
+    }
+    if (!outcome.outputPath.empty()) {
+        const std::string folder = parentDirectory(outcome.outputPath);
+        if (::access(folder.c_str(), W_OK | X_OK) != 0)
+            return "Velmora cannot write to " + folder + ": " + lowerErrorText(errno) + ".";
+        // ffmpeg names the file it could not write: in the output's folder,
+        // or in the run folder under the temporary folder.
+        const std::string said = outcome.reason + "\n" + outcome.stderrTail;
+        bool full = false;
+        for (const char* error : {": No space left on device", ": Disk quota exceeded"}) {
+            for (size_t at = said.find(error); at != std::string::npos; at = said.find(error, at + 1)) {
+                full = true;
+                const size_t lineStart = said.rfind('\n', at) + 1;
+                const size_t pathStart = said.find('/', lineStart);
+                if (pathStart >= at)
+                    continue;  // a line without the file's name
+                const std::string path = said.substr(pathStart, at - pathStart);
+                const size_t work = path.rfind("/velmora-");
+                if (parentDirectory(path) != folder && work != std::string::npos)
+                    return "The disk holding the temporary folder " + (work == 0 ? "/" : path.substr(0, work)) +
+                           " is full.";
+                return "The disk holding " + folder + " is full.";
+            }
+        }
+        if (full)
+            return "The disk holding " + folder + " is full.";
+    }
+    for (const char* tool : {kCreatorToolResource, kProbeToolResource}) {
+        if (const auto advice = toolAdvice(tool))
+            return *advice;
+    }
+    std::string first = outcome.reason.substr(0, outcome.reason.find('\n'));
+    if (!first.empty() && first.back() != '.')
+        first += '.';
+    return first;
+}
 
 MessageRequest mixedListMessage(const std::vector<FileRow>& rows)
 {
@@ -83,9 +183,26 @@ MessageRequest mixedListMessage(const std::vector<FileRow>& rows)
             listing += "and " + std::to_string(members.size() - kNamedRowsPerType) + " more\n";
     }
 
+    // What to do: keep one side. Silent video counts with video with audio.
+    std::vector<size_t> videoRows, audioRows, otherRows;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        switch (rows[i].kind) {
+        case MediaKind::audio: audioRows.push_back(i); break;
+        case MediaKind::video:
+        case MediaKind::audioVideo: videoRows.push_back(i); break;
+        case MediaKind::unknown: otherRows.push_back(i); break;
+        }
+    }
+    std::string advice;
+    if (!otherRows.empty())
+        advice = "Remove the rows with neither audio nor video (" + rowNumbers(otherRows) + "), then Join again.";
+    else
+        advice = "Remove the video rows (" + rowNumbers(videoRows) + ") or the audio-only rows (" +
+                 rowNumbers(audioRows) + "), then Join again.";
+
     MessageRequest message;
     message.messageText = "Mix & Match - Can't join!";
-    message.informativeText = listing + "\n" + contactText();
+    message.informativeText = listing + "\n" + advice + "\n\n" + contactText();
     message.style = MessageStyle::critical;
     return message;
 }

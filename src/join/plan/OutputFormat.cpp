@@ -45,7 +45,15 @@ OutputFormat outputFormatOf(const std::string& outputPath)
     format.holdsVideo = isOneOf(e, {"mp4", "m4v", "mov", "mkv", "avi", "ts", "flv", "webm"});
     // WebM takes no H.264: the tool's own video encoder for it.
     format.copiesVideo = format.holdsVideo && e != "webm";
+    for (const std::string& known : outputExtensions())
+        format.known = format.known || e == known;
     return format;
+}
+
+std::vector<std::string> outputExtensions()
+{
+    return {"mp3", "m4a", "m4b", "aac", "flac", "mka", "wav", "opus", "ogg",
+            "mp4", "m4v", "mov", "mkv", "avi", "ts", "flv", "webm"};
 }
 
 std::vector<std::string> audioEncoderArguments(const OutputFormat& format, int bits, bool floatingPoint,

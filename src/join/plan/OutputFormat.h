@@ -20,9 +20,12 @@ struct OutputFormat {
     bool lossless = false;   // FLAC or PCM: the samples come out as they went in
     bool holdsVideo = false; // a video container: a video join keeps its picture
     bool copiesVideo = false;  // and takes the joined H.264 as it is
+    bool known = false;        // one of outputExtensions(): a join can write it
 };
 
 OutputFormat outputFormatOf(const std::string& outputPath);
+// Every extension a join writes, without the dot: "mp3", "m4a", ...
+std::vector<std::string> outputExtensions();
 
 // The arguments of the audio encode into this format. `bits` is the depth a
 // lossless output keeps (16, 24 or 32), in floats when `floatingPoint`

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "join/outcome/Messages.h"
+
 #include "foundation/Resources.h"
 #include "join/outcome/JoinCheck.h"
 #include "join/outcome/OutputCheck.h"
@@ -19,7 +21,7 @@ namespace {
 
 JoinOutcome endedAs(JoinStatus status, const std::string& outputPath, std::string reason = {})
 {
-    return JoinOutcome{status, outputPath, std::move(reason), {}, {}, {}};
+    return JoinOutcome{status, outputPath, std::move(reason), {}, {}, {}, {}};
 }
 
 }  // namespace
@@ -134,9 +136,9 @@ JoinOutcome JoinJob::join()
             return endedAs(JoinStatus::failed, outputPath, failure);
         committed_ = true;
     }
-    std::string note;
-    if (request_.options.cueSheet && !writeCueSheet(outputPath, prepared, &note))
-        outcome.notes.push_back(note);
+    outcome.notes.insert(outcome.notes.end(), prepared.notes.begin(), prepared.notes.end());
+    if (request_.options.cueSheet)
+        writeCueSheet(outputPath, prepared, outcome.notes);
     return outcome;
 }
 
@@ -247,6 +249,8 @@ JoinOutcome JoinJob::finish(JoinOutcome outcome)
     // A cancel while the output was judged wins over a failure it caused.
     if (outcome.status == JoinStatus::failed && !committed_ && cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outcome.outputPath);
+    if (outcome.status == JoinStatus::failed)
+        outcome.summary = failureSummary(outcome, request_.rows);
     return outcome;
 }
 

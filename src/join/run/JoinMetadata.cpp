@@ -71,6 +71,9 @@ PreparedMetadata prepareJoinMetadata(const JoinPlan& plan, const std::vector<Fil
         if (control.isCancelled())
             return prepared;
         prepared.chapters = outputChapters(metadata, durations);
+        if (const size_t cut = capChapterTitles(prepared.chapters))
+            prepared.notes.push_back(std::to_string(cut) + (cut == 1 ? " chapter title was" : " chapter titles were") +
+                                     " cut to " + std::to_string(kChapterTitleLimit) + " characters.");
     }
 
     AlbumMetadata tagged = prepared.album;
@@ -99,30 +102,30 @@ std::string cueSheetPath(const std::string& outputPath)
     return parentDirectory(outputPath) + "/" + baseName(outputPath) + ".cue";
 }
 
-bool writeCueSheet(const std::string& outputPath, const PreparedMetadata& metadata, std::string* failure)
+bool writeCueSheet(const std::string& outputPath, const PreparedMetadata& metadata, std::vector<std::string>& notes)
 {
     const std::string path = cueSheetPath(outputPath);
-    const std::string text = cueSheetText(lastPathComponent(outputPath), metadata.album, metadata.chapters);
+    const std::string name = lastPathComponent(outputPath);
+    const std::string text = cueSheetText(name, metadata.album, metadata.chapters);
     // A sheet made for this file before (an earlier join to the same name)
     // names it on its FILE line; anything else there is the user's.
     struct stat status {};
     if (::lstat(path.c_str(), &status) == 0) {
-        const size_t line = text.find("FILE ");
-        const std::string fileLine = text.substr(line, text.find('\n', line) - line);
         const auto existing = S_ISREG(status.st_mode) ? fileBytes(path) : std::nullopt;
-        if (!existing || existing->find(fileLine) == std::string::npos) {
-            if (failure)
-                *failure = "The cue sheet was not written: " + lastPathComponent(path) +
-                           " already exists and is not a sheet for this file.";
+        if (!existing || cueFileLine(*existing) != cueFileLine(text)) {
+            notes.push_back("The cue sheet was not written: " + lastPathComponent(path) +
+                            " already exists and is not a sheet for this file.");
             return false;
         }
     }
     std::string why;
-    if (!writeFileAtomically(path, text, &why)) {
-        if (failure)
-            *failure = "The cue sheet could not be written: " + why;
+    // Readable by whoever may read the joined file: the umask decides, as for it.
+    if (!writeFileAtomically(path, text, &why, FileSharing::likeNewFiles)) {
+        notes.push_back("The cue sheet could not be written: " + why);
         return false;
     }
+    if (name.find('"') != std::string::npos)
+        notes.push_back("The cue sheet names " + name + " with its quotes, which some players cannot read.");
     return true;
 }
 

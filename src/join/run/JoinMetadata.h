@@ -19,6 +19,7 @@ struct PreparedMetadata {
     std::string failure;  // why the step failed; empty when all is in place
     AlbumMetadata album;
     std::vector<OutputChapter> chapters;  // one per row or the rows' own, where they land in the output
+    std::vector<std::string> notes;       // what the join changed in the tags and chapters, for the user
 };
 
 // How long each piece of a video plan plays: what the probe finds in its
@@ -37,8 +38,8 @@ PreparedMetadata prepareJoinMetadata(const JoinPlan& plan, const std::vector<Fil
 // The cue sheet's path beside the output: "joined.cue" for "joined.wav".
 std::string cueSheetPath(const std::string& outputPath);
 // Writes the cue sheet beside the joined file. A file of that name that is
-// not a sheet for this output is left alone. False, with the reason, when
-// the sheet was not written.
-bool writeCueSheet(const std::string& outputPath, const PreparedMetadata& metadata, std::string* failure);
+// not a sheet for this output is left alone. False when the sheet was not
+// written; `notes` gets why, or what a player may stumble on in the sheet.
+bool writeCueSheet(const std::string& outputPath, const PreparedMetadata& metadata, std::vector<std::string>& notes);
 
 }  // namespace velmora

@@ -55,7 +55,7 @@ TEST(Intake, RowsAndRefusals)
         {probe("Counted:bin_data"), IntakeVerdict::accepted, "Unknown", "bin_data", ""},
         {probe("Video:ProRes"), IntakeVerdict::accepted, "Video", "ProRes", "ProRes"},  // and none of these is ProRes
         {probe("Video:prores", noCodecField), IntakeVerdict::accepted, "Video", "prores", "prores"},
-        {probe("Audio:aac", errors), IntakeVerdict::unreadable, "", "", ""},
+        {probe("Audio:aac", errors), IntakeVerdict::notMedia, "", "", ""},
         {probe("Audio:aac", invalid), IntakeVerdict::notMedia, "", "", ""},
         {probe("Audio:aac", encrypted), IntakeVerdict::protectedContent, "", "", ""},
         {probe("Subtitle:subrip"), IntakeVerdict::noAudioOrVideo, "", "", ""}};
@@ -78,6 +78,26 @@ TEST(Intake, RowsAndRefusals)
         EXPECT_EQ(intakeFromProbe("/x", p).verdict, verdict) << text;
         EXPECT_EQ(intakeVerdictText(verdict), text);
     }
+}
+
+TEST_F(JoinTest, SkippedFilesSayWhy)
+{
+    // Missing files and playlists are judged before any probe; a file named
+    // as media that does not read as media is damaged, anything else is not media.
+    const std::string dir = freshDir("intake-why");
+    writeFile(dir + "/notes.txt", "just words");
+    writeFile(dir + "/broken.mp3", "just words");
+    writeFile(dir + "/list.m3u", "#EXTM3U\n");
+    const std::vector<std::tuple<std::string, IntakeVerdict, std::string>> cases{
+        {"gone.mp3", IntakeVerdict::missing, "missing"},
+        {"list.m3u", IntakeVerdict::playlist, "a playlist: use Open List\u2026"},
+        {"notes.txt", IntakeVerdict::notMedia, "not an audio or video file"},
+        {"broken.mp3", IntakeVerdict::damaged, "damaged"}};
+    for (const auto& [name, verdict, text] : cases) {
+        EXPECT_EQ(analyzed(dir + "/" + name).verdict, verdict) << name;
+        EXPECT_EQ(intakeVerdictText(verdict), text);
+    }
+    EXPECT_EQ(intakeVerdictText(IntakeVerdict::noPermission), "no permission");
 }
 
 TEST_F(JoinTest, SkippedExtensionsAreNeverProbed)

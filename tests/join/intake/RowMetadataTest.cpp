@@ -34,8 +34,8 @@ TEST(RowMetadata, TagSpellingsFoldToOneName)
         // The tag's own name beats an alias, whatever the order.
         {{{"year", "1999"}, {"DATE", "1999-05-01"}, {"ALBUMARTIST", "alias"}, {"album_artist", "own"}}, json::array(),
          {{"date", "1999-05-01"}, {"album_artist", "own"}}},
-        // Values are trimmed; blank ones are no tags.
-        {{{"title", "  Padded \n"}, {"album", "   "}, {"artist", ""}}, json::array(), {{"title", "Padded"}}},
+        // Values are kept exactly, so the joined file gets them back; blank ones are no tags.
+        {{{"title", "  Padded \n"}, {"album", "   "}, {"artist", ""}}, json::array(), {{"title", "  Padded \n"}}},
         // Opus and Ogg keep their comments on the audio stream; the container's tags come first.
         {json::object(), json::array({opus}), {{"title", "Stream title"}, {"artist", "Stream artist"}}},
         {{{"title", "Format title"}}, json::array({stream("video", "mjpeg"), opus}),

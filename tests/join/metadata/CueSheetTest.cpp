@@ -31,10 +31,14 @@ TEST(CueSheet, SheetText)
                                               {62.4933, 70.0, "Three", "Various", 2}};
     EXPECT_EQ(cueSheetText("My \"Album\".flac", album, chapters),
               "REM GENRE \"Folk Rock\"\nREM DATE \"1999\"\nPERFORMER \"Various\"\nTITLE \"Say 'hi'\"\n"
-              "FILE \"My 'Album'.flac\" WAVE\n"
+              "FILE \"My \"Album\".flac\" WAVE\n"
               "  TRACK 01 AUDIO\n    TITLE \"One line\"\n    INDEX 01 00:00:00\n"
               "  TRACK 02 AUDIO\n    TITLE \"Two\"\n    PERFORMER \"Bob 'B'\"\n    INDEX 01 01:01:38\n"
               "  TRACK 03 AUDIO\n    TITLE \"Three\"\n    INDEX 01 01:02:37\n");
+    // The FILE line is found as a line of its own, not inside a title.
+    album.title = "FILE \"x.flac\" WAVE";
+    EXPECT_EQ(cueFileLine(cueSheetText("a.flac", album, chapters)), "FILE \"a.flac\" WAVE");
+    EXPECT_EQ(cueFileLine("TITLE \"x\"\n"), "");
     // The artist tag is the album's performer when there is one.
     album.tags["artist"] = "Ann";
     album.title.reset();

@@ -29,6 +29,8 @@ TEST(OutputChapters, OneChapterPerRowOrTheRowsOwn)
                                  {{0.0, 30.0, "Chapter 3"}, {30.0, 70.0, ""}, {70.0, 95.0, "Chapter 5"}});
     const RowMetadata late = row("late.m4b", {}, {{2.0, 5.0, "A"}, {5.0, 8.0, "B"}, {9.0, 14.0, "C"}, {12.0, 14.0, "D"}});
     const RowMetadata beyond = row("beyond.m4a", {}, {{50.0, 60.0, "Past the end"}});
+    RowMetadata renamed = titled;  // the title the user typed in the list wins over the tag
+    renamed.chapterTitle = "My Song";
 
     const std::vector<std::tuple<std::vector<RowMetadata>, std::vector<double>, Chapters>> cases{
         {{plain, titled, plain},
@@ -46,6 +48,7 @@ TEST(OutputChapters, OneChapterPerRowOrTheRowsOwn)
         {{late, plain},
          {10.0, 5.0},
          {{0.0, 5.0, "A", "", 0}, {5.0, 8.0, "B", "", 0}, {9.0, 10.0, "C", "", 0}, {10.0, 15.0, "01 Intro", "", 1}}},
+        {{renamed, plain}, {1.0, 2.0}, {{0.0, 1.0, "My Song", "Ann", 0}, {1.0, 3.0, "01 Intro", "", 1}}},
         // Nothing of its own left inside the row: one chapter as for any row.
         {{beyond}, {20.0}, {{0.0, 20.0, "beyond", "", 0}}},
         // Rows of no length get no chapter and take no room.
@@ -65,4 +68,20 @@ TEST(OutputChapters, OneChapterPerRowOrTheRowsOwn)
         }
     }
     EXPECT_EQ(rowStartTimes({1.5, 2.25, 0.0, 3.0}), (std::vector<double>{0.0, 1.5, 3.75, 3.75}));
+}
+
+TEST(OutputChapters, LongTitlesAreCutAtACharacterBoundary)
+{
+    const std::string e = "\xC3\xA9";  // one character, two bytes
+    // The title, then what is kept of it.
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {std::string(255, 'a'), std::string(255, 'a')},
+        {std::string(10000, 'a'), std::string(255, 'a')},
+        {std::string(254, 'a') + e + e, std::string(254, 'a') + e}};
+    Chapters chapters;
+    for (const auto& [title, kept] : cases)
+        chapters.push_back({0.0, 1.0, title, "", 0});
+    EXPECT_EQ(capChapterTitles(chapters), 2u);
+    for (size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(chapters[i].title, cases[i].second) << i;
 }

@@ -66,3 +66,25 @@ TEST(JoinCheck, TheFailingToolsLastLinesGoWithTheReason)
     report.commands[0].stderrTail = std::string(kStderrTailBytes - 6, 'x') + "\nlast\n";
     EXPECT_EQ(judgeJoin("/o.mp3", report, {row("/in/b.wav", 1.0)}).stderrTail, "last\n");
 }
+
+TEST(JoinCheck, TheFailureSummaryNamesTheCause)
+{
+    const std::string dir = freshDir("summary"), good = sineWav(1.0);
+    JoinOutcome outcome{JoinStatus::failed, dir + "/out.mp3", "Step 2 of 2 (writing the joined file) failed: x.\nmore", {}, {}, {}, {}};
+    // Rows, output, the tool's last lines, then the summary.
+    const std::vector<std::tuple<std::vector<FileRow>, std::string, std::string, std::string>> cases{
+        {{row(good, 1.0), row(dir + "/gone.mp3", 1.0)}, dir + "/out.mp3", "", "Part 2, gone.mp3, no longer exists."},
+        {{row(good, 1.0)}, "/no/such/folder/out.mp3", "",
+         "Velmora cannot write to /no/such/folder: no such file or directory."},
+        {{row(good, 1.0)}, dir + "/out.mp3", "Error closing file: No space left on device\n",
+         "The disk holding " + dir + " is full."},
+        {{row(good, 1.0)}, dir + "/out.mp3", "", "Step 2 of 2 (writing the joined file) failed: x."}};
+    for (const auto& [rows, output, tail, summary] : cases) {
+        outcome.outputPath = output;
+        outcome.stderrTail = tail;
+        EXPECT_EQ(failureSummary(outcome, rows), summary);
+    }
+    outcome.summary = "Part 2, gone.mp3, no longer exists.";
+    EXPECT_EQ(joinFailedMessage(outcome).informativeText,
+              "Part 2, gone.mp3, no longer exists.\n\nContact: support@velmora.app");
+}

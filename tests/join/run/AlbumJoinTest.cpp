@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include "join/intake/IntakeRule.h"
 #include "join/run/JoinMetadata.h"
 #include "support/AlbumTestSupport.h"
@@ -200,6 +202,18 @@ TEST_F(AlbumJoin, ACueSheetBesideAWav)
     // 2.0 s, 2.72 s and 3.52 s at 75 frames a second.
     for (const std::string index : {"INDEX 01 00:00:00", "INDEX 01 00:02:00", "INDEX 01 00:02:54", "INDEX 01 00:03:39"})
         EXPECT_TRUE(contains(sheet, index)) << index << "\n" << sheet;
+    // Whoever may read the joined file may read its sheet.
+    struct stat sheetStatus {}, audioStatus {};
+    ASSERT_EQ(::stat((dir + "/book.cue").c_str(), &sheetStatus), 0);
+    ASSERT_EQ(::stat((dir + "/book.wav").c_str(), &audioStatus), 0);
+    EXPECT_EQ(sheetStatus.st_mode & 0777, audioStatus.st_mode & 0777);
+
+    // A name with quotes is kept on the FILE line, with a note.
+    const JoinOutcome quoted = join(dir + "/Say \"hi\".wav", parts, options);
+    ASSERT_EQ(quoted.status, JoinStatus::succeeded) << quoted.reason;
+    EXPECT_TRUE(contains(readFile(dir + "/Say \"hi\".cue"), "FILE \"Say \"hi\".wav\" WAVE\n"));
+    ASSERT_EQ(quoted.notes.size(), 1u);
+    EXPECT_TRUE(contains(quoted.notes[0], "with its quotes")) << quoted.notes[0];
 
     // A sheet of the user's own by that name stays as it was; the join still succeeds.
     writeFile(dir + "/mine.cue", "my notes\n");
