@@ -28,6 +28,8 @@ mkdir -p "$TMPDIR" "$work/parts"
 # under TMPDIR and the memory of the whole process tree; prints
 # "<seconds> <peak tmp bytes> <peak rss kB>".
 measure() {
+    # ps finding no child is no error here.
+    set +e +o pipefail
     local start end peakDisk=0 peakRss=0 pid disk rss
     start=$(date +%s.%N)
     "$cli" "$@" > "$work/out.txt" 2> "$work/err.txt" &
@@ -39,8 +41,8 @@ measure() {
         for child in $(pgrep -P "$pid" 2>/dev/null); do
             rss=$((rss + $(ps -o rss= --ppid "$child" 2>/dev/null | awk '{s+=$1} END {print s+0}')))
         done
-        [ "${disk:-0}" -gt "$peakDisk" ] && peakDisk=$disk
-        [ "${rss:-0}" -gt "$peakRss" ] && peakRss=$rss
+        if [ "${disk:-0}" -gt "$peakDisk" ]; then peakDisk=$disk; fi
+        if [ "${rss:-0}" -gt "$peakRss" ]; then peakRss=$rss; fi
         sleep 0.2
     done
     wait "$pid" || { cat "$work/err.txt" >&2; exit 1; }

@@ -146,9 +146,17 @@ MainWindow::MainWindow(FileListController* list, QWidget* parent) : QMainWindow(
     connect(list_, &FileListController::selectionChanged, this, &MainWindow::updateControls);
     updateControls();
 
-    // Never below what the buttons need to read in full (ScreenFit keeps it on the screen).
+    // Never below what the buttons need to read in full, on two rows if need
+    // be (ScreenFit keeps it on the screen).
     const QSize available = screen() ? screen()->availableGeometry().size() : kUsualSize;
+    rightButtonsUp_ = false;
+    for (QPushButton* button : {helpBTN_, detailsBTN_, addToQueueBTN_, joinBTN_}) {
+        buttonsRow_->removeWidget(button);
+        statusRow_->addWidget(button);
+    }
+    rightButtonsUp_ = true;
     setMinimumSize(kSmallestSize.boundedTo(available * 0.8).expandedTo(QMainWindow::layout()->totalMinimumSize()));
+    placeRightButtons();
     resize(firstWindowSize(available).expandedTo(minimumSize()));
     restoreWindowState();
 }
@@ -402,7 +410,25 @@ void MainWindow::restoreWindowState()
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    placeRightButtons();
     placeStatusLine();
+}
+
+void MainWindow::placeRightButtons()
+{
+    const std::initializer_list<QPushButton*> right{helpBTN_, detailsBTN_, addToQueueBTN_, joinBTN_};
+    int needed = 24;
+    for (QPushButton* button : {addBTN_, addFolderBTN_, removeBTN_, moveUpBTN_, moveDownBTN_, helpBTN_, detailsBTN_,
+                                addToQueueBTN_, joinBTN_})
+        needed += button->sizeHint().width() + buttonsRow_->spacing();
+    const bool up = centralWidget()->contentsRect().width() < needed;
+    if (up == rightButtonsUp_)
+        return;
+    rightButtonsUp_ = up;
+    for (QPushButton* button : right) {
+        (up ? buttonsRow_ : statusRow_)->removeWidget(button);
+        (up ? statusRow_ : buttonsRow_)->addWidget(button);
+    }
 }
 
 void MainWindow::placeStatusLine()

@@ -102,6 +102,9 @@ private:
     // joining needs rows, sorting needs two.
     void updateControls();
     void placeStatusLine();
+    // The buttons on the right (Help to Join…) go up beside the status line
+    // when one row cannot hold all the buttons; back when it can.
+    void placeRightButtons();
 
     FileListController* list_;
     DragAndDropView* dropView_ = nullptr;
@@ -119,6 +122,7 @@ private:
     ElidedLabel* summary_ = nullptr;
     QHBoxLayout* buttonsRow_ = nullptr;
     QHBoxLayout* statusRow_ = nullptr;
+    bool rightButtonsUp_ = false;
     QMenu* rowMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;
