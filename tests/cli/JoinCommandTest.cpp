@@ -350,4 +350,10 @@ TEST(JoinCommand, NamedFilesThatCannotBeJoinedStopTheJoinUnlessSkipped)
     EXPECT_EQ(skipped.exitCode, 0) << skipped.err;
     EXPECT_TRUE(contains(skipped.err, "velmora-cli: skipped gone.mp3: ")) << skipped.err;
     EXPECT_NEAR(mediaDuration(dir + "/out.mp3"), 2.0, 0.06);
+
+    // A name with a line break in it is a name like any other.
+    writeFile(dir + "/two\nlines.mp3", readFile(mp3WithCover(1.0)));
+    const auto odd = cliIn(dir, {"join", "-f", "-o", "out.mp3", "two\nlines.mp3", "two\nlines.mp3"});
+    EXPECT_EQ(odd.exitCode, 0) << odd.err;
+    EXPECT_NEAR(mediaDuration(dir + "/out.mp3"), 2.0, 0.06);
 }
