@@ -1,6 +1,9 @@
 #include "app/AboutDialog.h"
 
 #include <QApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QThreadPool>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -11,6 +14,7 @@
 
 #include "BuildConfig.h"
 #include "app/AppIcon.h"
+#include "foundation/ToolVersion.h"
 #include "foundation/Paths.h"
 #include "foundation/Resources.h"
 #include "join/outcome/Messages.h"
@@ -85,6 +89,22 @@ void AboutDialog::setToolVersion(const std::optional<std::string>& version)
 {
     toolVersion_->setText(version ? QString::fromStdString(*version)
                                   : tr("none: no working \"%1\" in the tools folder").arg(QLatin1String(kCreatorToolResource)));
+}
+
+void openAboutDialog(QWidget* parent, QThreadPool& pool)
+{
+    QPointer<AboutDialog> dialog = new AboutDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    pool.start([dialog] {
+        const std::optional<std::string> version = toolVersion(resourcePath(kCreatorToolResource).value_or(""));
+        QMetaObject::invokeMethod(
+            qApp, [dialog, version] {
+                if (dialog)
+                    dialog->setToolVersion(version);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 }  // namespace velmora::app

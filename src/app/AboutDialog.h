@@ -8,8 +8,14 @@
 #include <QDialog>
 
 class QLabel;
+class QThreadPool;
 
 namespace velmora::app {
+
+class AboutDialog;
+// Opens About Velmora; the encoder's version is asked for on `pool` (it takes
+// a moment) and shown once known.
+void openAboutDialog(QWidget* parent, QThreadPool& pool);
 
 class AboutDialog : public QDialog {
     Q_OBJECT

@@ -1,15 +1,14 @@
 #include "app/AppDelegate.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMetaObject>
-#include <QPointer>
 
 #include "app/AboutDialog.h"
-#include "app/BooksDialog.h"
 #include "app/CoverPicture.h"
 #include "app/DetailsDialog.h"
+#include "app/FileDialogs.h"
+#include "app/FoundBooks.h"
 #include "app/FileListController.h"
 #include "app/HelpMessage.h"
 #include "app/IntakeController.h"
@@ -17,30 +16,19 @@
 #include "app/JobsPanel.h"
 #include "app/JoinPreflight.h"
 #include "app/JoinResult.h"
+#include "app/ListFiles.h"
 #include "app/LaunchBookkeeping.h"
 #include "app/MessageBoxes.h"
 #include "app/MainWindow.h"
-#include "app/MediaFileFilter.h"
 #include "app/PreferencesDialog.h"
 #include "app/RecentLists.h"
 #include "app/ProgressSheet.h"
-#include "app/RememberedFolder.h"
 #include "app/ScreenFit.h"
 #include "app/ShortcutsDialog.h"
 #include "app/WindowJoinHost.h"
 #include "foundation/Paths.h"
-#include "foundation/Resources.h"
 #include "foundation/Settings.h"
-#include "foundation/ToolVersion.h"
-#include "join/intake/BookDiscovery.h"
-#include "join/intake/Intake.h"
-#include "join/intake/NaturalOrder.h"
 #include "join/intake/Playlist.h"
-#include "join/outcome/OutputCheck.h"
-#include "join/plan/BookOutputName.h"
-#include "join/plan/OutputRule.h"
-#include "join/intake/PlaylistWriter.h"
-#include "join/intake/RowMetadata.h"
 #include "join/plan/QualitySettings.h"
 
 namespace velmora::app {
@@ -121,10 +109,7 @@ void AppDelegate::postToMain(std::function<void()> task)
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-void AppDelegate::showWindow()
-{
-    window_->show();
-}
+void AppDelegate::showWindow() { window_->show(); }
 
 // Launch and quit.
 
@@ -147,10 +132,7 @@ void AppDelegate::applicationWillTerminate()
 
 // File intake.
 
-void AppDelegate::filesAddedByDragAndDrop(const QList<QUrl>& urls, int row)
-{
-    addFiles(urls, row);
-}
+void AppDelegate::filesAddedByDragAndDrop(const QList<QUrl>& urls, int row) { addFiles(urls, row); }
 
 void AppDelegate::addFiles(const QList<QUrl>& urls, int row)
 {
@@ -165,81 +147,25 @@ void AppDelegate::addFiles(const QList<QUrl>& urls, int row)
 
 void AppDelegate::addBTNClicked()
 {
-    auto* dialog = new QFileDialog(window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setOption(QFileDialog::HideNameFilterDetails);
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setWindowTitle(tr("Add Files"));
-    dialog->setNameFilters(mediaFileNameFilters());
-    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
-        dialog->setDirectory(*folder);
-    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
-        if (result != QDialog::Accepted)
-            return;
-        // The dialog hands over its picks in no useful order: files chosen
-        // together come in natural order, part9 before part10.
-        QList<QUrl> urls = dialog->selectedUrls();
-        std::stable_sort(urls.begin(), urls.end(), [](const QUrl& a, const QUrl& b) {
-            return naturalPathLess(fromQString(a.toLocalFile()), fromQString(b.toLocalFile()));
-        });
-        if (!urls.isEmpty() && urls.front().isLocalFile())
-            rememberFolder(settingsKey::lastAddFolder, QFileInfo(urls.front().toLocalFile()).absolutePath());
-        addFiles(urls);
-    });
-    dialog->open();
+    askForFiles(window_, [this](const QList<QUrl>& urls) { addFiles(urls); });
 }
 
 void AppDelegate::addFolderClicked()
 {
-    auto* dialog = new QFileDialog(window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setWindowTitle(tr("Add Folder"));
-    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
-        dialog->setDirectory(*folder);
-    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
-        const QStringList folders = dialog->selectedFiles();
-        if (result != QDialog::Accepted || folders.isEmpty())
-            return;
-        rememberFolder(settingsKey::lastAddFolder, folders.front());
-        // The intake expands the folder, in natural order of the paths below it.
-        addFiles({QUrl::fromLocalFile(folders.front())});
-    });
-    dialog->open();
+    // The intake expands the folder, in natural order of the paths below it.
+    askForFolder(window_, tr("Add Folder"), [this](const QString& folder) { addFiles({QUrl::fromLocalFile(folder)}); });
 }
 
 void AppDelegate::openListClicked()
 {
-    auto* dialog = new QFileDialog(window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setWindowTitle(tr("Open List"));
-    dialog->setNameFilters({tr("Playlists (*.m3u8 *.m3u)"), tr("All files (*)")});
-    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
-        dialog->setDirectory(*folder);
-    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
-        const QStringList files = dialog->selectedFiles();
-        if (result == QDialog::Accepted && !files.isEmpty())
-            openList(files.front());
-    });
-    dialog->open();
+    askForList(window_, [this](const QString& path) { openList(path); });
 }
 
 void AppDelegate::openList(const QString& path)
 {
     if (!QFileInfo(path).isFile()) {
         window_->setRecentLists(forgetList(path));
-        MessageRequest message;
-        message.messageText = tr("The list %1 is gone.").arg(path).toStdString();
-        openMessageBox(window_, message, {});
-        return;
+        return openMessageBox(window_, listGoneMessage(path), {});
     }
     // The intake reads the playlist: its entries come in its order, and the
     // ones that are missing are named in the skipped note.
@@ -250,68 +176,26 @@ void AppDelegate::saveListClicked()
 {
     if (list_->count() == 0)
         return;
-    auto* dialog = new QFileDialog(window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setWindowTitle(tr("Save List As"));
-    dialog->setNameFilter(tr("M3U8 playlist (*.m3u8)"));
-    dialog->setDefaultSuffix(QStringLiteral("m3u8"));
-    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
-        dialog->setDirectory(*folder);
-    dialog->selectFile(tr("List.m3u8"));
-    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
-        const QStringList files = dialog->selectedFiles();
-        if (result != QDialog::Accepted || files.isEmpty())
-            return;
-        const QString path = QFileInfo(files.front()).absoluteFilePath();
-        std::vector<PlaylistItem> items;
-        for (const FileRow& row : list_->rows())
-            items.push_back({row.filePath, playedLength(row), rowTitle(row.metadata)});
-        if (const auto failure = writeM3u8(items, fromQString(path))) {
-            MessageRequest message;
-            message.messageText = tr("The list could not be saved.").toStdString();
-            message.informativeText = *failure;
-            message.style = MessageStyle::critical;
-            openMessageBox(window_, message, {});
-            return;
-        }
+    askWhereToSaveList(window_, [this](const QString& path) {
+        if (const auto failure = saveList(list_->rows(), path))
+            return openMessageBox(window_, listNotSavedMessage(*failure), {});
         window_->setRecentLists(rememberList(path));
     });
-    dialog->open();
 }
 
 // Editing. Every edit can be undone.
 
-void AppDelegate::removeBTNClicked()
-{
-    list_->removeSelected();
-}
+void AppDelegate::removeBTNClicked() { list_->removeSelected(); }
 
-void AppDelegate::moveUpBTNClicked()
-{
-    list_->moveSelectedUp();
-}
+void AppDelegate::moveUpBTNClicked() { list_->moveSelectedUp(); }
 
-void AppDelegate::moveDownBTNClicked()
-{
-    list_->moveSelectedDown();
-}
+void AppDelegate::moveDownBTNClicked() { list_->moveSelectedDown(); }
 
-void AppDelegate::clearListClicked()
-{
-    list_->clear();
-}
+void AppDelegate::clearListClicked() { list_->clear(); }
 
-void AppDelegate::sortByNameClicked()
-{
-    list_->sortByName();
-}
+void AppDelegate::sortByNameClicked() { list_->sortByName(); }
 
-void AppDelegate::sortByTrackNumberClicked()
-{
-    list_->sortByTrackNumber();
-}
+void AppDelegate::sortByTrackNumberClicked() { list_->sortByTrackNumber(); }
 
 void AppDelegate::detailsClicked()
 {
@@ -370,93 +254,9 @@ void AppDelegate::addToQueueClicked()
                      [this](JoinRequest request) { joinHost_->startJob(std::move(request)); }, queue, true);
 }
 
-void AppDelegate::joinEachFolderClicked()
-{
-    auto* dialog = new QFileDialog(window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setWindowTitle(tr("Join Each Folder"));
-    if (const auto folder = rememberedFolder(settingsKey::lastAddFolder))
-        dialog->setDirectory(*folder);
-    connect(dialog, &QFileDialog::finished, this, [this, dialog](int result) {
-        const QStringList folders = dialog->selectedFiles();
-        if (result != QDialog::Accepted || folders.isEmpty())
-            return;
-        const std::string root = fromQString(folders.front());
-        window_->progressSheet()->begin(tr("Analyzing Files..."), false);
-        // The books and their parts are read off the main thread.
-        pool_.start([this, root] {
-            Cancellation none;
-            std::vector<FoundBook> found;
-            std::vector<std::string> names;
-            for (Book& book : findBooks({root})) {
-                FoundBook f{std::move(book), {}, {}, {}};
-                runIntake(f.book.parts, none, [&](size_t index, IntakeResult r) {
-                    if (r.row)
-                        f.rows.push_back(std::move(*r.row));
-                    else if (f.problem.empty())
-                        f.problem = "cannot use " + lastPathComponent(f.book.parts[index]) + ": " +
-                                    intakeVerdictText(r.verdict);
-                });
-                if (f.problem.empty() && !isJoinableList(f.rows))
-                    f.problem = mixedListMessage(f.rows).messageText;
-                names.push_back(bookOutputName(metadataOf(f.rows), f.book.name));
-                found.push_back(std::move(f));
-            }
-            names = distinctNames(names);
-            for (size_t i = 0; i < found.size(); ++i)
-                found[i].name = names[i];
-            postToMain([this, root, found = std::move(found)]() mutable {
-                window_->progressSheet()->end();
-                if (found.empty()) {
-                    MessageRequest message;
-                    message.messageText = tr("No folder below %1 holds media files.").arg(toQString(root)).toStdString();
-                    joinHost_->showMessage(message, {});
-                    return;
-                }
-                auto* books = new BooksDialog(std::move(found), rememberedFolder(settingsKey::lastSaveFolder)
-                                                                    .value_or(toQString(root)), window_);
-                books->setAttribute(Qt::WA_DeleteOnClose);
-                connect(books, &QDialog::accepted, this, [this, books] {
-                    const std::string folder = fromQString(books->outputFolder());
-                    const std::string extension = books->extension();
-                    // As the command line's batch does: an output that is
-                    // there already, or cannot be written, is not queued.
-                    std::string refused;
-                    for (const FoundBook& b : books->books()) {
-                        if (!b.problem.empty())
-                            continue;
-                        JoinRequest request{folder + "/" + b.name + "." + extension, b.rows, {}};
-                        if (const auto problem = checkOutputPath(request.outputPath, pathsOf(b.rows), false)) {
-                            refused += problem->reason + "\n";
-                            continue;
-                        }
-                        request.options.quality = loadQualitySettings();
-                        request.options.chapters = chaptersByDefault(request.outputPath);
-                        jobs_->add(std::move(request));
-                    }
-                    rememberFolder(settingsKey::lastSaveFolder, books->outputFolder());
-                    jobsPanel_->show();
-                    if (!refused.empty()) {
-                        MessageRequest message;
-                        message.messageText = tr("Some books were not queued.").toStdString();
-                        message.informativeText = refused;
-                        joinHost_->showMessage(message, {});
-                    }
-                });
-                books->open();
-            });
-        });
-    });
-    dialog->open();
-}
+void AppDelegate::joinEachFolderClicked() { joinEachFolder(window_, pool_, *joinHost_, *jobs_, jobsPanel_); }
 
-void AppDelegate::helpBTNClicked()
-{
-    showHelp(*joinHost_);
-}
+void AppDelegate::helpBTNClicked() { showHelp(*joinHost_); }
 
 void AppDelegate::shortcutsClicked()
 {
@@ -465,20 +265,7 @@ void AppDelegate::shortcutsClicked()
     dialog->open();
 }
 
-void AppDelegate::aboutClicked()
-{
-    QPointer<AboutDialog> dialog = new AboutDialog(window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
-    // Asking the encoder for its version takes a moment: not on this thread.
-    pool_.start([this, dialog] {
-        const std::optional<std::string> version = toolVersion(resourcePath(kCreatorToolResource).value_or(""));
-        postToMain([dialog, version] {
-            if (dialog)
-                dialog->setToolVersion(version);
-        });
-    });
-}
+void AppDelegate::aboutClicked() { openAboutDialog(window_, pool_); }
 
 void AppDelegate::preferencesClicked()
 {
@@ -494,9 +281,6 @@ void AppDelegate::preferencesClicked()
     dialog->open();
 }
 
-void AppDelegate::cancelBTNClicked()
-{
-    stopBackgroundWork();
-}
+void AppDelegate::cancelBTNClicked() { stopBackgroundWork(); }
 
 }  // namespace velmora::app
