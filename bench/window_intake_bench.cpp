@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "support/WindowLookup.h"
 #include "app/AppDelegate.h"
 #include "app/FileListController.h"
 #include "app/FileListView.h"
@@ -84,15 +85,12 @@ private:
 
 velmora::app::MainWindow* mainWindow()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* window = qobject_cast<velmora::app::MainWindow*>(widget); window && window->objectName() == "window")
-            return window;
-    return nullptr;
+    return testsupport::findMainWindow();
 }
 
 velmora::app::FileListController* fileList(velmora::app::AppDelegate& d)
 {
-    return d.findChild<velmora::app::FileListController*>(QStringLiteral("mainArrayController"));
+    return testsupport::findFileList(d);
 }
 
 bool makeMp3(const QString& path)

@@ -38,6 +38,7 @@
 #include "foundation/ChildProcess.h"
 #include "foundation/Resources.h"
 #include "support/WidgetWait.h"
+#include "support/WindowLookup.h"
 
 namespace {
 
@@ -51,15 +52,12 @@ T* waitFor(QWidget* parent, int timeoutMs = 5000)
 
 velmora::app::MainWindow* mainWindow()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* window = qobject_cast<velmora::app::MainWindow*>(widget); window && window->objectName() == "window")
-            return window;
-    return nullptr;
+    return testsupport::findMainWindow();
 }
 
 velmora::app::FileListController* fileList(velmora::app::AppDelegate& d)
 {
-    return d.findChild<velmora::app::FileListController*>(QStringLiteral("mainArrayController"));
+    return testsupport::findFileList(d);
 }
 
 // Waits until the list holds `count` rows and the intake's sheet has gone.

@@ -19,6 +19,7 @@
 #include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
+#include "cli/JoinOptionRequests.h"
 #include "cli/QualityOptions.h"
 #include "cli/SignalCancel.h"
 #include "cli/SortOption.h"
@@ -149,15 +150,10 @@ int batchCommand(const std::vector<std::string>& arguments)
     int jobs = 1;
     if (const auto failed = readJobs(line.value("--jobs"), &jobs))
         return *failed;
-    const auto qualityRequest = readQualityOptions(line.value("--quality"), line.value("--bitrate"));
-    if (const auto* message = std::get_if<std::string>(&qualityRequest))
+    const auto read = readJoinOptionRequests(line);
+    if (const auto* message = std::get_if<std::string>(&read))
         return usageError(*message);
-    const auto order = readRowOrder(line.value("--sort"));
-    if (const auto* message = std::get_if<std::string>(&order))
-        return usageError(*message);
-    const auto albumRequest = readAlbumOptions(line);
-    if (const auto* message = std::get_if<std::string>(&albumRequest))
-        return usageError(*message);
+    const JoinOptionRequests& requests = std::get<JoinOptionRequests>(read);
     std::vector<std::string> roots;
     for (const std::string& root : line.files) {
         struct stat info {};
@@ -181,7 +177,7 @@ int batchCommand(const std::vector<std::string>& arguments)
     if (!format.empty()) {
         QualitySettings quality;
         if (const auto problem =
-                applyQualityRequest(std::get<QualityRequest>(qualityRequest), outputFormatOf("x." + format), quality))
+                applyQualityRequest(requests.quality, outputFormatOf("x." + format), quality))
             return usageError(*problem);
     }
 
@@ -201,7 +197,7 @@ int batchCommand(const std::vector<std::string>& arguments)
     std::string toolFailure;
     std::vector<std::string> names;
     for (BookRun& run : runs) {
-        readParts(run, std::get<RowOrder>(order), control, &toolFailure);
+        readParts(run, requests.order, control, &toolFailure);
         if (cancelOnSignal.interrupted().load())
             return kCancelledExit;
         if (!toolFailure.empty())
@@ -226,7 +222,7 @@ int batchCommand(const std::vector<std::string>& arguments)
                 run.problem = refused->reason;
         }
         const auto problem =
-            applyQualityRequest(std::get<QualityRequest>(qualityRequest), outputFormatOf(run.outputPath), run.quality);
+            applyQualityRequest(requests.quality, outputFormatOf(run.outputPath), run.quality);
         if (problem && run.problem.empty())
             run.problem = *problem;
     }
@@ -260,7 +256,7 @@ int batchCommand(const std::vector<std::string>& arguments)
         }
         JoinOptions options;
         options.quality = run.quality;
-        for (const std::string& note : applyAlbumRequest(std::get<AlbumRequest>(albumRequest), run.outputPath,
+        for (const std::string& note : applyAlbumRequest(requests.album, run.outputPath,
                                                          joinMedia(run.rows) == JoinMedia::video, options))
             std::fprintf(stderr, "velmora-cli: note: %s: %s\n", run.name.c_str(), note.c_str());
         hosts.push_back(std::make_unique<BookHost>(queue, progress, i, run.name, [&] {

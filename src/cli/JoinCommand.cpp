@@ -10,6 +10,7 @@
 #include "cli/CommandSpec.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
+#include "cli/JoinOptionRequests.h"
 #include "cli/QualityOptions.h"
 #include "cli/SignalCancel.h"
 #include "cli/SortOption.h"
@@ -76,15 +77,10 @@ int joinCommand(const std::vector<std::string>& arguments)
     }
     if (line.value("--from-list") && line.files.empty())
         return usageError("join needs at least one file");
-    const auto qualityRequest = readQualityOptions(line.value("--quality"), line.value("--bitrate"));
-    if (const auto* message = std::get_if<std::string>(&qualityRequest))
+    const auto read = readJoinOptionRequests(line);
+    if (const auto* message = std::get_if<std::string>(&read))
         return usageError(*message);
-    const auto order = readRowOrder(line.value("--sort"));
-    if (const auto* message = std::get_if<std::string>(&order))
-        return usageError(*message);
-    const auto albumRequest = readAlbumOptions(line);
-    if (const auto* message = std::get_if<std::string>(&albumRequest))
-        return usageError(*message);
+    const JoinOptionRequests& requests = std::get<JoinOptionRequests>(read);
     const std::string output = line.value("--output").value_or(std::string());
     const bool dryRun = line.has("--dry-run");
     const bool verbose = line.has("--verbose");
@@ -130,7 +126,7 @@ int joinCommand(const std::vector<std::string>& arguments)
 
     std::string toolFailure;
     const std::vector<FileRow> rows = sortedRows(intakeFiles(files, control, &toolFailure, skipBad ? nullptr : &unusable),
-                                                 std::get<RowOrder>(order));
+                                                 requests.order);
     if (cancelOnSignal.interrupted().load())
         return kCancelledExit;
     if (!toolFailure.empty())
@@ -161,11 +157,11 @@ int joinCommand(const std::vector<std::string>& arguments)
     // means the same wherever it runs.
     QualitySettings quality;
     if (const auto problem =
-            applyQualityRequest(std::get<QualityRequest>(qualityRequest), outputFormatOf(outputPath), quality))
+            applyQualityRequest(requests.quality, outputFormatOf(outputPath), quality))
         return usageError(*problem);
     JoinOptions options;
     options.quality = quality;
-    printNotes(applyAlbumRequest(std::get<AlbumRequest>(albumRequest), outputPath,
+    printNotes(applyAlbumRequest(requests.album, outputPath,
                                  joinMedia(rows) == JoinMedia::video, options));
 
     if (dryRun) {

@@ -32,6 +32,7 @@
 #include "foundation/Diagnostics.h"
 #include "foundation/Resources.h"
 #include "foundation/Settings.h"
+#include "support/WindowLookup.h"
 #include "support/TestSupport.h"
 #include "support/WidgetWait.h"
 
@@ -179,14 +180,13 @@ protected:
     }
     velmora::app::MainWindow& window()
     {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<velmora::app::MainWindow*>(widget); found && found->objectName() == "window")
-                return *found;
+        if (velmora::app::MainWindow* found = testsupport::findMainWindow())
+            return *found;
         throw std::runtime_error("no main window");
     }
     velmora::app::FileListController& list()
     {
-        return *delegate->findChild<velmora::app::FileListController*>(QStringLiteral("mainArrayController"));
+        return *testsupport::findFileList(*delegate);
     }
     velmora::app::ProgressSheet* sheet() { return window().findChild<velmora::app::ProgressSheet*>("progressWindow"); }
     void trigger(const char* action) { window().action(QString::fromLatin1(action))->trigger(); }

@@ -92,8 +92,7 @@ StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
     // reads the encoder's messages.
     std::thread relay([&] {
         const int frameBytes = plan.form.frameBytes();
-        long long framesSoFar = 0;
-        std::string carry;  // a piece of a frame, kept for the next chunk
+        long long bytesSoFar = 0;
         std::shared_ptr<ChildProcess> next;
         for (size_t i = 0; i < plan.decoders.size() && !control.isCancelled(); ++i) {
             PartCount& part = report.parts[i];
@@ -109,11 +108,9 @@ StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
                     encoderTakes = false;
                     return false;
                 }
-                carry.append(data, size);
-                framesSoFar += static_cast<long long>(carry.size() / static_cast<size_t>(frameBytes));
-                carry.erase(0, carry.size() - carry.size() % static_cast<size_t>(frameBytes));
+                bytesSoFar += static_cast<long long>(size);
                 if (relayed)
-                    relayed(framesSoFar);
+                    relayed(bytesSoFar / frameBytes);
                 return true;
             });
             control.release(current);

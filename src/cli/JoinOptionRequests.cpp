@@ -1,0 +1,19 @@
+#include "cli/JoinOptionRequests.h"
+
+namespace velmora::cli {
+
+std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const CommandLine& line)
+{
+    const auto quality = readQualityOptions(line.value("--quality"), line.value("--bitrate"));
+    if (const auto* message = std::get_if<std::string>(&quality))
+        return *message;
+    const auto order = readRowOrder(line.value("--sort"));
+    if (const auto* message = std::get_if<std::string>(&order))
+        return *message;
+    const auto album = readAlbumOptions(line);
+    if (const auto* message = std::get_if<std::string>(&album))
+        return *message;
+    return JoinOptionRequests{std::get<QualityRequest>(quality), std::get<RowOrder>(order), std::get<AlbumRequest>(album)};
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,24 @@
+#pragma once
+// The options that shape every join, read once for join and batch alike.
+
+#include <string>
+#include <variant>
+
+#include "cli/AlbumOptions.h"
+#include "cli/CommandLine.h"
+#include "cli/QualityOptions.h"
+#include "cli/SortOption.h"
+
+namespace velmora::cli {
+
+struct JoinOptionRequests {
+    QualityRequest quality;
+    RowOrder order{};
+    AlbumRequest album;
+};
+
+// --quality/--bitrate, --sort and the tag and cover options; the first
+// problem found, as a usage message, when one is wrong.
+std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const CommandLine& line);
+
+}  // namespace velmora::cli
