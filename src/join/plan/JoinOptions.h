@@ -8,6 +8,7 @@
 #include "join/metadata/AlbumMetadata.h"
 #include "join/plan/OutputFormat.h"
 #include "join/plan/QualitySettings.h"
+#include "join/plan/SegmentLayout.h"
 
 namespace velmora {
 
@@ -20,6 +21,10 @@ struct JoinOptions {
     // per chapter, for players of formats that hold no chapters.
     bool cueSheet = false;
     MetadataOverrides overrides;
+    // A long AAC output is encoded in segments side by side: as many as there
+    // are cores (or `encoders` when set), from `segmentedFromSeconds` of sound.
+    size_t encoders = 0;
+    double segmentedFromSeconds = kSegmentedMinimumSeconds;
 };
 
 // How an output format keeps chapter marks.

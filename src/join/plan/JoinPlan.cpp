@@ -151,7 +151,7 @@ std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool 
     } else {
         append(arguments, audioEncoderArguments(format, form.bits, form.floatingPoint, quality));
     }
-    append(arguments, muxerArguments(format));
+    append(arguments, video ? muxerArguments(format) : audioMuxerArguments(format, form.sampleRate));
     return arguments;
 }
 
@@ -273,15 +273,18 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
         plan.decoders.push_back(partDecoderCommand(row, plan.form, endSample));
     }
     planCover(plan, rows, format, options.overrides, workDir);
-    streams = concatStreamArguments(format, false, plan.form, options.quality);
-    append(streams, metadataArguments(format, options.chapters));
+    std::vector<std::string>& kept = plan.outputArguments;
+    kept = metadataArguments(format, options.chapters);
     if (!plan.cover.codec.empty() && plan.coverFile.empty()) {
-        moreInputs.push_back(plan.cover.path);
-        append(streams, coverArguments(format, plan.cover, plan.coverFile));
+        plan.moreInputs.push_back(plan.cover.path);
+        append(kept, coverArguments(format, plan.cover, plan.coverFile));
     } else if (format.extension == "mka" && !plan.coverFile.empty()) {
-        append(streams, coverArguments(format, plan.cover, plan.coverFile));
+        append(kept, coverArguments(format, plan.cover, plan.coverFile));
     }
-    plan.encoder = streamEncoderCommand(plan.form, plan.metadataPath, moreInputs, streams, outputPath);
+    streams = concatStreamArguments(format, false, plan.form, options.quality);
+    append(streams, kept);
+    append(kept, audioMuxerArguments(format, plan.form.sampleRate));
+    plan.encoder = streamEncoderCommand(plan.form, plan.metadataPath, plan.moreInputs, streams, outputPath);
     diagnostic(commandsListing(plan.decoders));
     diagnostic(commandsListing({plan.encoder}));
     return plan;

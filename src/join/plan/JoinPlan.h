@@ -25,6 +25,11 @@ struct JoinPlan {
     AudioForm form;
     std::vector<std::vector<std::string>> decoders;
     std::vector<std::string> encoder;
+    // The encoder's inputs after the metadata file, and what it is told of
+    // the output besides the encode (tags, chapters, cover, muxer): what a
+    // join of separately encoded segments needs too.
+    std::vector<std::string> moreInputs;
+    std::vector<std::string> outputArguments;
 
     // A video list: the normalisations, then the concat.
     std::vector<std::vector<std::string>> commands;

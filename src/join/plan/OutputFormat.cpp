@@ -91,6 +91,14 @@ std::vector<std::string> muxerArguments(const OutputFormat& format)
     return arguments;
 }
 
+std::vector<std::string> audioMuxerArguments(const OutputFormat& format, int sampleRate)
+{
+    std::vector<std::string> arguments = muxerArguments(format);
+    if (isMp4Family(format.extension) && sampleRate > 0)
+        arguments.insert(arguments.end(), {"-movie_timescale", std::to_string(sampleRate)});
+    return arguments;
+}
+
 std::string SaveFormat::filterText() const
 {
     return name + " (*." + extension + ")";

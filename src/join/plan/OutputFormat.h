@@ -35,6 +35,10 @@ std::vector<std::string> audioEncoderArguments(const OutputFormat& format, int b
 // Muxer options that follow the encoder arguments (the audiobook muxer for
 // .m4b, the index at the front of MP4-family files).
 std::vector<std::string> muxerArguments(const OutputFormat& format);
+// The same for an audio join at `sampleRate`: an MP4-family file's clock
+// counts its samples, so its length is kept exactly (its default clock counts
+// milliseconds).
+std::vector<std::string> audioMuxerArguments(const OutputFormat& format, int sampleRate);
 
 // One entry of the save dialog's format list.
 struct SaveFormat {

@@ -11,6 +11,8 @@
 #include "join/plan/OutputRule.h"
 #include "join/plan/OutputSize.h"
 #include "join/run/PartStream.h"
+#include "join/run/SegmentEncode.h"
+#include "foundation/ParallelWork.h"
 #include "join/run/JoinMetadata.h"
 #include "join/run/OutputFile.h"
 #include "join/run/ToolRunner.h"
@@ -119,6 +121,7 @@ JoinOutcome JoinJob::join()
     if (!partial.claim(&failure) || !folder->recordPartial(partial.path(), partial.descriptor(), &failure))
         return endedAs(JoinStatus::failed, outputPath, failure);
 
+    folder_ = folder.get();
     const JoinPlan plan = buildJoinPlan(request_.rows, partial.path(), folder->workDirectory(), request_.options);
     PreparedMetadata prepared;
     JoinOutcome outcome = plan.streamed ? joinStreamed(plan, partial.path(), prepared)
@@ -195,13 +198,55 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     if (!prepared.failure.empty())
         return endedAs(JoinStatus::failed, outputPath, "The joined file could not be prepared: " + prepared.failure);
 
-    useProgress({total * kCountingShare, total}, 0);
+    const OutputFormat format = outputFormatOf(outputPath);
+    const std::vector<EncodeSegment> segments =
+        encodesInSegments(format) && !ends.empty()
+            ? segmentLayout(ends.back(), rate, request_.options.encoders ? request_.options.encoders : coreCount(),
+                            request_.options.segmentedFromSeconds)
+            : std::vector<EncodeSegment>{};
+    // Putting encoded segments together is a copy: a small share of the time.
+    constexpr double kSegmentJoinShare = 0.02;
+    if (segments.empty())
+        useProgress({total * kCountingShare, total}, 0);
+    else
+        useProgress({total * kCountingShare, total, total * kSegmentJoinShare}, 0);
     progress_->stepEnded(0);
     setStatus(Status::running);
-    // The share done is what the encoder says it has written; the part
-    // being passed on is told by the frames relayed.
+    StreamReport run;
+    if (!segments.empty()) {
+        run = encodeInSegments(
+            SegmentedWork{plan, counts, segments, format, request_.options.quality, outputPath, writtenPath, *folder_},
+            cancellation_,
+            [&](double seconds) {
+                if (progress_->advance(1, std::min(seconds, total)))
+                    postProgress();
+            },
+            [&](std::string_view said) {
+                progress_->stepEnded(1);
+                if (const std::optional<double> seconds = chunkSeconds(said);
+                    seconds && progress_->advance(2, std::min(*seconds, total) * kSegmentJoinShare))
+                    postProgress();
+            });
+        progress_->stepEnded(2);
+    } else {
+        run = streamWhole(plan, ends);
+    }
+    if (run.cancelled || cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    progress_->stepEnded(1);
+    setStatus(Status::finishing);
+    JoinOutcome outcome = judgeStreamedJoin(outputPath, request_.rows, counts, run, rate, writtenPath, &cancellation_);
+    outcome.notes.insert(outcome.notes.end(), plan.form.notes.begin(), plan.form.notes.end());
+    return outcome;
+}
+
+// Streams the parts, one after another, into the plan's one encoder. The
+// share done is what the encoder says it has written; the part being passed
+// on is told by the frames relayed.
+StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends)
+{
     size_t shownFile = 0;
-    const StreamReport run = streamParts(
+    return streamParts(
         plan, cancellation_,
         [&](long long frames) {
             const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
@@ -216,13 +261,6 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
             if (progress_->handleChunk(1, said))
                 postProgress();
         });
-    if (run.cancelled || cancellation_.isCancelled())
-        return endedAs(JoinStatus::cancelled, outputPath);
-    progress_->stepEnded(1);
-    setStatus(Status::finishing);
-    JoinOutcome outcome = judgeStreamedJoin(outputPath, request_.rows, counts, run, rate, writtenPath, &cancellation_);
-    outcome.notes.insert(outcome.notes.end(), plan.form.notes.begin(), plan.form.notes.end());
-    return outcome;
 }
 
 // Normalises the clips side by side, then concatenates them into the output.

@@ -18,6 +18,8 @@
 #include "join/run/JobProgress.h"
 #include "join/run/JoinHost.h"
 #include "join/run/JoinMetadata.h"
+#include "join/run/WorkFolder.h"
+#include "join/outcome/StepReport.h"
 
 namespace velmora {
 
@@ -63,6 +65,7 @@ public:
 private:
     JoinOutcome join();
     JoinOutcome joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
+    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.
     void useProgress(std::vector<double> durations, size_t fileSteps);
@@ -78,6 +81,7 @@ private:
     std::shared_ptr<JoinProgressModel> progress_;
     std::optional<JoinOutcome> outcome_;
     bool committed_ = false;
+    RunFolder* folder_ = nullptr;  // the running join's, while it runs
 };
 
 }  // namespace velmora

@@ -76,9 +76,17 @@ StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
                          const std::function<void(long long)>& relayed,
                          const std::function<void(std::string_view)>& encoderSaid)
 {
+    return streamInto(plan.decoders, plan.encoder, plan.form.frameBytes(), control, relayed, encoderSaid);
+}
+
+StreamReport streamInto(const std::vector<std::vector<std::string>>& decoders,
+                        const std::vector<std::string>& encoderCommand, int frameBytes, Cancellation& control,
+                        const std::function<void(long long)>& relayed,
+                        const std::function<void(std::string_view)>& encoderSaid)
+{
     StreamReport report;
-    report.parts.resize(plan.decoders.size());
-    auto encoder = toolProcess(plan.encoder);
+    report.parts.resize(decoders.size());
+    auto encoder = toolProcess(encoderCommand);
     encoder->setStandardInputPipe(true);
     encoder->setStandardError(ChildProcess::Output::pipe);
     report.encoder.started = control.startUnlessCancelled(encoder, &report.encoder.failure);
@@ -91,15 +99,14 @@ StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
     // live no longer than the thread that started them), while this one
     // reads the encoder's messages.
     std::thread relay([&] {
-        const int frameBytes = plan.form.frameBytes();
         long long bytesSoFar = 0;
         std::shared_ptr<ChildProcess> next;
-        for (size_t i = 0; i < plan.decoders.size() && !control.isCancelled(); ++i) {
+        for (size_t i = 0; i < decoders.size() && !control.isCancelled(); ++i) {
             PartCount& part = report.parts[i];
             std::shared_ptr<ChildProcess> current =
-                next ? std::move(next) : startDecoder(plan.decoders[i], control, part.decoder);
-            if (i + 1 < plan.decoders.size())
-                next = startDecoder(plan.decoders[i + 1], control, report.parts[i + 1].decoder);
+                next ? std::move(next) : startDecoder(decoders[i], control, part.decoder);
+            if (i + 1 < decoders.size())
+                next = startDecoder(decoders[i + 1], control, report.parts[i + 1].decoder);
             if (!current)
                 break;
             bool encoderTakes = true;

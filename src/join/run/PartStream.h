@@ -32,4 +32,11 @@ StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
                          const std::function<void(long long framesSoFar)>& relayed = {},
                          const std::function<void(std::string_view)>& encoderSaid = {});
 
+// The same for any decoders (each writing raw frames of `frameBytes` bytes)
+// and any encoder reading them on its standard input.
+StreamReport streamInto(const std::vector<std::vector<std::string>>& decoders,
+                        const std::vector<std::string>& encoder, int frameBytes, Cancellation& control,
+                        const std::function<void(long long framesSoFar)>& relayed = {},
+                        const std::function<void(std::string_view)>& encoderSaid = {});
+
 }  // namespace velmora

@@ -64,21 +64,21 @@ private:
     int fd_;
 };
 
-// The partial output a dead run noted, removed when it is still that very
+// The partial outputs a dead run noted (one per line), each removed when it is still that very
 // file: a file put there since (by the user, or a later join) stays.
 void removeRecordedPartial(const std::string& runPath)
 {
     std::ifstream record(runPath + "/" + kPartialRecordName);
     unsigned long long device = 0, inode = 0;
     std::string path;
-    if (!(record >> device >> inode) || !std::getline(record >> std::ws, path) || path.empty())
-        return;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != device || st.st_ino != inode ||
-        st.st_uid != ::getuid())
-        return;
-    if (::unlink(path.c_str()) == 0)
-        diagnostic("removed the partial output of a run that died: " + path);
+    while (record >> device >> inode && std::getline(record >> std::ws, path)) {
+        struct stat st {};
+        if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != device ||
+            st.st_ino != inode || st.st_uid != ::getuid())
+            continue;
+        if (::unlink(path.c_str()) == 0)
+            diagnostic("removed the partial output of a run that died: " + path);
+    }
 }
 
 // Under the folder lock: every run folder whose own lock is free, or that has
@@ -194,7 +194,7 @@ bool RunFolder::recordPartial(const std::string& partialPath, int fd, std::strin
 {
     struct stat st {};
     const std::string record = path_ + "/" + kPartialRecordName;
-    std::ofstream out(record, std::ios::trunc);
+    std::ofstream out(record, std::ios::app);
     if (::fstat(fd, &st) == 0 && out) {
         out << static_cast<unsigned long long>(st.st_dev) << ' ' << static_cast<unsigned long long>(st.st_ino) << ' '
             << partialPath << '\n';

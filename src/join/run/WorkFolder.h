@@ -38,7 +38,8 @@ public:
     std::string workDirectory() const { return path_ + "/delete"; }
     // Notes that this run writes the partial output open as `fd` at `path`,
     // so that a later run removes it should this one die before it does.
-    // Only the very file noted (its device and inode) is ever removed.
+    // Only the very file noted (its device and inode) is ever removed; a run
+    // that writes several files beside the output notes each one.
     bool recordPartial(const std::string& path, int fd, std::string* failure = nullptr);
 
 private:

@@ -4,6 +4,7 @@
 // lists can be joined at all.
 #include "join/plan/JoinPlan.h"
 #include "join/plan/OutputRule.h"
+#include "join/plan/SegmentLayout.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -89,7 +90,7 @@ TEST(JoinPlan, AnAudioListStreamsFromOneDecoderPerPartIntoOneEncoder)
                    "atrim=end_sample=44100," + resample, "-f", "f32le", "-c:a", "pcm_f32le", "pipe:1"}}));
     EXPECT_EQ(plan.encoder, (Args{"-nostdin", "-f", "f32le", "-ar", "44100", "-ch_layout", "stereo", "-i", "pipe:0",
                                   "-f", "ffmetadata", "-i", w + "/metadata.txt", "-map", "0:a:0", "-c:a", "aac", "-b:a",
-                                  "192k", "-f", "ipod", "-movflags", "+faststart", "-map_metadata", "1",
+                                  "192k", "-f", "ipod", "-movflags", "+faststart", "-movie_timescale", "44100", "-map_metadata", "1",
                                   "-map_chapters", "-1", "-y", "/out.m4b"}));
     EXPECT_EQ(plan.fileCount, 2u);
 }
@@ -115,4 +116,43 @@ TEST(OutputRule, SilentClipsJoinWithClipsThatHaveSoundButNotWithSoundFiles)
         EXPECT_EQ(joinMedia(rows), media);
     }
     EXPECT_EQ(mediaKindText(K::audioVideo), "Audio & Video");
+}
+
+TEST(SegmentLayout, SharesMeetOnCodecFramesAndTheConcatListKeepsEverySample)
+{
+    constexpr int rate = 44100;
+    const long long total = 700LL * rate + 123;
+    EXPECT_TRUE(segmentLayout(total, rate, 1).empty());
+    EXPECT_TRUE(segmentLayout(599LL * rate, rate, 4).empty());
+    const std::vector<EncodeSegment> segments = segmentLayout(total, rate, 3);
+    ASSERT_EQ(segments.size(), 3u);
+    long long at = 0;
+    for (const EncodeSegment& segment : segments) {
+        EXPECT_EQ(segment.start, at);
+        EXPECT_EQ(segment.start % kAacFrameSamples, 0);
+        EXPECT_EQ(segment.from, std::max(0LL, segment.start - segmentLeadInFrames(rate)));
+        EXPECT_EQ(segment.to, std::min(total, segment.end + kSegmentMarginFrames * kAacFrameSamples));
+        at = segment.end;
+    }
+    EXPECT_EQ(at, total);
+
+    // The concat reader keeps microseconds: every time in the list must come
+    // back as the very sample it was written for.
+    const std::string list = segmentListText(segments, {"/a/0.mp4", "/a/1.mp4", "/a/2.mp4"}, rate);
+    std::istringstream lines(list);
+    std::vector<long long> samples;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string key, value;
+        if (words >> key >> value && (key == "inpoint" || key == "outpoint" || key == "duration"))
+            samples.push_back(std::llround(static_cast<double>(std::llround(std::stod(value) * 1e6)) * rate / 1e6));
+    }
+    const long long margin = segmentLeadInFrames(rate), half = kAacFrameSamples / 2;
+    const long long length0 = segments[0].end, length1 = segments[1].end - segments[1].start;
+    EXPECT_EQ(samples, (std::vector<long long>{length0 - half, length0, margin, margin + length1 - half, length1, margin,
+                                               total - segments[2].start}));
+
+    EXPECT_EQ(windowedDecoder({"-i", "x", "-af", "aresample=48000", "pipe:1"}, 10, 20),
+              (std::vector<std::string>{"-i", "x", "-af", "aresample=48000,atrim=start_sample=10:end_sample=20",
+                                        "pipe:1"}));
 }
