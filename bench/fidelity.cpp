@@ -29,6 +29,13 @@
 //       into one .mp4: the sound at each join (shift, dropout, error) against
 //       the clips' own sound, the picture area of each clip, and the lengths.
 //
+//   velmora_fidelity cuts --part FILE --at F1,F2,... OUTPUT...
+//       For outputs joined from copies of one part (a long book made of the
+//       same part again and again): around each given frame, the second of
+//       sound against the part's own decoded sound at that place: SNR, time
+//       shift across the frame and the longest dropout. For the cuts between
+//       the segments of a parallel encode, next to one encoder's output.
+//
 //   velmora_fidelity measure [--reference FILE] [--lossless] --pieces A,B,... OUTPUT...
 //       The same measures for outputs made by hand from the given pieces; the
 //       reference (the source, for the SNR) defaults to the decoded pieces one
@@ -336,6 +343,8 @@ struct Options {
     std::string reference;
     std::vector<std::string> pieces;
     std::vector<std::string> measured;
+    std::string part;
+    std::vector<int64_t> at;
 };
 
 InputSet makeInputSet(const InputKind& kind, const QString& source, const Pcm& reference, const QString& folder)
@@ -499,6 +508,43 @@ int measureByHand(const Options& options)
                         join.dropoutMs, join.joinError);
         std::printf("  measured at %d Hz; codec noise peak %.5f at %.4f s\n", row.rate, row.report.noisePeak,
                     double(row.report.noisePeakFrame) / std::max(row.rate, 1));
+    }
+    return 0;
+}
+
+// The second of an output around frame `at`, decoded without holding the whole file.
+Pcm secondAround(const std::string& path, int64_t at, const QString& work)
+{
+    const QString piece = work + "/around.wav";
+    const Outcome cut = ffmpeg({"-i", QString::fromStdString(path), "-map", "0:a:0", "-af",
+                                QString("atrim=start_sample=%1:end_sample=%2").arg(at - kRate / 2).arg(at + kRate / 2),
+                                "-c:a", "pcm_f32le", "-y", piece});
+    return cut.exitCode == 0 ? load(piece.toStdString()) : Pcm{};
+}
+
+int cutsAround(const Options& options)
+{
+    const Pcm part = load(options.part);
+    if (part.frames() == 0)
+        return 1;
+    std::printf("| Output | Frame | SNR (1 s around) | Shift | Dropout |\n|---|---|---|---|---|\n");
+    for (const std::string& output : options.measured) {
+        for (const int64_t at : options.at) {
+            const Pcm around = secondAround(output, at, options.work);
+            Pcm reference{part.rate, part.channels, {}};
+            for (int64_t f = at - kRate / 2; f < at + kRate / 2; ++f)
+                for (int c = 0; c < part.channels; ++c)
+                    reference.samples.push_back(part.at(f % part.frames(), c));
+            if (around.frames() < kRate) {
+                std::printf("| %s | %lld | cannot decode | | |\n", output.c_str(), static_cast<long long>(at));
+                continue;
+            }
+            const audiocheck::Report report = audiocheck::compare(around, reference, {kRate / 2});
+            const audiocheck::Join& join = report.joins.front();
+            std::printf("| %s | %lld | %.2f dB | %+lld | %.2f ms |\n", output.c_str(), static_cast<long long>(at),
+                        audiocheck::snrDb(around, reference, 0), static_cast<long long>(join.lagAfter - join.lagBefore),
+                        join.dropoutMs);
+        }
     }
     return 0;
 }
@@ -737,7 +783,8 @@ int usage()
                  "       velmora_fidelity speed [--cli PATH] [--work DIR] [--rounds N] [--files N] [--seconds S] [--music] "
                  "[--mixed]\n"
                  "       velmora_fidelity video [--cli PATH] [--work DIR]\n"
-                 "       velmora_fidelity measure [--reference FILE] [--lossless] --pieces A,B,... OUTPUT...\n");
+                 "       velmora_fidelity measure [--reference FILE] [--lossless] --pieces A,B,... OUTPUT...\n"
+                 "       velmora_fidelity cuts --part FILE --at F1,F2,... OUTPUT...\n");
     return 2;
 }
 
@@ -749,7 +796,8 @@ int main(int argc, char** argv)
     QStringList arguments = QCoreApplication::arguments().mid(1);
     std::string mode = "fidelity";
     if (!arguments.isEmpty() &&
-        (arguments.front() == "speed" || arguments.front() == "measure" || arguments.front() == "video"))
+        (arguments.front() == "speed" || arguments.front() == "measure" || arguments.front() == "video" ||
+         arguments.front() == "cuts"))
         mode = arguments.takeFirst().toStdString();
     Options options;
     options.cli = QCoreApplication::applicationDirPath() + "/velmora-cli";
@@ -794,6 +842,11 @@ int main(int argc, char** argv)
                 options.reference = v;
             else if (a == "--pieces")
                 options.pieces = splitList(v);
+            else if (a == "--part")
+                options.part = v;
+            else if (a == "--at")
+                for (const std::string& frame : splitList(v))
+                    options.at.push_back(std::stoll(frame));
             else
                 return usage();
         } else {
@@ -808,6 +861,8 @@ int main(int argc, char** argv)
     } else {
         QDir().mkpath(options.work);
     }
+    if (mode == "cuts")
+        return options.part.empty() || options.at.empty() || options.measured.empty() ? usage() : cutsAround(options);
     if (mode == "measure")
         return options.pieces.size() < 2 || options.measured.empty() ? usage() : measureByHand(options);
     if (!QFileInfo(options.cli).isExecutable()) {

@@ -145,6 +145,11 @@ JoinOutcome JoinJob::join()
     return outcome;
 }
 
+size_t JoinJob::encoderCount() const
+{
+    return request_.options.encoders ? request_.options.encoders : coreCount();
+}
+
 void JoinJob::useProgress(std::vector<double> durations, size_t fileSteps)
 {
     std::lock_guard lock(mutex_);
@@ -163,8 +168,12 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     double declared = 0.0;
     for (const FileRow& row : request_.rows)
         declared += std::max(playedLength(row), 0.0);
-    const std::uint64_t needed =
-        estimatedOutputBytes(outputFormatOf(outputPath), plan.form, request_.options.quality, declared);
+    const OutputFormat format = outputFormatOf(outputPath);
+    std::uint64_t needed = estimatedOutputBytes(format, plan.form, request_.options.quality, declared);
+    // Segments encoded side by side are written beside the output before
+    // they are copied into it: room for the output twice.
+    if (encodesInSegments(format) && declared >= request_.options.segmentedFromSeconds && encoderCount() > 1)
+        needed *= 2;
     if (const std::optional<std::string> problem = spaceProblem(outputPath, needed))
         return endedAs(JoinStatus::failed, outputPath, *problem);
 
@@ -198,11 +207,9 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     if (!prepared.failure.empty())
         return endedAs(JoinStatus::failed, outputPath, "The joined file could not be prepared: " + prepared.failure);
 
-    const OutputFormat format = outputFormatOf(outputPath);
     const std::vector<EncodeSegment> segments =
         encodesInSegments(format) && !ends.empty()
-            ? segmentLayout(ends.back(), rate, request_.options.encoders ? request_.options.encoders : coreCount(),
-                            request_.options.segmentedFromSeconds)
+            ? segmentLayout(ends.back(), rate, encoderCount(), request_.options.segmentedFromSeconds)
             : std::vector<EncodeSegment>{};
     // Putting encoded segments together is a copy: a small share of the time.
     constexpr double kSegmentJoinShare = 0.02;

@@ -65,6 +65,8 @@ public:
 private:
     JoinOutcome join();
     JoinOutcome joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
+    // How many encoders a long output may be split between.
+    size_t encoderCount() const;
     StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.
