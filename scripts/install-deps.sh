@@ -9,7 +9,7 @@ packages=(
   nlohmann-json3-dev libplist-dev
   ffmpeg
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth x11-apps imagemagick fonts-dejavu-core jq dbus-daemon
+  xvfb xauth x11-apps imagemagick fonts-dejavu-core jq dbus-daemon sox
   clang libclang-rt-dev
   dpkg-dev desktop-file-utils man-db bash-completion
 )
