@@ -63,6 +63,7 @@ public:
 private:
     JoinOutcome join();
     JoinOutcome joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
+    JoinOutcome joinCopied(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.
     void useProgress(std::vector<double> durations, size_t fileSteps);
