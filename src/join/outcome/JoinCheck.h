@@ -43,7 +43,7 @@ JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<F
 std::optional<double> heldSeconds(const std::string& path, Cancellation* cancellation = nullptr);
 
 // The packets of a file's first audio stream: how many, and how long they
-// last together in seconds.
+// last together in seconds (an MP4 file's from its sample table).
 struct PacketSpan {
     long long packets = 0;
     double seconds = 0.0;
