@@ -277,8 +277,14 @@ std::optional<double> heldSeconds(const std::string& path, Cancellation* cancell
     return span ? std::optional<double>(span->seconds) : std::nullopt;
 }
 
+bool mendsTimestamps(std::string_view messages)
+{
+    return messages.find("Non-monotonous DTS") != std::string_view::npos ||
+           messages.find("non monotonically increasing dts") != std::string_view::npos;
+}
+
 JoinOutcome judgeCopiedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,
-                            const std::vector<PacketSpan>& parts, const CommandRun& copy,
+                            const std::vector<PacketSpan>& parts, const CommandRun& copy, bool timingMended,
                             const std::string& writtenPath, Cancellation* cancellation)
 {
     JoinOutcome outcome;
@@ -290,10 +296,7 @@ JoinOutcome judgeCopiedJoin(const std::string& outputPath, const std::vector<Fil
         return failed(outcome, copying + " failed: " + exitText(copy.waitStatus) + ".", copy.stderrTail);
     if (unfinishedWrite(copy.stderrTail))
         return failed(outcome, copying + " failed: ffmpeg could not finish writing its file.", copy.stderrTail);
-    // The muxer moves a packet that would go back in time and still exits
-    // with 0; the file's timing is wrong then.
-    if (copy.stderrTail.find("Non-monotonous DTS") != std::string::npos ||
-        copy.stderrTail.find("non monotonically increasing dts") != std::string::npos)
+    if (timingMended || mendsTimestamps(copy.stderrTail))
         return failed(outcome, copying + " gave wrong timing: the parts' timestamps overlap. Join them with "
                                          "re-encoding instead.", copy.stderrTail);
 

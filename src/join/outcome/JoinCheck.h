@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "join/intake/FileRow.h"
@@ -52,12 +53,17 @@ struct PacketSpan {
 };
 std::optional<PacketSpan> packetSpan(const std::string& path, Cancellation* cancellation = nullptr);
 
+// Whether the muxer says, in this piece of its messages, that it moved a
+// packet that went back in time: it still exits with 0, but the file's
+// timing is wrong.
+bool mendsTimestamps(std::string_view messages);
+
 // Decides how a copy join that was not cancelled ended: the copy ran and
-// finished its file without the muxer mending timestamps (parts whose
-// timing overlaps), and the file's packets last as long as the parts'
-// together, within one frame per part.
+// finished its file without the muxer mending timestamps (`timingMended`:
+// parts whose timing overlaps), and the file's packets last as long as the
+// parts' together, within one frame per part.
 JoinOutcome judgeCopiedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,
-                            const std::vector<PacketSpan>& parts, const CommandRun& copy,
+                            const std::vector<PacketSpan>& parts, const CommandRun& copy, bool timingMended,
                             const std::string& writtenPath, Cancellation* cancellation = nullptr);
 
 // The reason of a failed outcome with the tool's last lines, for an alert's

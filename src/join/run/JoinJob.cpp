@@ -309,7 +309,13 @@ JoinOutcome JoinJob::joinCopied(const JoinPlan& plan, const std::string& written
     progress_->stepEnded(0);
     progress_->tellCopied(1);
     setStatus(Status::running);
+    // A warning may scroll out of the kept tail of a long copy: each piece
+    // is looked at, with the end of the one before (a line cut in two).
+    bool timingMended = false;
+    std::string before;
     const CommandRun run = runEncoder(plan.copier, cancellation_, [&](std::string_view said) {
+        timingMended = timingMended || mendsTimestamps(before + std::string(said));
+        before = std::string(said.substr(said.size() > 64 ? said.size() - 64 : 0));
         if (progress_->handleChunk(1, said))
             postProgress();
     });
@@ -317,7 +323,7 @@ JoinOutcome JoinJob::joinCopied(const JoinPlan& plan, const std::string& written
         return endedAs(JoinStatus::cancelled, outputPath);
     progress_->stepEnded(1);
     setStatus(Status::finishing);
-    JoinOutcome outcome = judgeCopiedJoin(outputPath, rows, parts, run, writtenPath, &cancellation_);
+    JoinOutcome outcome = judgeCopiedJoin(outputPath, rows, parts, run, timingMended, writtenPath, &cancellation_);
     if (outcome.status == JoinStatus::succeeded)
         outcome.notes.push_back("Joined without re-encoding.");
     return outcome;

@@ -193,3 +193,39 @@ TEST_F(JoinTest, AJoinThatCannotCopyReEncodesAndSaysWhy)
             EXPECT_EQ(audiocheck::md5(audiocheck::decode(out, 44100, 2)), audiocheck::md5(audiocheck::concatenate(pieces)));
     }
 }
+
+TEST_F(JoinTest, ACopyThatComesOutWrongIsJoinedAgainReEncoded)
+{
+    const std::vector<std::string> aac{"-c:a", "aac", "-b:a", "64k"};
+    const std::vector<std::string> parts{tonePart("w1.m4a", 300, 1.0, 44100, aac),
+                                         tonePart("w2.m4a", 500, 1.0, 44100, aac)};
+    std::vector<FileRow> rows;
+    for (const std::string& part : parts)
+        rows.push_back(analyzed(part).row.value());
+    // The copy (the one command reading the list of parts) ends with status
+    // 0 but moved packets back in time, or left the second part out.
+    const std::string real = resourcesDir() + "/creator";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"case \"$*\" in *copy.txt*) echo '[ipod] Non-monotonous DTS in output stream 0:0; previous: 1, current: 0' >&2;; "
+         "esac\nexec '" + real + "' \"$@\"",
+         "copying them failed: Copying the parts into the joined file gave wrong timing: the parts' timestamps "
+         "overlap. Join them with re-encoding instead."},
+        {"case \"$*\" in *copy.txt*) exec '" + real + "' -t 1.2 \"$@\";; esac\nexec '" + real + "' \"$@\"",
+         "copying them failed: The joined file holds 1.21 s of sound, but the parts add up to 2.05 s. It ends 0.19 s "
+         "into Part 2, copy-w2.m4a."},
+    };
+    for (const auto& [script, note] : cases) {
+        SCOPED_TRACE(note);
+        setToolsDirectory(creatorTools("copy-wrong", script));
+        JoinOptions options;
+        options.copy = CopyChoice::always;
+        const std::string out = freshDir("copy-wrong") + "/book.m4b";
+        JoinJob job(JoinRequest{out, rows, options}, host);
+        job.run();
+        const JoinOutcome outcome = job.outcome().value();
+        ASSERT_EQ(outcome.status, JoinStatus::succeeded) << outcome.reason;
+        EXPECT_TRUE(hasNote(outcome, "The parts were re-encoded, as " + note)) << testing::PrintToString(outcome.notes);
+        EXPECT_FALSE(hasNote(outcome, "Joined without re-encoding."));
+        EXPECT_NEAR(audiocheck::declaredDuration(out), 2.0, 0.05);
+    }
+}
