@@ -260,7 +260,8 @@ JoinOutcome JoinJob::joinCopied(const JoinPlan& plan, const std::string& written
     double declared = 0.0;
     for (const FileRow& row : rows) {
         std::error_code error;
-        needed += std::filesystem::file_size(row.filePath, error);
+        const std::uintmax_t size = std::filesystem::file_size(row.filePath, error);
+        needed += error ? 0 : size;
         declared += std::max(playedLength(row), 0.0);
     }
     if (const std::optional<std::string> problem = spaceProblem(outputPath, needed))
