@@ -69,10 +69,13 @@ done
 ratio=$(echo "scale=4; 100 * $velmora_total / $reference_total" | bc)
 echo "$((parts_count * minutes / 60)) h $((parts_count * minutes % 60)) min in $parts_count AAC parts into .m4b: velmora-cli (copy) $velmora_total s, ffmpeg concat filter (re-encode) $reference_total s: $ratio % (target <= 3 %)"
 
-# The packets of the first sound stream: "<seconds> <longest packet seconds>".
+# The packets of the first sound stream: "<seconds> <longest packet seconds>",
+# summed in the stream's ticks (a sum of rounded seconds drifts by
+# milliseconds over a million packets).
 packets() {
-    ffprobe -v error -select_streams a:0 -show_entries packet=duration_time -of csv=p=0 "$1" |
-        awk '{s += $1; if ($1 > m) m = $1} END {printf "%.6f %.6f\n", s, m}'
+    ffprobe -v error -select_streams a:0 -show_entries packet=duration:stream=time_base -of default=nw=1 "$1" |
+        awk -F= '/^time_base=/ {split($2, t, "/")} /^duration=/ {s += $2; if ($2 > m) m = $2}
+                 END {printf "%.6f %.6f\n", s * t[1] / t[2], m * t[1] / t[2]}'
 }
 read -r part frame < <(packets "${parts[0]}")
 read -r held _ < <(packets "$work/book.m4b")
