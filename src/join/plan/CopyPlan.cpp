@@ -45,8 +45,12 @@ std::vector<std::string> copyCommand(const std::string& listPath, const std::str
                                      const std::vector<std::string>& moreInputs,
                                      const std::vector<std::string>& streamArguments, const std::string& outputPath)
 {
-    std::vector<std::string> command{"-nostdin", "-f", "concat", "-safe", "0", "-i", listPath,
-                                     "-f", "ffmetadata", "-i", metadataPath};
+    // With more than one input, ffmpeg reads each on a thread of its own and
+    // hands every packet over through a queue: a long queue for the parts
+    // keeps a million small packets from waking the threads one by one
+    // (a 10-hour book copies in well over half the time otherwise).
+    std::vector<std::string> command{"-nostdin", "-thread_queue_size", "4096", "-f", "concat", "-safe", "0",
+                                     "-i", listPath, "-f", "ffmetadata", "-i", metadataPath};
     for (const std::string& input : moreInputs)
         append(command, {"-i", input});
     append(command, streamArguments);
