@@ -80,7 +80,7 @@ if [ "$what" = hours ] || [ "$what" = both ]; then
         make_part "$work/parts/part$i.m4a" $((200 + 40 * i)) "$minutes" -c:a aac -b:a 64k
         parts+=("$work/parts/part$i.m4a")
     done
-    read -r secs disk rss < <(measure join -f --chapters -o "$work/book.m4b" "${parts[@]}")
+    read -r secs disk rss < <(measure join -f --chapters --no-copy -o "$work/book.m4b" "${parts[@]}")
     echo "$((minutes / 3))-hour book, 20 parts into .m4b: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB"
     worst=0
     i=0

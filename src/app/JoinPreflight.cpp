@@ -2,6 +2,8 @@
 
 #include "foundation/Diagnostics.h"
 #include "foundation/Resources.h"
+#include "foundation/Settings.h"
+#include "join/plan/CopyDecision.h"
 #include "join/outcome/OutputCheck.h"
 #include "join/plan/OutputFormat.h"
 #include "join/plan/OutputRule.h"
@@ -46,6 +48,10 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
     dialog.offerChapters = true;
     if (queue)
         dialog.addToQueue = toQueue;
+    dialog.copyAllowed = [pressed](const std::string& path) { return copyPossible(pressed, path, JoinOptions{}); };
+    const QVariant kept = settings()->value(QLatin1String(settingsKey::keepEncoding));
+    if (kept.isValid())
+        dialog.keepEncoding = kept.toBool();
     host.runSaveDialog(dialog, [rows = std::move(rows), overrides = std::move(overrides), start = std::move(start),
                                 queue = std::move(queue), &host](std::optional<SaveDialogAnswer> answer) {
         if (!answer || answer->path.empty())
@@ -65,6 +71,10 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
             answer->chapters && chapterSupport(outputFormatOf(answer->path)) == ChapterSupport::none;
         if (overrides)
             request.options.overrides = overrides();
+        // Copied only where the box was shown and left checked.
+        request.options.copy = answer->keepEncoding.value_or(false) ? CopyChoice::always : CopyChoice::never;
+        if (answer->keepEncodingSetByUser && answer->keepEncoding)
+            settings()->setValue(QLatin1String(settingsKey::keepEncoding), *answer->keepEncoding);
         if (queue && answer->addToQueue)
             queue(std::move(request));
         else

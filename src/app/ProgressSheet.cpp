@@ -162,6 +162,10 @@ QString ProgressSheet::joinStatusText(const JoinProgress& progress)
         text += QStringLiteral(" · ");
         if (progress.status == JobStatus::analysing)
             text += tr("measuring the parts");
+        else if (progress.copiedSeconds)
+            text += tr("copied %1 of %2")
+                        .arg(QString::fromStdString(clockText(*progress.copiedSeconds)),
+                             QString::fromStdString(clockText(progress.copyTotalSeconds)));
         else if (progress.file == 0)
             text += tr("writing the joined file");
         else

@@ -6,6 +6,7 @@
 
 #include "app/MediaFileFilter.h"
 #include "foundation/Paths.h"
+#include "join/plan/CopyDecision.h"
 #include "join/plan/JoinOptions.h"
 
 namespace velmora::app {
@@ -47,6 +48,8 @@ SaveDialog::SaveDialog(const SaveDialogRequest& request, const std::optional<QSt
     selectFile(QString::fromStdString(request.nameFieldText));
     if (request.offerChapters)
         addChaptersBox();
+    if (request.copyAllowed)
+        addKeepEncodingBox(request);
     if (request.addToQueue) {
         queue_ = new QCheckBox(tr("Add to &Queue"), this);
         queue_->setObjectName(QStringLiteral("queueBox"));
@@ -85,10 +88,8 @@ void SaveDialog::addChaptersBox()
     followFormat();
 }
 
-void SaveDialog::followFormat()
+std::string SaveDialog::chosenPath() const
 {
-    if (!chapters_ || chaptersSetByUser_)
-        return;
     const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     std::string path = name ? fromQString(name->text()) : std::string();
     if (lowerExtension(path).empty()) {
@@ -96,7 +97,50 @@ void SaveDialog::followFormat()
         if (picked != extensionOfFilter_.end())
             path = "joined." + picked->second;
     }
-    chapters_->setChecked(chaptersByDefault(path));
+    return path;
+}
+
+void SaveDialog::followFormat()
+{
+    if (!chapters_ || chaptersSetByUser_)
+        return;
+    chapters_->setChecked(chaptersByDefault(chosenPath()));
+}
+
+void SaveDialog::addKeepEncodingBox(const SaveDialogRequest& request)
+{
+    copyAllowed_ = request.copyAllowed;
+    keepEncodingRemembered_ = request.keepEncoding;
+    keepEncoding_ = new QCheckBox(tr("&Keep the original encoding (fast)"), this);
+    keepEncoding_->setObjectName(QStringLiteral("keepEncodingBox"));
+    keepEncoding_->setToolTip(tr("Copy the files' sound as it is instead of re-encoding it: a long book takes seconds.\n"
+                                 "A few milliseconds of each file's encoder delay stay at the joins."));
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(keepEncoding_, grid->rowCount(), 1);
+    else
+        layout()->addWidget(keepEncoding_);
+    connect(keepEncoding_, &QCheckBox::clicked, this, [this] { keepEncodingSetByUser_ = true; });
+    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        connect(name, &QLineEdit::textChanged, this, &SaveDialog::followFormatForCopy);
+    connect(this, &QFileDialog::filterSelected, this, &SaveDialog::followFormatForCopy);
+    followFormatForCopy();
+}
+
+void SaveDialog::followFormatForCopy()
+{
+    if (!keepEncoding_)
+        return;
+    const std::string path = chosenPath();
+    keepEncoding_->setVisible(copyAllowed_(path));
+    if (!keepEncodingSetByUser_)
+        keepEncoding_->setChecked(keepEncodingRemembered_.value_or(copiesByDefault(path)));
+}
+
+std::optional<bool> SaveDialog::keepEncoding() const
+{
+    if (!keepEncoding_ || keepEncoding_->isHidden())
+        return std::nullopt;
+    return keepEncoding_->isChecked();
 }
 
 bool SaveDialog::chapters() const

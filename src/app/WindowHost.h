@@ -31,6 +31,13 @@ struct SaveDialogRequest {
     // An "Add to Queue" check box, checked as given: the join waits in the
     // Jobs panel instead of starting now. None: not offered.
     std::optional<bool> addToQueue;
+    // A "Keep the original encoding (fast)" check box, shown while the name's
+    // format is one this answers true for (the list's parts can be copied
+    // into it). None: not offered.
+    std::function<bool(const std::string& path)> copyAllowed;
+    // What the box says when shown, as the user last left it; none: checked
+    // for the formats copied by default (.m4b).
+    std::optional<bool> keepEncoding;
 };
 
 // What the user confirmed in the save dialog.
@@ -38,6 +45,9 @@ struct SaveDialogAnswer {
     std::string path;
     bool chapters = false;  // the "Chapters" box, when it was offered
     bool addToQueue = false;  // the "Add to Queue" box, when it was offered
+    // The "Keep the original encoding" box when it was shown; none when it was not.
+    std::optional<bool> keepEncoding;
+    bool keepEncodingSetByUser = false;  // the user clicked the box
 };
 
 class WindowHost {

@@ -99,7 +99,8 @@ void WindowJoinHost::runSaveDialog(const SaveDialogRequest& request,
         }
         rememberFolder(settingsKey::lastSaveFolder, QFileInfo(files.front()).absolutePath());
         // absolute, as the user confirmed it
-        completion(SaveDialogAnswer{fromQString(files.front()), dialog->chapters(), dialog->addToQueue()});
+        completion(SaveDialogAnswer{fromQString(files.front()), dialog->chapters(), dialog->addToQueue(),
+                                    dialog->keepEncoding(), dialog->keepEncodingSetByUser()});
     });
     dialog->open();
 }

@@ -256,6 +256,7 @@ int batchCommand(const std::vector<std::string>& arguments)
         }
         JoinOptions options;
         options.quality = run.quality;
+        options.copy = requests.copy;
         for (const std::string& note : applyAlbumRequest(requests.album, run.outputPath,
                                                          joinMedia(run.rows) == JoinMedia::video, options))
             std::fprintf(stderr, "velmora-cli: note: %s: %s\n", run.name.c_str(), note.c_str());
@@ -296,6 +297,9 @@ int batchCommand(const std::vector<std::string>& arguments)
             summary.reason = outcome.reason;
             if (outcome.status == JoinStatus::succeeded)
                 describeOutput(run.outputPath, control, summary);
+            // What the join did besides, as join tells it: copied, or why not.
+            for (const std::string& note : outcome.notes)
+                std::fprintf(stderr, "velmora-cli: note: %s: %s\n", run.name.c_str(), note.c_str());
         }
         anyFailed = anyFailed || summary.status == "failed";
         summaries.push_back(std::move(summary));

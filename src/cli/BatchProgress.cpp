@@ -36,6 +36,8 @@ std::string BatchProgress::progressLine(const std::string& name, const JoinProgr
     char value[32];
     std::snprintf(value, sizeof value, "%5.1f%%", progress.percent);
     line += value;
+    if (progress.copiedSeconds)
+        line += "  copied " + clockText(*progress.copiedSeconds) + " of " + clockText(progress.copyTotalSeconds);
     if (progress.secondsLeft)
         line += "  left ~" + clockText(*progress.secondsLeft);
     return line;

@@ -76,6 +76,8 @@ std::string CliHost::progressLine(const JoinProgress& progress)
     char value[32];
     std::snprintf(value, sizeof value, "%5.1f%%", progress.percent);
     line += value;
+    if (progress.copiedSeconds)
+        line += "  copied " + clockText(*progress.copiedSeconds) + " of " + clockText(progress.copyTotalSeconds);
     line += "  elapsed " + clockText(progress.elapsedSeconds);
     if (progress.secondsLeft)
         line += "  left ~" + clockText(*progress.secondsLeft);

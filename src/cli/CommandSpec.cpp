@@ -82,7 +82,8 @@ const CommandSpec& joinSpec()
         "and OUTPUT's extension picks the one encode: .mp3 (LAME VBR), .m4a/.mp4/.aac (AAC, 192 kbit/s), "
         ".m4b (AAC audiobook), .opus/.ogg (Opus, 128 kbit/s), or .flac, .mka (FLAC) and .wav, which keep "
         "the samples exactly; .mp4, .m4v, .mov, .mkv, .avi, .ts, .flv and .webm take video. Any other extension, or none, is refused. Video is fitted into 640x480 "
-        "with its shape kept. On a terminal one line shows the progress and the time left. "
+        "with its shape kept. For .m4b output (or any, with --copy), files that share their codec, rate and layout "
+        "are copied into OUTPUT as they are, without re-encoding. On a terminal one line shows the progress and the time left. "
         "An existing OUTPUT is replaced only with --force; an OUTPUT that is one of the files (or a hard "
         "link of one), a folder or a device, or whose folder cannot be written, is refused. The joined "
         "file is written beside OUTPUT under a temporary name and put in place only when the join "
@@ -108,6 +109,13 @@ const CommandSpec& joinSpec()
             {"", "--chapters", "", "mark where each file starts as a chapter (the default for .m4b only)"},
             {"", "--no-chapters", "", "write no chapters, not even the files' own"},
             {"", "--cue", "", "also write a cue sheet with the chapters beside OUTPUT (OUTPUT's name with .cue)"},
+            {"", "--copy", "",
+             "copy the files' sound as it is, without re-encoding, whenever they allow it (the default for .m4b "
+             "only): they must share their codec, sample rate and channel layout, and OUTPUT's format must hold "
+             "that codec (AAC in .m4a/.m4b/.mp4, MP3 in .mp3, Opus in .opus/.ogg, ALAC in .m4a); otherwise a "
+             "note says why and the files are re-encoded. A few milliseconds of each file's encoder delay and "
+             "padding stay at the joins"},
+            {"", "--no-copy", "", "always re-encode, even for .m4b output, so the joins are gapless"},
             {"", "--title", "TEXT", "the title of OUTPUT instead of the files' common album (or the first file's title); empty: no title", true},
             {"", "--artist", "TEXT", "the artist of OUTPUT instead of the files' common artist; empty: none", true},
             {"", "--album", "TEXT", "the album of OUTPUT instead of the files' common album; empty: none", true},
@@ -162,6 +170,8 @@ const CommandSpec& batchSpec()
             joinOption("--chapters"),
             joinOption("--no-chapters"),
             joinOption("--cue"),
+            joinOption("--copy"),
+            joinOption("--no-copy"),
             joinOption("--title"),
             joinOption("--artist"),
             joinOption("--album"),

@@ -21,6 +21,8 @@
 #include "join/outcome/Messages.h"
 #include "foundation/Cancellation.h"
 #include "join/run/JoinJob.h"
+#include "join/plan/CopyDecision.h"
+#include "join/plan/CopyPlan.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/OutputFormat.h"
 #include "join/outcome/OutputCheck.h"
@@ -161,6 +163,7 @@ int joinCommand(const std::vector<std::string>& arguments)
         return usageError(*problem);
     JoinOptions options;
     options.quality = quality;
+    options.copy = requests.copy;
     printNotes(applyAlbumRequest(requests.album, outputPath,
                                  joinMedia(rows) == JoinMedia::video, options));
 
@@ -173,14 +176,21 @@ int joinCommand(const std::vector<std::string>& arguments)
             std::fprintf(stderr, "velmora-cli: %s\n", failure.c_str());
             return kFailedExit;
         }
-        const JoinPlan plan =
-            buildJoinPlan(rows, partialOutputPath(outputDestination(outputPath)), folder->workDirectory(), options);
-        // A streamed join: each part's decoder, then the encoder they feed.
+        const std::string partial = partialOutputPath(outputDestination(outputPath));
+        const CopyDecision copy = decideCopy(rows, outputPath, options);
+        if (!copy.refusal.empty() && options.copy == CopyChoice::always)
+            printNotes({"the parts would be re-encoded, not copied: " + copy.refusal});
+        const JoinPlan plan = copy.copy ? buildCopyPlan(rows, partial, folder->workDirectory(), options)
+                                        : buildJoinPlan(rows, partial, folder->workDirectory(), options);
+        // A streamed join: each part's decoder, then the encoder they feed;
+        // a copy: the one command that copies the parts.
         std::vector<std::vector<std::string>> commands = plan.streamed ? plan.decoders : plan.commands;
         if (plan.streamed)
             commands.push_back(plan.encoder);
+        if (plan.copied)
+            commands.push_back(plan.copier);
         nlohmann::json listing{{"commands", commands}};
-        if (!plan.streamed)
+        if (!plan.streamed && !plan.copied)
             listing["durations"] = plan.durations;
         std::printf("%s\n", jsonText(listing).c_str());
         return kSucceededExit;

@@ -13,7 +13,13 @@ std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const Comma
     const auto album = readAlbumOptions(line);
     if (const auto* message = std::get_if<std::string>(&album))
         return *message;
-    return JoinOptionRequests{std::get<QualityRequest>(quality), std::get<RowOrder>(order), std::get<AlbumRequest>(album)};
+    if (line.has("--copy") && line.has("--no-copy"))
+        return std::string("--copy and --no-copy exclude each other");
+    const CopyChoice copy = line.has("--copy")      ? CopyChoice::always
+                            : line.has("--no-copy") ? CopyChoice::never
+                                                    : CopyChoice::automatic;
+    return JoinOptionRequests{std::get<QualityRequest>(quality), std::get<RowOrder>(order), std::get<AlbumRequest>(album),
+                              copy};
 }
 
 }  // namespace velmora::cli

@@ -26,6 +26,8 @@ inline constexpr const char* mp3VbrQuality = "quality/mp3VbrQuality";
 inline constexpr const char* mp3Bitrate = "quality/mp3Bitrate";
 inline constexpr const char* aacBitrate = "quality/aacBitrate";
 inline constexpr const char* opusBitrate = "quality/opusBitrate";
+// The save dialog's "Keep the original encoding" box as the user last set it.
+inline constexpr const char* keepEncoding = "join/keepEncoding";
 }  // namespace settingsKey
 
 std::unique_ptr<QSettings> settings();

@@ -97,6 +97,24 @@ TEST_F(JoinFlow, TheSaveDialogProposesANameAndTheJoinGetsWhatWasChosen)
         EXPECT_EQ(request.options.cueSheet, c.cueSheet);
         EXPECT_EQ(request.options.overrides.album, "Collected");
     }
+    // A video list is never copied; the box was not shown, so nothing is copied.
+    const velmora::app::SaveDialogRequest& asked = host.saveDialogs[0];
+    ASSERT_TRUE(asked.copyAllowed);
+    EXPECT_FALSE(asked.copyAllowed(dir + "/x.mp4"));
+    EXPECT_FALSE(asked.keepEncoding.has_value());
+    // The box as the user set it is the join's choice, and the next dialog's.
+    for (const bool keep : {true, false}) {
+        host = {};
+        host.saveDialogAnswers = {SaveDialogAnswer{dir + "/book.m4b", true, false, keep, true}};
+        const std::vector<JoinRequest> started = preflight({row("a.wav")});
+        ASSERT_EQ(started.size(), 1u);
+        EXPECT_EQ(started[0].options.copy, keep ? velmora::CopyChoice::always : velmora::CopyChoice::never);
+        host = {};
+        host.saveDialogAnswers = {std::nullopt};
+        preflight({row("a.wav")});
+        ASSERT_EQ(host.saveDialogs.size(), 1u);
+        EXPECT_EQ(host.saveDialogs[0].keepEncoding, std::optional<bool>(keep));
+    }
     // A cancelled dialog starts nothing and says nothing.
     host = {};
     EXPECT_TRUE(preflight({row("a.wav")}).empty());

@@ -158,3 +158,54 @@ TEST_F(Preferences, TheChaptersBoxFollowsTheFormatUntilTheUserSetsIt)
         EXPECT_EQ(answer->second, steps.back().checked);
     }
 }
+
+TEST_F(Preferences, TheKeepEncodingBoxShowsWhereTheListCanBeCopiedTickedForAudiobooksOrAsLastSet)
+{
+    const std::string folder = testsupport::freshDir("keep-encoding-box");
+    // The remembered choice, then after each format picked: the box shown, and checked.
+    struct Step { QString pick; bool shown; bool checked; };
+    const std::vector<std::pair<std::optional<bool>, std::vector<Step>>> cases{
+        {std::nullopt, {{"M4B audiobook (*.m4b)", true, true}, {"M4A (*.m4a)", true, false},
+                        {"MP3 (*.mp3)", false, false}, {"M4B audiobook (*.m4b)", true, true}}},
+        {true, {{"M4A (*.m4a)", true, true}, {"WAV (*.wav)", false, true}}},
+        {false, {{"M4B audiobook (*.m4b)", true, false}}},
+    };
+    for (const auto& [remembered, steps] : cases) {
+        SCOPED_TRACE(remembered ? (*remembered ? "remembered on" : "remembered off") : "not remembered");
+        velmora::app::SaveDialogRequest request;
+        request.nameFieldText = "joined.mp3";
+        request.directory = folder;
+        request.filters = velmora::saveFormats(false);
+        // A list of AAC parts: copied into the MP4 family only.
+        request.copyAllowed = [](const std::string& path) {
+            return path.ends_with(".m4a") || path.ends_with(".m4b");
+        };
+        request.keepEncoding = remembered;
+        auto* dialog = new velmora::app::SaveDialog(request, std::nullopt, &window());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+        QCheckBox* box = dialog->keepEncodingBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "&Keep the original encoding (fast)");
+        EXPECT_TRUE(box->isHidden());
+        EXPECT_EQ(dialog->keepEncoding(), std::nullopt);
+        auto* formats = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.pick.toStdString());
+            formats->setCurrentIndex(formats->findText(step.pick));
+            emit formats->activated(formats->currentIndex());
+            EXPECT_TRUE(spinUntil([&] { return box->isHidden() != step.shown; }, 1000));
+            EXPECT_EQ(box->isChecked(), step.checked);
+            EXPECT_EQ(dialog->keepEncoding(), step.shown ? std::optional<bool>(step.checked) : std::nullopt);
+        }
+        // Once the user sets it, it stays as set.
+        EXPECT_FALSE(dialog->keepEncodingSetByUser());
+        box->click();
+        EXPECT_TRUE(dialog->keepEncodingSetByUser());
+        const bool set = box->isChecked();
+        formats->setCurrentIndex(formats->findText("M4B audiobook (*.m4b)"));
+        emit formats->activated(formats->currentIndex());
+        EXPECT_EQ(dialog->keepEncoding(), std::optional<bool>(set));
+        dialog->reject();
+    }
+}

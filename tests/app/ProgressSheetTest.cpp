@@ -69,6 +69,13 @@ TEST_F(Sheet, JoinProgressShowsTheFileAndTheTime)
         EXPECT_EQ(s.statusLabel()->text(), QString::fromUtf8(step.status));
         EXPECT_EQ(ProgressSheet::joinTimeText(step.progress), QString::fromUtf8(step.time));
     }
+    // A copy tells the sound copied of the whole.
+    JoinProgress copying = at(42.0, 0, 4.0, 6.0);
+    copying.copiedSeconds = 15120.0;
+    copying.copyTotalSeconds = 36000.0;
+    s.setJoinProgress(copying);
+    EXPECT_EQ(s.statusLabel()->text(), QStringLiteral("42 % · copied 4:12:00 of 10:00:00"));
+    EXPECT_EQ(ProgressSheet::joinTimeText(copying), QStringLiteral("0:04 elapsed · about 0:06 left"));
     // With no share left to tell, the bar only moves, and the time goes on.
     JoinProgress unknown = at(60.0, 1, 5200.0, std::nullopt);
     unknown.indeterminate = true;

@@ -89,3 +89,31 @@ TEST(BatchCommand, FailedBookIsIsolatedAndRerunSkipsTheJoinedOnes)
           {"batch", "-o", out, "--jobs", "0", root}, {"batch", "-o", out}})
         EXPECT_EQ(cliIn(root, arguments).exitCode, 2) << arguments.back();
 }
+
+TEST(BatchCommand, EachBookIsCopiedOrReEncodedAsCopyAndNoCopyAsk)
+{
+    const std::string root = freshDir("batch-copy"), out = root + "-out";
+    fs::create_directories(root + "/Book");
+    writeFile(root + "/Book/01.m4a", readFile(sineM4a(1.0)));
+    writeFile(root + "/Book/02.m4a", readFile(sineM4a(1.5)));
+    // The options, and the note each gives for the book.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--format", "m4b"}, "velmora-cli: note: Book.m4b: Joined without re-encoding.\n"},
+        {{"--format", "m4a", "--copy"}, "velmora-cli: note: Book.m4a: Joined without re-encoding.\n"},
+        {{"--format", "mp3", "--copy"},
+         "velmora-cli: note: Book.mp3: The parts were re-encoded, not copied: a .mp3 file cannot hold the parts' AAC as "
+         "it is.\n"},
+    };
+    for (const auto& [options, note] : cases) {
+        std::vector<std::string> arguments{"batch", "-f", "-o", out};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.push_back(root);
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        const auto run = cliIn(root, arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_TRUE(contains(run.err, note)) << run.err;
+    }
+    const auto encoded = cliIn(root, {"batch", "-f", "-o", out, "--format", "m4b", "--no-copy", root});
+    EXPECT_EQ(encoded.exitCode, 0) << encoded.err;
+    EXPECT_FALSE(contains(encoded.err, "note")) << encoded.err;
+}

@@ -357,3 +357,47 @@ TEST(JoinCommand, NamedFilesThatCannotBeJoinedStopTheJoinUnlessSkipped)
     EXPECT_EQ(odd.exitCode, 0) << odd.err;
     EXPECT_NEAR(mediaDuration(dir + "/out.mp3"), 2.0, 0.06);
 }
+
+TEST(JoinCommand, CopyAndNoCopyChooseBetweenCopyingAndReEncoding)
+{
+    const std::string dir = freshDir("cli copy");
+    const std::string a = sineM4a(1.0), b = sineM4a(1.5);
+    const std::string odd = makeMedia("copy-48k.m4a", {"-f", "lavfi", "-i", "sine=sample_rate=48000:duration=1",
+                                                       "-c:a", "aac", "-b:a", "96k"});
+    // The command line and whether its dry run copies (one command taking
+    // the packets as they are) or decodes and encodes.
+    const std::vector<std::pair<std::vector<std::string>, bool>> plans{
+        {{"-o", "book.m4b"}, true},
+        {{"-o", "book.m4b", "--no-copy"}, false},
+        {{"-o", "song.m4a"}, false},
+        {{"-o", "song.m4a", "--copy"}, true},
+        {{"-o", "song.mp3", "--copy"}, false},
+    };
+    for (const auto& [options, copies] : plans) {
+        std::vector<std::string> arguments{"join", "--dry-run"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.insert(arguments.end(), {a, b});
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        const CommandResult run = cliIn(dir, arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto commands = nlohmann::json::parse(run.out).at("commands");
+        EXPECT_EQ(commands.size(), copies ? 1u : 3u);
+        const auto last = commands.back().get<std::vector<std::string>>();
+        const auto codec = std::find(last.begin(), last.end(), "-c:a");
+        EXPECT_EQ(codec != last.end() && codec + 1 != last.end() && codec[1] == "copy", copies) << run.out;
+    }
+    const CommandResult both = cliIn(dir, {"join", "--copy", "--no-copy", "-o", "x.m4b", a});
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_TRUE(contains(both.err, "--copy and --no-copy exclude each other")) << both.err;
+
+    // A real copy says so; a refused one says why in one line and re-encodes.
+    const CommandResult copied = cliIn(dir, {"join", "-o", "copied.m4b", a, b});
+    ASSERT_EQ(copied.exitCode, 0) << copied.err;
+    EXPECT_TRUE(contains(copied.err, "velmora-cli: note: Joined without re-encoding.\n")) << copied.err;
+    const CommandResult refused = cliIn(dir, {"join", "--copy", "-o", "refused.m4a", a, b, odd});
+    ASSERT_EQ(refused.exitCode, 0) << refused.err;
+    EXPECT_TRUE(contains(refused.err, "velmora-cli: note: The parts were re-encoded, not copied: part 3 is 48000 Hz, "
+                                      "the others 44100 Hz.\n"))
+        << refused.err;
+    EXPECT_NEAR(mediaDuration(dir + "/refused.m4a"), 3.5, 0.05);
+}

@@ -76,11 +76,11 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
         {{"probe", "-"}, "--tools-dir --with-report"},
         {{"list", "-"}, "--probe-timeout --sort --tools-dir"},
         {{"join", "-"},
-         "--album --artist --bitrate --chapters --cover --cue --dry-run --force --from-list --no-chapters --output "
-         "--probe-timeout --quality --skip-bad --sort --title --tools-dir --verbose -f -o"},
+         "--album --artist --bitrate --chapters --copy --cover --cue --dry-run --force --from-list --no-chapters "
+         "--no-copy --output --probe-timeout --quality --skip-bad --sort --title --tools-dir --verbose -f -o"},
         {{"batch", "-"},
-         "--album --artist --bitrate --chapters --cover --cue --dry-run --force --format --jobs --no-chapters "
-         "--output --probe-timeout --quality --sort --title --tools-dir --verbose -f -j -o"},
+         "--album --artist --bitrate --chapters --copy --cover --cue --dry-run --force --format --jobs "
+         "--no-chapters --no-copy --output --probe-timeout --quality --sort --title --tools-dir --verbose -f -j -o"},
         {{"batch", "-o", ""}, "sub"},
         {{"batch", "--format", "m4"}, "m4a m4b"},
         {{"batch", "-o", "sub", ""}, "sub"},
@@ -88,7 +88,7 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
         {{"list", "--sort", "t"}, "track"},
         {{"join", "--cover", ""}, "c.png sub"},
         {{"join", "--title", ""}, ""},
-        {{"join", "--c"}, "--chapters --cover --cue"},
+        {{"join", "--c"}, "--chapters --copy --cover --cue"},
         {{"join", "--probe-timeout", ""}, ""},
         {{"join", "--quality", ""}, "0 1 2 3 4 5 6 7 8 9"},
         {{"join", "--bitrate", "1"}, "128k 160k 192k"},

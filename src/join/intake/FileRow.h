@@ -23,6 +23,7 @@ struct AudioStreamFacts {
     int bits = 0;              // significant bits per sample of a lossless stream
     bool lossless = false;     // decodes to exactly the samples that were encoded
     double duration = 0.0;     // seconds, as the stream declares it
+    std::string profile;       // "LC", "HE-AAC", ...; empty when the codec has none
     bool operator==(const AudioStreamFacts&) const = default;
 };
 

@@ -38,6 +38,7 @@ AudioStreamFacts audioFactsOf(const JSON& stream)
     facts.sampleRate = static_cast<int>(stream["sample_rate"].intValue());
     facts.channels = static_cast<int>(stream["channels"].intValue());
     facts.sampleFormat = stream["sample_fmt"].stringValue();
+    facts.profile = stream["profile"].stringValue();
     facts.layout = stream["channel_layout"].stringValue();
     facts.duration = stream["duration"].doubleValue();
     facts.lossless = isLosslessCodec(facts.codec);

@@ -1,5 +1,6 @@
 #include "join/metadata/Mp4Length.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <vector>
@@ -156,6 +157,54 @@ std::optional<long long> mp4SoundSamples(const std::string& path, int sampleRate
                 samples = editSamples;
         }
         return static_cast<long long>(samples);
+    }
+    return std::nullopt;
+}
+
+std::optional<Mp4Packets> mp4SoundPackets(const std::string& path)
+{
+    const std::optional<Bytes> moov = movieBox(path);
+    if (!moov)
+        return std::nullopt;
+    const Bytes& data = *moov;
+    for (const Box& trak : boxesIn(data, 0, data.size())) {
+        if (trak.type != "trak")
+            continue;
+        const std::vector<Box> inTrak = boxesIn(data, trak.body, trak.end);
+        const Box* mdia = find(inTrak, "mdia");
+        if (!mdia)
+            continue;
+        const std::vector<Box> inMdia = boxesIn(data, mdia->body, mdia->end);
+        const Box* hdlr = find(inMdia, "hdlr");
+        const Box* mdhd = find(inMdia, "mdhd");
+        const Box* minf = find(inMdia, "minf");
+        if (!hdlr || !mdhd || !minf || hdlr->body + 12 > hdlr->end ||
+            std::string(reinterpret_cast<const char*>(&data[hdlr->body + 8]), 4) != "soun")
+            continue;
+        const size_t at = mdhd->body + 4 + (data[mdhd->body] == 1 ? 16 : 8);
+        if (at + 4 > mdhd->end)
+            return std::nullopt;
+        Mp4Packets packets;
+        packets.timescale = static_cast<long long>(bigEndian(&data[at], 4));
+        const std::vector<Box> inMinf = boxesIn(data, minf->body, minf->end);
+        const Box* stbl = find(inMinf, "stbl");
+        const Box* stts = stbl ? find(boxesIn(data, stbl->body, stbl->end), "stts") : nullptr;
+        if (!stts || stts->body + 8 > stts->end || packets.timescale <= 0)
+            return std::nullopt;
+        // Runs of packets of one length: (count, length) pairs.
+        const std::uint64_t runs = bigEndian(&data[stts->body + 4], 4);
+        for (std::uint64_t k = 0; k < runs; ++k) {
+            const size_t entry = stts->body + 8 + static_cast<size_t>(k) * 8;
+            if (entry + 8 > stts->end)
+                return std::nullopt;
+            const auto count = static_cast<long long>(bigEndian(&data[entry], 4));
+            const auto length = static_cast<long long>(bigEndian(&data[entry + 4], 4));
+            packets.count += count;
+            packets.ticks += count * length;
+            if (count > 0)
+                packets.longest = std::max(packets.longest, length);
+        }
+        return packets;
     }
     return std::nullopt;
 }

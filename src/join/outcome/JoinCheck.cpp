@@ -13,6 +13,7 @@
 #include "foundation/Paths.h"
 #include "join/plan/OutputFormat.h"
 #include "foundation/Resources.h"
+#include "join/metadata/Mp4Length.h"
 #include "probe/FileProbe.h"
 
 namespace velmora {
@@ -214,7 +215,10 @@ std::optional<JoinOutcome> checkPartCounts(const std::string& outputPath, const 
     return std::nullopt;
 }
 
-std::optional<double> heldSeconds(const std::string& path, Cancellation* cancellation)
+namespace {
+
+// The packets as the probe reads them, one by one.
+std::optional<PacketSpan> probedPacketSpan(const std::string& path, Cancellation* cancellation)
 {
     auto probe = std::make_shared<ChildProcess>(
         resourcePath(kProbeToolResource).value_or(std::string()),
@@ -224,7 +228,7 @@ std::optional<double> heldSeconds(const std::string& path, Cancellation* cancell
     probe->setStandardError(ChildProcess::Output::discard);
     if (cancellation ? !cancellation->startUnlessCancelled(probe) : !probe->start())
         return std::nullopt;
-    long long ticks = 0, num = 0, den = 0;
+    long long ticks = 0, longest = 0, packets = 0, num = 0, den = 0;
     std::string line;
     probe->readStandardOutput([&](const char* data, size_t size) {
         for (size_t k = 0; k < size; ++k) {
@@ -232,10 +236,15 @@ std::optional<double> heldSeconds(const std::string& path, Cancellation* cancell
                 line += data[k];
                 continue;
             }
-            if (line.rfind("duration=", 0) == 0)
-                ticks += std::atoll(line.c_str() + 9);
-            else if (line.rfind("time_base=", 0) == 0 && std::sscanf(line.c_str() + 10, "%lld/%lld", &num, &den) != 2)
+            if (line.rfind("duration=", 0) == 0) {
+                const long long duration = std::atoll(line.c_str() + 9);
+                ticks += duration;
+                longest = std::max(longest, duration);
+                ++packets;
+            } else if (line.rfind("time_base=", 0) == 0 &&
+                       std::sscanf(line.c_str() + 10, "%lld/%lld", &num, &den) != 2) {
                 num = den = 0;
+            }
             line.clear();
         }
     });
@@ -244,7 +253,80 @@ std::optional<double> heldSeconds(const std::string& path, Cancellation* cancell
         cancellation->release(probe);
     if (status != 0 || num <= 0 || den <= 0)
         return std::nullopt;
-    return static_cast<double>(ticks) * static_cast<double>(num) / static_cast<double>(den);
+    const double tick = static_cast<double>(num) / static_cast<double>(den);
+    return PacketSpan{packets, static_cast<double>(ticks) * tick, static_cast<double>(longest) * tick};
+}
+
+}  // namespace
+
+std::optional<PacketSpan> packetSpan(const std::string& path, Cancellation* cancellation)
+{
+    // An MP4 file's sample table times every packet: read at once, where the
+    // probe would go through a long book's million packets.
+    if (const std::optional<Mp4Packets> table = mp4SoundPackets(path); table && table->count > 0) {
+        const double tick = 1.0 / static_cast<double>(table->timescale);
+        return PacketSpan{table->count, static_cast<double>(table->ticks) * tick,
+                          static_cast<double>(table->longest) * tick};
+    }
+    return probedPacketSpan(path, cancellation);
+}
+
+std::optional<double> heldSeconds(const std::string& path, Cancellation* cancellation)
+{
+    const std::optional<PacketSpan> span = probedPacketSpan(path, cancellation);
+    return span ? std::optional<double>(span->seconds) : std::nullopt;
+}
+
+bool mendsTimestamps(std::string_view messages)
+{
+    return messages.find("Non-monotonous DTS") != std::string_view::npos ||
+           messages.find("non monotonically increasing dts") != std::string_view::npos;
+}
+
+JoinOutcome judgeCopiedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,
+                            const std::vector<PacketSpan>& parts, const CommandRun& copy, bool timingMended,
+                            const std::string& writtenPath, Cancellation* cancellation)
+{
+    JoinOutcome outcome;
+    outcome.outputPath = outputPath;
+    const std::string copying = "Copying the parts into the joined file";
+    if (!copy.started)
+        return failed(outcome, copying + " could not start: " + (copy.failure.empty() ? "it was skipped." : copy.failure));
+    if (copy.waitStatus != 0)
+        return failed(outcome, copying + " failed: " + exitText(copy.waitStatus) + ".", copy.stderrTail);
+    if (unfinishedWrite(copy.stderrTail))
+        return failed(outcome, copying + " failed: ffmpeg could not finish writing its file.", copy.stderrTail);
+    if (timingMended || mendsTimestamps(copy.stderrTail))
+        return failed(outcome, copying + " gave wrong timing: the parts' timestamps overlap. Join them with "
+                                         "re-encoding instead.", copy.stderrTail);
+
+    const std::string written = writtenPath.empty() ? outputPath : writtenPath;
+    const FileProbe probe(written, cancellation);
+    const std::optional<PacketSpan> held = packetSpan(written, cancellation);
+    if (probe.hasErrors || !probe.isValidMediaFile || !held)
+        return failed(outcome, "The joined file is missing or is not playable media.", copy.stderrTail);
+    double expected = 0.0, slack = 0.0;
+    std::vector<double> ends;
+    for (const PacketSpan& part : parts) {
+        expected += part.seconds;
+        slack += part.frameSeconds;
+        ends.push_back(expected);
+    }
+    slack = std::max(slack, 0.001);
+    if (held->seconds < expected - slack) {
+        const auto where = static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), held->seconds) - ends.begin());
+        std::string reason = "The joined file holds " + secondsText(held->seconds) +
+                             " of sound, but the parts add up to " + secondsText(expected) + ".";
+        if (where < parts.size())
+            reason += " It ends " + secondsText(held->seconds - (where ? ends[where - 1] : 0.0)) + " into " +
+                      partName(where, rows) + ".";
+        return failed(outcome, reason, copy.stderrTail);
+    }
+    if (held->seconds > expected + slack)
+        return failed(outcome, "The joined file holds " + secondsText(held->seconds) + " of sound, more than the " +
+                                   secondsText(expected) + " the parts add up to.", copy.stderrTail);
+    outcome.status = JoinStatus::succeeded;
+    return outcome;
 }
 
 JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "join/intake/FileRow.h"
@@ -41,6 +42,29 @@ JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<F
 // Seconds of sound the file's first audio stream holds, summed from its
 // packets; nothing when it cannot be read.
 std::optional<double> heldSeconds(const std::string& path, Cancellation* cancellation = nullptr);
+
+// The packets of a file's first audio stream: how many, and how long they
+// last together in seconds (an MP4 file's from its sample table).
+struct PacketSpan {
+    long long packets = 0;
+    double seconds = 0.0;
+    // The longest packet's length: one frame of the codec.
+    double frameSeconds = 0.0;
+};
+std::optional<PacketSpan> packetSpan(const std::string& path, Cancellation* cancellation = nullptr);
+
+// Whether the muxer says, in this piece of its messages, that it moved a
+// packet that went back in time: it still exits with 0, but the file's
+// timing is wrong.
+bool mendsTimestamps(std::string_view messages);
+
+// Decides how a copy join that was not cancelled ended: the copy ran and
+// finished its file without the muxer mending timestamps (`timingMended`:
+// parts whose timing overlaps), and the file's packets last as long as the
+// parts' together, within one frame per part.
+JoinOutcome judgeCopiedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,
+                            const std::vector<PacketSpan>& parts, const CommandRun& copy, bool timingMended,
+                            const std::string& writtenPath, Cancellation* cancellation = nullptr);
 
 // The reason of a failed outcome with the tool's last lines, for an alert's
 // details or a terminal.

@@ -12,8 +12,15 @@
 
 namespace velmora {
 
+// Whether a join may copy the parts' sound as it is instead of re-encoding
+// it: when the parts allow it (see CopyDecision), always, or never.
+enum class CopyChoice { automatic, always, never };
+
 struct JoinOptions {
     QualitySettings quality;
+    // Automatic copies for audiobooks (.m4b) only: elsewhere the re-encode
+    // keeps the joins gapless.
+    CopyChoice copy = CopyChoice::automatic;
     // Chapter marks in the output, where its format holds them: one per row,
     // or the rows' own chapters moved to where the rows land. Off: none at all.
     bool chapters = false;

@@ -198,11 +198,6 @@ static std::string commandsListing(const std::vector<std::vector<std::string>>& 
     return nlohmann::json(commands).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-namespace {
-
-// Where the cover comes from and, for formats that take it as a file of its
-// own, the file it is in (an embedded picture is copied out to the work
-// directory first).
 void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
                const MetadataOverrides& overrides, const std::string& workDir)
 {
@@ -223,8 +218,6 @@ void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFor
     plan.coverExtraction = {"-nostdin", "-i", cover.path, "-map", cover.mapSpecifier(0), "-c", "copy", "-frames:v", "1",
                             "-f", "image2", "-y", plan.coverFile};
 }
-
-}  // namespace
 
 std::string joinMetadataPath(const std::string& workDir)
 {

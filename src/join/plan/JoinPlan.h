@@ -40,6 +40,13 @@ struct JoinPlan {
     size_t normalisations = 0;
     size_t fileCount = 0;  // the rows joined
 
+    // A copy of the parts' packets as they are (see CopyPlan): `copier`
+    // reads them through the concat list at `listPath`, written once their
+    // lengths are counted; `pieces` are the parts themselves.
+    bool copied = false;
+    std::string listPath;
+    std::vector<std::string> copier;
+
     // What the concat reads besides the sound, made once the normalisations
     // are done (see prepareJoinMetadata):
     std::vector<std::string> pieces;  // the files joined, one per row in row order
@@ -91,6 +98,12 @@ std::vector<std::string> metadataArguments(const OutputFormat& format, bool chap
 // as an attached picture, or attached to a Matroska file as a file.
 std::vector<std::string> coverArguments(const OutputFormat& format, const CoverChoice& cover,
                                         const std::string& coverFile);
+
+// Where the cover comes from and, for formats that take it as a file of its
+// own, the file it is in (an embedded picture is copied out to the work
+// directory first).
+void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
+               const MetadataOverrides& overrides, const std::string& workDir);
 
 // Writes the concat list into the work directory (a join's own, see
 // RunFolder) and returns the plan; the concat command writes `outputPath`,

@@ -159,6 +159,11 @@ JoinProgress JoinProgressModel::currentLocked() const
             break;
         }
     }
+    if (copyStep_ && *copyStep_ < durations_.size() && status_ == JobStatus::running) {
+        const double duration = std::max(durations_[*copyStep_], 0.0);
+        progress.copiedSeconds = ended_[*copyStep_] ? duration : std::min(done_[*copyStep_], duration);
+        progress.copyTotalSeconds = duration;
+    }
     if (status_ == JobStatus::running && progress.percent >= kEstimateFromPercent &&
         progress.elapsedSeconds >= kEstimateFromSeconds && progress.percent < 100.0)
         progress.secondsLeft = secondsLeftLocked(progress.elapsedSeconds);
@@ -204,6 +209,12 @@ void JoinProgressModel::setCurrentFile(size_t file)
 {
     std::lock_guard lock(mutex_);
     currentFile_ = file;
+}
+
+void JoinProgressModel::tellCopied(size_t i)
+{
+    std::lock_guard lock(mutex_);
+    copyStep_ = i;
 }
 
 void JoinProgressModel::setStatus(JobStatus status)

@@ -36,6 +36,10 @@ struct JoinProgress {
     double elapsedSeconds = 0.0;
     // Once it can be told.
     std::optional<double> secondsLeft;
+    // A copy join while it copies: the seconds of sound copied so far, of
+    // `copyTotalSeconds`.
+    std::optional<double> copiedSeconds;
+    double copyTotalSeconds = 0.0;
 };
 
 inline constexpr const char* kTimestampPattern = "([0-9][0-9]):([0-9][0-9]):([0-9][0-9]).([0-9][0-9])";
@@ -81,6 +85,9 @@ public:
     // The file being worked on (from 1), where no step stands for one file
     // (the parts of a streamed join pass one after another through one step).
     void setCurrentFile(size_t file);
+    // Step i copies its material: what it has worked through is told as
+    // the seconds copied.
+    void tellCopied(size_t i);
 
     JoinProgress current() const;
 
@@ -99,6 +106,7 @@ private:
     size_t fileCount_;
     bool indeterminate_ = false;
     size_t currentFile_ = 0;
+    std::optional<size_t> copyStep_;
     JobStatus status_ = JobStatus::waiting;
     Clock clock_;
     double started_;

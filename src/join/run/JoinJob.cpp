@@ -1,12 +1,18 @@
 #include "join/run/JoinJob.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "join/outcome/Messages.h"
 
+#include "foundation/FileSystem.h"
+#include "foundation/ParallelWork.h"
+#include "foundation/Paths.h"
 #include "foundation/Resources.h"
 #include "join/outcome/JoinCheck.h"
 #include "join/outcome/OutputCheck.h"
+#include "join/plan/CopyDecision.h"
+#include "join/plan/CopyPlan.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/OutputRule.h"
 #include "join/plan/OutputSize.h"
@@ -122,12 +128,30 @@ JoinOutcome JoinJob::join()
         return endedAs(JoinStatus::failed, outputPath, failure);
 
     folder_ = folder.get();
-    const JoinPlan plan = buildJoinPlan(request_.rows, partial.path(), folder->workDirectory(), request_.options);
+    const CopyDecision copy = decideCopy(request_.rows, outputPath, request_.options);
+    std::vector<std::string> notes;
+    if (!copy.refusal.empty() && request_.options.copy == CopyChoice::always)
+        notes.push_back("The parts were re-encoded, not copied: " + copy.refusal + ".");
     PreparedMetadata prepared;
-    JoinOutcome outcome = plan.streamed ? joinStreamed(plan, partial.path(), prepared)
-                                        : joinNormalised(plan, partial.path(), prepared);
+    JoinOutcome outcome;
+    if (copy.copy) {
+        const JoinPlan plan = buildCopyPlan(request_.rows, partial.path(), folder->workDirectory(), request_.options);
+        outcome = joinCopied(plan, partial.path(), prepared);
+        // A copy whose timing came out wrong is no loss: the parts are joined
+        // again, re-encoded.
+        if (outcome.status == JoinStatus::failed && !cancellation_.isCancelled()) {
+            notes.push_back("The parts were re-encoded, as copying them failed: " + outcome.reason);
+            prepared = PreparedMetadata{};
+        }
+    }
+    if (!copy.copy || (outcome.status == JoinStatus::failed && !cancellation_.isCancelled())) {
+        const JoinPlan plan = buildJoinPlan(request_.rows, partial.path(), folder->workDirectory(), request_.options);
+        outcome = plan.streamed ? joinStreamed(plan, partial.path(), prepared)
+                                : joinNormalised(plan, partial.path(), prepared);
+    }
     if (outcome.status != JoinStatus::succeeded)
         return outcome;
+    outcome.notes.insert(outcome.notes.begin(), notes.begin(), notes.end());
     {
         // The joined file replaces the output here and nowhere else; a cancel
         // either comes before (and the output stays as it was) or finds the
@@ -268,6 +292,87 @@ StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long l
             if (progress_->handleChunk(1, said))
                 postProgress();
         });
+}
+
+// Counts every part's packets side by side, lays the chapters on them, then
+// copies the packets into the output.
+JoinOutcome JoinJob::joinCopied(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared)
+{
+    const std::string& outputPath = request_.outputPath;
+    const std::vector<FileRow>& rows = request_.rows;
+    // The output takes the parts' sound as it is: about their size.
+    std::uint64_t needed = 0;
+    double declared = 0.0;
+    for (const FileRow& row : rows) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(row.filePath, error);
+        needed += error ? 0 : size;
+        declared += std::max(playedLength(row), 0.0);
+    }
+    if (const std::optional<std::string> problem = spaceProblem(outputPath, needed))
+        return endedAs(JoinStatus::failed, outputPath, *problem);
+
+    // Counting reads the packets' headers only: a small share of the time.
+    constexpr double kCountingShare = 0.02;
+    useProgress({declared * kCountingShare, declared}, 0);
+    std::vector<std::optional<PacketSpan>> spans(rows.size());
+    std::mutex countMutex;
+    double countedSeconds = 0.0;
+    runInParallel(rows.size(), coreCount(), [&](size_t i) {
+        if (cancellation_.isCancelled())
+            return;
+        spans[i] = packetSpan(rows[i].filePath, &cancellation_);
+        std::lock_guard lock(countMutex);
+        countedSeconds += std::max(playedLength(rows[i]), 0.0);
+        if (progress_->advance(0, countedSeconds * kCountingShare))
+            postProgress();
+    });
+    if (cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    std::vector<PacketSpan> parts;
+    std::vector<double> lengths;
+    double total = 0.0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!spans[i] || spans[i]->packets == 0)
+            return endedAs(JoinStatus::failed, outputPath,
+                           "Part " + std::to_string(i + 1) + ", " + lastPathComponent(rows[i].filePath) +
+                               ": its sound could not be read.");
+        parts.push_back(*spans[i]);
+        lengths.push_back(spans[i]->seconds);
+        total += lengths.back();
+    }
+    std::string failure;
+    if (!writeFileAtomically(plan.listPath, copyListText(plan.pieces, lengths), &failure))
+        return endedAs(JoinStatus::failed, outputPath, "The list of parts could not be written to the work folder: " +
+                                                           failure);
+    prepared = prepareJoinMetadata(plan, rows, request_.options, outputPath, cancellation_, lengths);
+    if (cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    if (!prepared.failure.empty())
+        return endedAs(JoinStatus::failed, outputPath, "The joined file could not be prepared: " + prepared.failure);
+
+    useProgress({total * kCountingShare, total}, 0);
+    progress_->stepEnded(0);
+    progress_->tellCopied(1);
+    setStatus(Status::running);
+    // A warning may scroll out of the kept tail of a long copy: each piece
+    // is looked at, with the end of the one before (a line cut in two).
+    bool timingMended = false;
+    std::string before;
+    const CommandRun run = runEncoder(plan.copier, cancellation_, [&](std::string_view said) {
+        timingMended = timingMended || mendsTimestamps(before + std::string(said));
+        before = std::string(said.substr(said.size() > 64 ? said.size() - 64 : 0));
+        if (progress_->handleChunk(1, said))
+            postProgress();
+    });
+    if (cancellation_.isCancelled())
+        return endedAs(JoinStatus::cancelled, outputPath);
+    progress_->stepEnded(1);
+    setStatus(Status::finishing);
+    JoinOutcome outcome = judgeCopiedJoin(outputPath, rows, parts, run, timingMended, writtenPath, &cancellation_);
+    if (outcome.status == JoinStatus::succeeded)
+        outcome.notes.push_back("Joined without re-encoding.");
+    return outcome;
 }
 
 // Normalises the clips side by side, then concatenates them into the output.

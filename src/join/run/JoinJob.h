@@ -68,6 +68,7 @@ private:
     // How many encoders a long output may be split between.
     size_t encoderCount() const;
     StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends);
+    JoinOutcome joinCopied(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.
     void useProgress(std::vector<double> durations, size_t fileSteps);

@@ -44,6 +44,7 @@ nlohmann::json optionsJson(const JoinOptions& o)
               {"opusBitrate", o.quality.opusBitrate}}},
             {"chapters", o.chapters},
             {"cueSheet", o.cueSheet},
+            {"copy", o.copy == CopyChoice::always ? "always" : o.copy == CopyChoice::never ? "never" : "automatic"},
             {"title", optionalText(o.overrides.title)},
             {"artist", optionalText(o.overrides.artist)},
             {"album", optionalText(o.overrides.album)},
@@ -65,6 +66,8 @@ JoinOptions readOptions(const nlohmann::json& j)
     }
     o.chapters = j.value("chapters", false);
     o.cueSheet = j.value("cueSheet", false);
+    const std::string copy = j.value("copy", std::string("automatic"));
+    o.copy = copy == "always" ? CopyChoice::always : copy == "never" ? CopyChoice::never : CopyChoice::automatic;
     o.overrides.title = readOptionalText(j, "title");
     o.overrides.artist = readOptionalText(j, "artist");
     o.overrides.album = readOptionalText(j, "album");
