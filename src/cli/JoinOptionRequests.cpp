@@ -1,5 +1,7 @@
 #include "cli/JoinOptionRequests.h"
 
+#include "cli/SoundFlags.h"
+
 namespace velmora::cli {
 
 std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const CommandLine& line)
@@ -13,7 +15,11 @@ std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const Comma
     const auto album = readAlbumOptions(line);
     if (const auto* message = std::get_if<std::string>(&album))
         return *message;
-    return JoinOptionRequests{std::get<QualityRequest>(quality), std::get<RowOrder>(order), std::get<AlbumRequest>(album)};
+    const auto sound = readSoundFlags(line);
+    if (const auto* message = std::get_if<std::string>(&sound))
+        return *message;
+    return JoinOptionRequests{std::get<QualityRequest>(quality), std::get<RowOrder>(order), std::get<AlbumRequest>(album),
+                              std::get<SoundOptions>(sound)};
 }
 
 }  // namespace velmora::cli

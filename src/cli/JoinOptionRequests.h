@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/QualityOptions.h"
 #include "cli/SortOption.h"
+#include "join/plan/SoundOptions.h"
 
 namespace velmora::cli {
 
@@ -15,9 +16,10 @@ struct JoinOptionRequests {
     QualityRequest quality;
     RowOrder order{};
     AlbumRequest album;
+    SoundOptions sound;
 };
 
-// --quality/--bitrate, --sort and the tag and cover options; the first
+// --quality/--bitrate, --sort, the tag and cover options and the sound options; the first
 // problem found, as a usage message, when one is wrong.
 std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const CommandLine& line);
 

@@ -26,6 +26,12 @@ inline constexpr const char* mp3VbrQuality = "quality/mp3VbrQuality";
 inline constexpr const char* mp3Bitrate = "quality/mp3Bitrate";
 inline constexpr const char* aacBitrate = "quality/aacBitrate";
 inline constexpr const char* opusBitrate = "quality/opusBitrate";
+// What joins do to the sound (Preferences, Sound).
+inline constexpr const char* loudnessMode = "sound/loudness";
+inline constexpr const char* targetLufs = "sound/targetLufs";
+inline constexpr const char* gapSeconds = "sound/gapSeconds";
+inline constexpr const char* trimSilence = "sound/trimSilence";
+inline constexpr const char* trimThresholdDb = "sound/trimThresholdDb";
 }  // namespace settingsKey
 
 std::unique_ptr<QSettings> settings();

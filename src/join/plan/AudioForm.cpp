@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "foundation/Numbers.h"
+
 
 namespace velmora {
 namespace {
@@ -135,7 +137,8 @@ AudioForm commonAudioForm(const std::vector<FileRow>& rows, const OutputFormat& 
     return form;
 }
 
-std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample)
+std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample, const PartEdit& edit,
+                       bool measure)
 {
     std::vector<std::string> filters;
     if (endSample > 0)
@@ -145,11 +148,32 @@ std::string partFilter(const FileRow& row, const AudioForm& form, long long endS
     if (row.audio.channels == 1 && form.channels == 2)
         filters.push_back("pan=stereo|c0=c0|c1=c0");
     filters.push_back("aresample=" + std::to_string(form.sampleRate) + ":resampler=soxr:precision=28");
+    if (edit.trimmed()) {
+        std::string trim = "atrim=start_sample=" + std::to_string(edit.start);
+        if (edit.end > 0)
+            trim += ":end_sample=" + std::to_string(edit.end);
+        filters.push_back(trim);
+        filters.push_back("asetpts=N/SR/TB");
+    }
+    if (edit.gainDb != 0.0)
+        filters.push_back("volume=" + shortestDouble(edit.gainDb, false) + "dB:precision=double");
+    // Every 100 ms the momentary loudness, and the summary at the end.
+    if (measure)
+        filters.push_back("ebur128=peak=true:framelog=info");
     filters.push_back("aformat=sample_fmts=" + form.sampleFormat + ":channel_layouts=" + form.layout);
+    if (edit.pad > 0)
+        filters.push_back("apad=pad_len=" + std::to_string(edit.pad));
     std::string chain;
     for (const std::string& filter : filters)
         chain += (chain.empty() ? "" : ",") + filter;
     return chain;
+}
+
+AudioForm gainableForm(AudioForm form)
+{
+    if (form.sampleFormat == "s16" || form.sampleFormat == "s32")
+        form.sampleFormat = form.bits > 24 ? "dbl" : "flt";
+    return form;
 }
 
 bool isMp4Container(const FileRow& row)

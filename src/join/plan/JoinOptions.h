@@ -8,6 +8,7 @@
 #include "join/metadata/AlbumMetadata.h"
 #include "join/plan/OutputFormat.h"
 #include "join/plan/QualitySettings.h"
+#include "join/plan/SoundOptions.h"
 
 namespace velmora {
 
@@ -20,6 +21,8 @@ struct JoinOptions {
     // per chapter, for players of formats that hold no chapters.
     bool cueSheet = false;
     MetadataOverrides overrides;
+    // Loudness, the pause between parts, the silence trimmed at their edges.
+    SoundOptions sound;
 };
 
 // How an output format keeps chapter marks.

@@ -10,7 +10,9 @@
 #include "join/plan/JoinPlan.h"
 #include "join/plan/OutputRule.h"
 #include "join/plan/OutputSize.h"
+#include "join/run/PartMeasure.h"
 #include "join/run/PartStream.h"
+#include "join/run/SoundShaping.h"
 #include "join/run/JoinMetadata.h"
 #include "join/run/OutputFile.h"
 #include "join/run/ToolRunner.h"
@@ -170,16 +172,24 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     useProgress({declared * kCountingShare, declared}, 0);
     std::mutex countMutex;
     double countedSeconds = 0.0;
-    const std::vector<PartCount> counts = countParts(plan, cancellation_, [&](size_t, long long frames) {
+    const auto counted = [&](size_t, long long frames) {
         std::lock_guard lock(countMutex);
         countedSeconds += static_cast<double>(frames) / rate;
         if (progress_->advance(0, countedSeconds * kCountingShare))
             postProgress();
-    });
+    };
+    // Options that change the sound measure the parts while counting them.
+    const SoundOptions& soundOptions = request_.options.sound;
+    const bool shaping = changesSound(soundOptions);
+    const MeasuredParts measured = shaping ? measureParts(plan, soundOptions.trimThresholdDb, cancellation_, counted)
+                                           : MeasuredParts{countParts(plan, cancellation_, counted), {}};
     if (cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
-    if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, counts, rate))
+    if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, measured.counts, rate))
         return *bad;
+    const ShapedSound shaped = shaping ? shapeSound(plan, request_.rows, soundOptions, measured)
+                                       : ShapedSound{plan, measured.counts, {}, {}, {}};
+    const std::vector<PartCount>& counts = shaped.counts;
 
     std::vector<double> lengths;
     std::vector<long long> ends;  // where each part ends in the output, in frames
@@ -202,7 +212,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     // being passed on is told by the frames relayed.
     size_t shownFile = 0;
     const StreamReport run = streamParts(
-        plan, cancellation_,
+        shaped.plan, cancellation_,
         [&](long long frames) {
             const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
             const size_t file = std::min<size_t>(static_cast<size_t>(part - ends.begin()) + 1, ends.size());
@@ -222,6 +232,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     setStatus(Status::finishing);
     JoinOutcome outcome = judgeStreamedJoin(outputPath, request_.rows, counts, run, rate, writtenPath, &cancellation_);
     outcome.notes.insert(outcome.notes.end(), plan.form.notes.begin(), plan.form.notes.end());
+    outcome.notes.insert(outcome.notes.end(), shaped.notes.begin(), shaped.notes.end());
     return outcome;
 }
 
