@@ -144,8 +144,12 @@ std::string partFilter(const FileRow& row, const AudioForm& form, long long endS
     if (endSample > 0)
         filters.push_back("atrim=end_sample=" + std::to_string(endSample));
     // A mono part in a stereo join plays on both sides at its own level (the
-    // resampler's own mix would take 3 dB off it).
-    if (row.audio.channels == 1 && form.channels == 2)
+    // resampler's own mix would take 3 dB off it). It is measured before, on
+    // its one channel as the two it plays on: the same figures at half the work.
+    const bool dualMono = row.audio.channels == 1 && form.channels == 2;
+    if (measure && dualMono)
+        filters.push_back("ebur128=peak=true:dualmono=true:framelog=info");
+    if (dualMono)
         filters.push_back("pan=stereo|c0=c0|c1=c0");
     filters.push_back("aresample=" + std::to_string(form.sampleRate) + ":resampler=soxr:precision=28");
     if (edit.trimmed()) {
@@ -158,7 +162,7 @@ std::string partFilter(const FileRow& row, const AudioForm& form, long long endS
     if (edit.gainDb != 0.0)
         filters.push_back("volume=" + shortestDouble(edit.gainDb, false) + "dB:precision=double");
     // Every 100 ms the momentary loudness, and the summary at the end.
-    if (measure)
+    if (measure && !dualMono)
         filters.push_back("ebur128=peak=true:framelog=info");
     filters.push_back("aformat=sample_fmts=" + form.sampleFormat + ":channel_layouts=" + form.layout);
     if (edit.pad > 0)
