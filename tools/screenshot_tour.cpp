@@ -43,6 +43,7 @@
 #include "app/ProgressSheet.h"
 #include "foundation/ChildProcess.h"
 #include "foundation/Resources.h"
+#include "join/plan/SoundOptions.h"
 #include "support/WidgetWait.h"
 #include "support/WindowLookup.h"
 
@@ -270,6 +271,8 @@ int main(int argc, char** argv)
     QFile::link(QString::fromStdString(velmora::resourcePath("sniffer").value_or("")), media + "/tools/sniffer");
     velmora::setToolsDirectory((media + "/tools").toStdString());
 
+    // The list is shown as it first opens: the loudness is measured only once the Sound page asks for it.
+    velmora::saveSoundOptions({});
     velmora::app::AppDelegate d;
     d.showWindow();
     QList<QUrl> urls;

@@ -252,7 +252,11 @@ JoinOutcome JoinJob::joinNormalised(const JoinPlan& plan, const std::string& wri
         return endedAs(JoinStatus::failed, outputPath,
                        "The joined file could not be prepared: " + run.preparationFailure);
     setStatus(Status::finishing);
-    return judgeJoin(outputPath, run, request_.rows, writtenPath, &cancellation_);
+    JoinOutcome outcome = judgeJoin(outputPath, run, request_.rows, writtenPath, &cancellation_);
+    if (changesSound(request_.options))
+        outcome.notes.push_back("Loudness, pauses and trimming apply to sound-only joins: the sound of this video join "
+                                "was left as it was.");
+    return outcome;
 }
 
 JoinOutcome JoinJob::finish(JoinOutcome outcome)
