@@ -44,8 +44,11 @@ SoundPlan planSound(const std::vector<PartSound>& sounds, const SoundOptions& op
     for (size_t i = 0; i < sounds.size(); ++i) {
         PartEdit& edit = plan.edits[i];
         const PartSound& sound = sounds[i];
-        edit.gainDb = plan.gains.parts[i].gainDb;
-        edit.peakLimited = plan.gains.parts[i].peakLimited;
+        // A part whose loudness could not be measured keeps its level.
+        if (options.loudness == LoudnessMode::keep || sound.loudnessMeasured) {
+            edit.gainDb = plan.gains.parts[i].gainDb;
+            edit.peakLimited = plan.gains.parts[i].peakLimited;
+        }
         if (options.trimSilence && sound.firstSound >= 0) {
             edit.start = std::max(0LL, sound.firstSound - kept);
             const long long end = std::min(sound.frames, sound.lastSound + 1 + kept);

@@ -39,9 +39,10 @@ struct SoundPlan {
     GainChoice gains;
 };
 
-// The edits for parts measured as `sounds`: the gains of the loudness mode,
-// the silence beyond kTrimKeptSeconds cut from each edge (a part that is
-// silence throughout stays whole), and the pause after every part but the last.
+// The edits for parts measured as `sounds`: the gains of the loudness mode
+// (none for a part whose loudness could not be measured), the silence beyond
+// kTrimKeptSeconds cut from each edge (a part that is silence throughout
+// stays whole), and the pause after every part but the last.
 SoundPlan planSound(const std::vector<PartSound>& sounds, const SoundOptions& options, int sampleRate);
 
 // What the user is told of the gains the peak ceiling held back; empty when none.

@@ -85,6 +85,16 @@ TEST(SoundGain, EditsTrimToAQuarterSecondAndPauseBetweenPartsOnly)
     EXPECT_FALSE(plan.edits[2].trimmed());  // a silent part stays whole
     EXPECT_EQ(plan.edits[2].pad, 0);        // no pause after the last part
 
+    // A part whose loudness could not be measured keeps its level, even in whole mode.
+    options = SoundOptions{};
+    options.loudness = LoudnessMode::whole;
+    std::vector<PartSound> measured(2);
+    measured[0] = {kRate, 0, kRate - 1, true, steady(-30, -20)};
+    measured[1] = {kRate, 0, kRate - 1, false, {}};
+    const SoundPlan whole = planSound(measured, options, kRate);
+    EXPECT_DOUBLE_EQ(whole.edits[0].gainDb, 12.0);
+    EXPECT_DOUBLE_EQ(whole.edits[1].gainDb, 0.0);
+
     // The pause is whole tenths of a second at any rate.
     options.gapSeconds = 0.30000000000000004;
     EXPECT_EQ(gapSamples(options, 44100), 13230);
