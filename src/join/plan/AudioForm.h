@@ -44,8 +44,9 @@ AudioForm commonAudioForm(const std::vector<FileRow>& rows, const OutputFormat& 
 // of the part when given (an MP4 part's own length; its decoder would keep
 // the encoder's padding), a mono part on both channels at its own level, and
 // the SoX resampler at its very high precision. Then the edit: the frames
-// kept, the gain, and the pause after the part, in the join's rate; with
-// `measure`, the loudness (EBU R128, true peak) is logged on the way.
+// kept, the gain, and the pause after the part, in the join's rate. With
+// `measure`, a filter graph whose output is "[part]": the loudness (EBU R128)
+// and the true peak are logged on the way.
 std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample = 0, const PartEdit& edit = {},
                        bool measure = false);
 

@@ -81,8 +81,11 @@ std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm&
         append(command, {"-hide_banner", "-nostats", "-loglevel", "level+info"});
     else
         append(command, {"-v", "error"});
-    append(command, {"-map", "0:a:0", "-map_metadata", "-1", "-af", partFilter(row, form, endSample, edit, measure),
-                     "-f", form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
+    if (measure)
+        append(command, {"-filter_complex", partFilter(row, form, endSample, edit, true), "-map", "[part]"});
+    else
+        append(command, {"-map", "0:a:0", "-af", partFilter(row, form, endSample, edit)});
+    append(command, {"-map_metadata", "-1", "-f", form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
     return command;
 }
 

@@ -65,6 +65,11 @@ void LoudnessLog::line(std::string_view text)
                 loudness_.blocks.push_back(static_cast<float>(*momentary));
         } else if (said.rfind("Summary:", 0) == 0) {
             inSummary_ = true;
+        } else if (said.rfind("Peak level dB:", 0) == 0) {
+            // The oversampled sound's highest sample; "-inf" for silence.
+            const auto value = numberAfter(said, "Peak level dB:");
+            loudness_.truePeak = value ? *value : -120.0;
+            summaryPeak_ = true;
         }
         return;
     }
@@ -76,6 +81,7 @@ void LoudnessLog::line(std::string_view text)
         }
         return;
     }
+    // The file's own meter (measureFileLoudness) tells its true peak in the summary.
     if (inSummary_ && content.rfind("Peak:", 0) == 0) {
         if (const auto value = numberAfter(content, "Peak:")) {
             loudness_.truePeak = *value;

@@ -114,7 +114,7 @@ TEST(SoundGain, TheDecoderFilterMakesTheEditInTheJoinRate)
     const std::string chain = partFilter(row, form, 0, edit, true);
     // Trimmed after the resampler, the gain before the form is set, the pause last.
     const size_t resample = chain.find("aresample"), trim = chain.find("atrim=start_sample=100:end_sample=5000"),
-                 gain = chain.find("volume=-4.5dB"), measure = chain.find("ebur128=peak=true"),
+                 gain = chain.find("volume=-4.5dB"), measure = chain.find("ebur128="),
                  form_ = chain.find("aformat"), pad = chain.find("apad=pad_len=88200");
     ASSERT_NE(pad, std::string::npos) << chain;
     EXPECT_LT(resample, trim);
@@ -122,6 +122,9 @@ TEST(SoundGain, TheDecoderFilterMakesTheEditInTheJoinRate)
     EXPECT_LT(gain, measure);
     EXPECT_LT(measure, form_);
     EXPECT_LT(form_, pad);
+    // Measuring, the sound splits off to the true-peak meter: four times the rate, 12 taps a phase.
+    EXPECT_NE(chain.find("asplit=2[sound][peak];[peak]aresample=176400:filter_size=12"), std::string::npos) << chain;
+    EXPECT_TRUE(chain.ends_with("[part]")) << chain;
     EXPECT_EQ(partFilter(row, form).find("volume"), std::string::npos);
     // A gain on 16-bit samples is worked out in floats, rounded once by the encoder.
     form.sampleFormat = "s16";
