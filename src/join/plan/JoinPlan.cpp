@@ -82,10 +82,11 @@ std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm&
     else
         append(command, {"-v", "error"});
     if (measure)
-        append(command, {"-filter_complex", partFilter(row, form, endSample, edit, true), "-map", "[part]"});
+        append(command, {"-filter_complex", partFilter(row, form, endSample, edit, true), "-map", "[part]",
+                         "-map_metadata", "-1"});
     else
-        append(command, {"-map", "0:a:0", "-af", partFilter(row, form, endSample, edit)});
-    append(command, {"-map_metadata", "-1", "-f", form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
+        append(command, {"-map", "0:a:0", "-map_metadata", "-1", "-af", partFilter(row, form, endSample, edit)});
+    append(command, {"-f", form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
     return command;
 }
 
