@@ -2,7 +2,7 @@
 # Long books: what a join of many long parts costs and whether its chapters
 # lie where each part's sound starts.
 #
-#   bench/long_book.sh [hours|parts|both] [BUILD_DIR]
+#   bench/long_book.sh [hours|parts|day|both] [BUILD_DIR]
 #
 # hours: a 10-hour book in 20 AAC parts of 30 minutes, each a tone of its
 #   own, joined into .m4b with chapters. Prints the wall time, the peak disk
@@ -15,6 +15,11 @@
 #   chapters are checked against the sound, not against multiples of 30 min.
 # parts: 200 MP3 parts of 10 s into .m4b: where the last chapter starts
 #   (target: within 30 ms of 1990.000 s) and the wall time.
+# day: a 30-hour book, 60 AAC parts of 30 min (two tones taking turns, each
+#   part a copy of one 30-min encode), into .m4b as velmora-cli does by
+#   default (a copy): the wall time, the length against the parts', where
+#   chapter 60 starts and where its tone is heard (target: 29:30:00 within
+#   23 ms, past 2^32 samples), and whether the whole file decodes cleanly.
 # The parts are made from a minute of each tone, copied (no re-encode).
 set -euo pipefail
 
@@ -106,4 +111,25 @@ if [ "$what" = parts ] || [ "$what" = both ]; then
     read -r secs disk rss < <(measure join -f --chapters -o "$work/mp3book.m4b" "${parts[@]}")
     last=$(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/mp3book.m4b" | tail -1)
     echo "200 MP3 parts of 10 s into .m4b: $secs s, last chapter at $last s (target 1990.000), peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB"
+fi
+
+if [ "$what" = day ]; then
+    echo "Making 60 parts of 30 minutes..." >&2
+    for hz in 300 500; do
+        ffmpeg -v error -y -f lavfi -i "sine=frequency=$hz:sample_rate=44100:duration=1800" -c:a aac -b:a 64k "$work/tone-$hz.m4a"
+    done
+    parts=()
+    for i in $(seq 1 60); do
+        cp "$work/tone-$(( i % 2 ? 300 : 500 )).m4a" "$work/parts/part$(printf %02d "$i").m4a"
+        parts+=("$work/parts/part$(printf %02d "$i").m4a")
+    done
+    read -r secs disk rss < <(measure join -f -o "$work/day.m4b" "${parts[@]}")
+    samples=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts -of csv=p=0 "$work/day.m4b")
+    chapter=$(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/day.m4b" | sed -n 60p)
+    heard=$(tone_start "$work/day.m4b" "$chapter" 500)
+    echo "30-hour book, 60 parts into .m4b: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB; $(tail -1 "$work/out.txt")"
+    echo "  length $samples samples = $(echo "scale=6; $samples / 44100" | bc) s (the parts: 108000 s, one AAC frame is 0.023 s)"
+    echo "  chapter 60 at $chapter s (29:30:00 is 106200 s), its tone from $heard s"
+    errors=$(ffmpeg -nostdin -v error -i "$work/day.m4b" -f null - 2>&1 | head -3)
+    echo "  decode: ${errors:-clean}"
 fi

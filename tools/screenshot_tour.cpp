@@ -15,10 +15,14 @@
 #include <functional>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QTabWidget>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -33,10 +37,13 @@
 #include "app/CoverPicture.h"
 #include "app/DetailsDialog.h"
 #include "app/FileListController.h"
+#include "app/FileListModel.h"
 #include "app/MainWindow.h"
+#include "app/PreferencesDialog.h"
 #include "app/ProgressSheet.h"
 #include "foundation/ChildProcess.h"
 #include "foundation/Resources.h"
+#include "join/plan/SoundOptions.h"
 #include "support/WidgetWait.h"
 #include "support/WindowLookup.h"
 
@@ -76,6 +83,9 @@ void shoot(QWidget* window, const QString& path)
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
 }
 
+// The tools as installed: the tour's own encoder reads at the media's pace.
+std::string installedTools;
+
 bool ffmpeg(const QString& output, const std::string& source, std::vector<std::string> codec = {})
 {
     std::vector<std::string> args{"-y", "-v", "error", "-nostdin", "-f", "lavfi", "-i", source};
@@ -103,8 +113,10 @@ int audiobookTour(velmora::app::AppDelegate& d, const QString& media, const QStr
     const QString book = media + "/The Lighthouse Keeper";
     QDir().mkpath(book);
     const QString cover = media + "/cover-art.jpg";
-    const struct { const char* name; int seconds; const char* title; } parts[]{
-        {"Part 1.m4a", 754, "The Lamp Room"}, {"Part 10.m4a", 981, "Homecoming"}, {"Part 2.m4a", 1123, "Storm Season"}};
+    // Recorded at levels of their own, as parts mastered apart often are.
+    const struct { const char* name; int seconds; const char* title; const char* gain; } parts[]{
+        {"Part 1.m4a", 754, "The Lamp Room", "-14dB"}, {"Part 10.m4a", 981, "Homecoming", "-3dB"},
+        {"Part 2.m4a", 1123, "Storm Season", "-9dB"}};
     if (!makeCover(cover))
         return 1;
     QList<QUrl> urls;
@@ -116,7 +128,8 @@ int audiobookTour(velmora::app::AppDelegate& d, const QString& media, const QStr
         for (const std::string& tag : {std::string("title=") + part.title, std::string("album=The Lighthouse Keeper"),
                                       std::string("artist=Ada Marsh")})
             args.insert(args.end(), {"-metadata", tag});
-        args.insert(args.end(), {"-c:a", "aac", "-b:a", "24k", "-ac", "1", "-ar", "22050"});
+        args.insert(args.end(), {"-af", std::string("volume=") + part.gain, "-c:a", "aac", "-b:a", "24k", "-ac", "1",
+                                 "-ar", "22050"});
         if (!ffmpeg(path, "sine=frequency=220:sample_rate=22050:duration=" + std::to_string(part.seconds), args))
             return 1;
         urls << QUrl::fromLocalFile(path);
@@ -139,6 +152,30 @@ int audiobookTour(velmora::app::AppDelegate& d, const QString& media, const QStr
     shoot(mainWindow(), out + "/details.png");
     details->reject();
     spinUntil([&] { return !details->isVisible(); }, 2000);
+
+    // Preferences' Sound page, then the Loudness column once every part is measured.
+    velmora::setToolsDirectory(installedTools);
+    d.preferencesClicked();
+    auto* preferences = waitFor<velmora::app::PreferencesDialog>(mainWindow());
+    if (!preferences)
+        return 1;
+    preferences->pages()->setCurrentIndex(1);
+    preferences->loudness()->setCurrentIndex(1);
+    preferences->gapSeconds()->setValue(1.5);
+    shoot(mainWindow(), out + "/sound.png");
+    preferences->accept();
+    auto* model = fileList(d)->model();
+    if (!spinUntil([&] {
+            for (const velmora::FileRow& row : model->rows()) {
+                if (!model->hasLoudness(row.filePath))
+                    return false;
+            }
+            return true;
+        }, 120000)) {
+        std::fprintf(stderr, "the parts' loudness was not shown\n");
+        return 1;
+    }
+    shoot(mainWindow(), out + "/loudness.png");
 
     if (!checkOnly.isEmpty()) {
         QDir().mkpath(checkOnly);
@@ -230,9 +267,12 @@ int main(int argc, char** argv)
         return 1;
     creator.close();
     creator.setPermissions(creator.permissions() | QFileDevice::ExeOwner);
+    installedTools = QFileInfo(QString::fromStdString(velmora::resourcePath("sniffer").value_or(""))).absolutePath().toStdString();
     QFile::link(QString::fromStdString(velmora::resourcePath("sniffer").value_or("")), media + "/tools/sniffer");
     velmora::setToolsDirectory((media + "/tools").toStdString());
 
+    // The list is shown as it first opens: the loudness is measured only once the Sound page asks for it.
+    velmora::saveSoundOptions({});
     velmora::app::AppDelegate d;
     d.showWindow();
     QList<QUrl> urls;

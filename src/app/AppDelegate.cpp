@@ -20,6 +20,7 @@
 #include "app/LaunchBookkeeping.h"
 #include "app/MessageBoxes.h"
 #include "app/MainWindow.h"
+#include "app/LoudnessMeter.h"
 #include "app/PreferencesDialog.h"
 #include "app/RecentLists.h"
 #include "app/ProgressSheet.h"
@@ -45,6 +46,8 @@ AppDelegate::AppDelegate(JoinNotice notice, QObject* parent)
     intake_ = std::make_unique<IntakeController>(*list_, window_, sheet, pool_);
     jobs_ = std::make_unique<JobsController>(JobsController::defaultQueueFilePath());
     jobsPanel_ = new JobsPanel(*jobs_, window_);
+    meter_ = std::make_unique<LoudnessMeter>(list_->model());
+    meter_->setEnabled(loadSoundOptions().loudness != LoudnessMode::keep);
     window_->setJobsPanel(jobsPanel_);
     // Jobs kept from the last session are shown at once.
     if (!jobs_->queue().entries().empty())
@@ -273,8 +276,11 @@ void AppDelegate::preferencesClicked()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setQuality(loadQualitySettings());
     dialog->setJobsAtOnce(JobsController::jobsAtOnce());
+    dialog->setSound(loadSoundOptions());
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         saveQualitySettings(dialog->quality());
+        saveSoundOptions(dialog->sound());
+        meter_->setEnabled(dialog->sound().loudness != LoudnessMode::keep);
         JobsController::setJobsAtOnce(dialog->jobsAtOnce());
         jobs_->queue().setLimit(dialog->jobsAtOnce());
     });

@@ -19,6 +19,7 @@ class FileListController;
 class IntakeController;
 class JobsController;
 class JobsPanel;
+class LoudnessMeter;
 class MainWindow;
 class WindowJoinHost;
 
@@ -67,7 +68,7 @@ public slots:
     void helpBTNClicked();
     void shortcutsClicked();
     void aboutClicked();
-    // Edit > Preferences: the quality of the lossy output formats, kept in the settings store.
+    // Edit > Preferences: the quality of the lossy output formats and the sound, kept in the settings store.
     void preferencesClicked();
     void cancelBTNClicked();
 
@@ -88,6 +89,7 @@ private:
     // The title, artist, album and cover the user set in Details, as the next
     // join gets them.
     MetadataOverrides outputDetails_;
+    std::unique_ptr<LoudnessMeter> meter_;  // the list's Loudness column
 };
 
 }  // namespace velmora::app

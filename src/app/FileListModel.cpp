@@ -8,6 +8,7 @@
 #include "foundation/ClockText.h"
 #include "foundation/Paths.h"
 #include "join/metadata/OutputChapters.h"
+#include "join/plan/PartEdit.h"
 
 namespace velmora::app {
 
@@ -17,7 +18,7 @@ Qt::Alignment FileListModel::columnAlignment(int column)
 {
     // Numbers line up on the right, texts on the left; a header sits where
     // its column's cells do.
-    if (column == startColumn || column == durationColumn || column == sizeColumn)
+    if (column == startColumn || column == durationColumn || column == sizeColumn || column == loudnessColumn)
         return Qt::AlignRight | Qt::AlignVCenter;
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -32,6 +33,7 @@ QString FileListModel::columnKey(int column)
     case codecColumn: return QStringLiteral("codecs");
     case mediaTypeColumn: return QStringLiteral("mediaType");
     case sizeColumn: return QStringLiteral("size");
+    case loudnessColumn: return QStringLiteral("loudness");
     default: return {};
     }
 }
@@ -60,6 +62,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         case codecColumn: return QString::fromStdString(row.codecHuman);
         case mediaTypeColumn: return QString::fromStdString(mediaKindText(row.kind));
         case sizeColumn: return QString::fromStdString(row.fileSizeHuman);
+        case loudnessColumn: {
+            const auto measured = loudness_.find(row.filePath);
+            return measured == loudness_.end() ? QString() : QString::fromStdString(lufsText(measured->second.first));
+        }
         default: return {};
         }
     }
@@ -71,6 +77,13 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
                 return tr("No title tag: the chapter takes the file's name");
             return data(index, Qt::DisplayRole);
         case startColumn: return tr("Where this file starts in the joined file, and its chapter mark");
+        case loudnessColumn: {
+            const auto measured = loudness_.find(row.filePath);
+            if (measured == loudness_.end())
+                return tr("Measured when Preferences > Sound evens out the loudness");
+            return tr("Integrated loudness (EBU R128); true peak %1 dBTP")
+                .arg(measured->second.second, 0, 'f', 1);
+        }
         case durationColumn: return QString::fromStdString(row.durationHuman);
         case codecColumn: return QString::fromStdString(row.codec);  // every track, cover art too
         default: return data(index, Qt::DisplayRole);
@@ -103,6 +116,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         case codecColumn: return tr("Codecs");
         case mediaTypeColumn: return tr("Media Type");
         case sizeColumn: return tr("Size");
+        case loudnessColumn: return tr("Loudness");
         default: return {};
         }
     }
@@ -128,6 +142,15 @@ bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     emit chapterTitleEdited(index.row(), title);
     return true;
+}
+
+void FileListModel::setLoudness(const std::string& path, double lufs, double truePeak)
+{
+    loudness_[path] = {lufs, truePeak};
+    for (int i = 0; i < rowCount(); ++i) {
+        if (rows_[static_cast<size_t>(i)].filePath == path)
+            emit dataChanged(index(i, loudnessColumn), index(i, loudnessColumn), {Qt::DisplayRole, Qt::ToolTipRole});
+    }
 }
 
 void FileListModel::setChapterTitle(int index, std::optional<std::string> title)

@@ -1,8 +1,10 @@
 #pragma once
 // The rows of the file list as a table for the view: name, title (what its
 // chapter is called), where it starts in the joined file, duration (as a
-// clock reads it), codecs (without cover art), media type and size.
+// clock reads it), codecs (without cover art), media type, size, and its
+// loudness once it has been measured.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ public:
         codecColumn,
         mediaTypeColumn,
         sizeColumn,
+        loudnessColumn,
         columnCount_
     };
 
@@ -52,6 +55,10 @@ public:
     // The name the Name column shows: the file name, with its folder when
     // another row has the same name ("Disc 1/Track 1.mp3").
     QString displayName(int index) const;
+    // The measured loudness of the file at `path` (integrated LUFS and true
+    // peak), shown in the Loudness column of its rows.
+    void setLoudness(const std::string& path, double lufs, double truePeak);
+    bool hasLoudness(const std::string& path) const { return loudness_.count(path) > 0; }
 
 signals:
     void chapterTitleEdited(int index, const QString& title);
@@ -68,6 +75,7 @@ private:
 
     std::vector<FileRow> rows_;
     std::vector<double> starts_;
+    std::map<std::string, std::pair<double, double>> loudness_;  // by path: LUFS, true peak
 };
 
 }  // namespace velmora::app

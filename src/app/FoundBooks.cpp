@@ -59,6 +59,7 @@ std::string queueBooks(const std::vector<FoundBook>& books, const std::string& f
             continue;
         }
         request.options.quality = loadQualitySettings();
+        request.options.sound = loadSoundOptions();
         request.options.chapters = chaptersByDefault(request.outputPath);
         jobs.add(std::move(request));
     }

@@ -65,6 +65,7 @@ void runJoinPreflight(std::function<std::vector<FileRow>()> rows, WindowHost& ho
             return host.showMessage(outputRefusedMessage(problem->reason), [](MessageResponse) {});
         JoinRequest request{answer->path, std::move(confirmed), {}};
         request.options.quality = loadQualitySettings();
+        request.options.sound = loadSoundOptions();
         // A format without chapter marks gets them as a cue sheet beside it.
         request.options.chapters = answer->chapters;
         request.options.cueSheet =

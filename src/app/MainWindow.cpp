@@ -184,6 +184,7 @@ void MainWindow::setColumnWidths()
     header->resizeSection(FileListModel::mediaTypeColumn,
                           metrics.horizontalAdvance(QStringLiteral("Audio & Video")) + padding);
     header->resizeSection(FileListModel::sizeColumn, metrics.horizontalAdvance(QStringLiteral("999.99 MB")) + padding);
+    header->resizeSection(FileListModel::loudnessColumn, metrics.horizontalAdvance(QStringLiteral("-23.5 LUFS")) + padding);
     header->resizeSection(FileListModel::nameColumn, 320);
 }
 

@@ -1,14 +1,17 @@
 #include "app/PreferencesDialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace velmora::app {
@@ -37,6 +40,18 @@ void selectRate(QComboBox* box, int rate)
 int selectedRate(const QComboBox* box)
 {
     return box->currentData().toInt();
+}
+
+QDoubleSpinBox* decimalBox(const QString& name, double low, double high, double step, int decimals,
+                           const QString& suffix, QWidget* parent)
+{
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(low, high);
+    box->setSingleStep(step);
+    box->setDecimals(decimals);
+    box->setSuffix(suffix);
+    return box;
 }
 
 }  // namespace
@@ -84,16 +99,62 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent)
     jobsAtOnce_->setToolTip(tr("One join keeps one core busy: more at once than the computer has cores gains nothing"));
     queueForm->addRow(tr("Jobs at once:"), jobsAtOnce_);
 
+    auto* sound = new QWidget(this);
+    auto* loudnessGroup = new QGroupBox(tr("Loudness"), sound);
+    auto* loudnessForm = new QFormLayout(loudnessGroup);
+    loudness_ = new QComboBox(loudnessGroup);
+    loudness_->setObjectName(QStringLiteral("loudness"));
+    loudness_->addItem(tr("Keep as it is"), QString::fromStdString(loudnessModeName(LoudnessMode::keep)));
+    loudness_->addItem(tr("Even out the parts"), QString::fromStdString(loudnessModeName(LoudnessMode::parts)));
+    loudness_->addItem(tr("Whole file"), QString::fromStdString(loudnessModeName(LoudnessMode::whole)));
+    loudness_->setToolTip(tr("Even out the parts brings each part to the target; Whole file applies one gain to "
+                             "all, so the parts keep their relative levels"));
+    targetLufs_ = decimalBox(QStringLiteral("targetLufs"), kMinTargetLufs, kMaxTargetLufs, 0.5, 1, tr(" LUFS"),
+                             loudnessGroup);
+    loudnessForm->addRow(tr("Loudness:"), loudness_);
+    loudnessForm->addRow(tr("Target:"), targetLufs_);
+    loudnessForm->addRow(new QLabel(tr("No gain raises a peak above -1 dBTP."), loudnessGroup));
+    connect(loudness_, &QComboBox::currentIndexChanged, this, [this] { targetLufs_->setEnabled(loudness_->currentIndex() > 0); });
+
+    auto* edges = new QGroupBox(tr("Between and around parts"), sound);
+    auto* edgesForm = new QFormLayout(edges);
+    gapSeconds_ = decimalBox(QStringLiteral("gapSeconds"), 0.0, kMaxGapSeconds, 0.1, 1, tr(" s"), edges);
+    gapSeconds_->setToolTip(tr("Silence inserted between two parts; each chapter starts after it"));
+    trimSilence_ = new QCheckBox(tr("Trim the silence at the start and end of each part"), edges);
+    trimSilence_->setObjectName(QStringLiteral("trimSilence"));
+    trimSilence_->setToolTip(tr("Keeps 0.25 s of silence at each edge"));
+    trimThreshold_ = decimalBox(QStringLiteral("trimThreshold"), kMinTrimThresholdDb, kMaxTrimThresholdDb, 1.0, 0,
+                                tr(" dBFS"), edges);
+    edgesForm->addRow(tr("Pause between parts:"), gapSeconds_);
+    edgesForm->addRow(trimSilence_);
+    edgesForm->addRow(tr("Silence is below:"), trimThreshold_);
+    connect(trimSilence_, &QCheckBox::toggled, trimThreshold_, &QWidget::setEnabled);
+
+    auto* soundLayout = new QVBoxLayout(sound);
+    soundLayout->addWidget(loudnessGroup);
+    soundLayout->addWidget(edges);
+    soundLayout->addStretch(1);
+
+    auto* quality = new QWidget(this);
+    auto* qualityLayout = new QVBoxLayout(quality);
+    qualityLayout->addWidget(mp3);
+    qualityLayout->addWidget(others);
+    qualityLayout->addWidget(queue);
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("preferencePages"));
+    pages_->addTab(quality, tr("Quality"));
+    pages_->addTab(sound, tr("Sound"));
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(mp3);
-    layout->addWidget(others);
-    layout->addWidget(queue);
+    layout->addWidget(pages_);
     layout->addWidget(buttons);
     setQuality(QualitySettings{});
+    setSound(SoundOptions{});
 }
 
 void PreferencesDialog::setQuality(const QualitySettings& given)
@@ -128,6 +189,29 @@ QualitySettings PreferencesDialog::quality() const
     quality.aacBitrate = selectedRate(aacBitrate_);
     quality.opusBitrate = selectedRate(opusBitrate_);
     return quality;
+}
+
+void PreferencesDialog::setSound(const SoundOptions& given)
+{
+    const SoundOptions sound = sanitised(given);
+    loudness_->setCurrentIndex(std::max(0, loudness_->findData(QString::fromStdString(loudnessModeName(sound.loudness)))));
+    targetLufs_->setValue(sound.targetLufs);
+    targetLufs_->setEnabled(sound.loudness != LoudnessMode::keep);
+    gapSeconds_->setValue(sound.gapSeconds);
+    trimSilence_->setChecked(sound.trimSilence);
+    trimThreshold_->setValue(sound.trimThresholdDb);
+    trimThreshold_->setEnabled(sound.trimSilence);
+}
+
+SoundOptions PreferencesDialog::sound() const
+{
+    SoundOptions sound;
+    sound.loudness = loudnessModeNamed(loudness_->currentData().toString().toStdString()).value_or(LoudnessMode::keep);
+    sound.targetLufs = targetLufs_->value();
+    sound.gapSeconds = gapSeconds_->value();
+    sound.trimSilence = trimSilence_->isChecked();
+    sound.trimThresholdDb = trimThreshold_->value();
+    return sanitised(sound);
 }
 
 }  // namespace velmora::app

@@ -257,6 +257,7 @@ int batchCommand(const std::vector<std::string>& arguments)
         JoinOptions options;
         options.quality = run.quality;
         options.copy = requests.copy;
+        options.sound = requests.sound;
         for (const std::string& note : applyAlbumRequest(requests.album, run.outputPath,
                                                          joinMedia(run.rows) == JoinMedia::video, options))
             std::fprintf(stderr, "velmora-cli: note: %s: %s\n", run.name.c_str(), note.c_str());

@@ -122,10 +122,21 @@ const CommandSpec& joinSpec()
             {"", "--cover", "FILE",
              "the cover picture of OUTPUT, a JPEG or PNG file, copied as it is (default: the first picture in "
              "the files, else cover.jpg, cover.png, folder.jpg or front.jpg beside the first file)"},
+            {"", "--loudness", "MODE",
+             "keep the parts' loudness as it is (keep, the default), bring each part to the target (parts), or "
+             "apply one gain to all so the whole file meets the target and the parts keep their relative levels "
+             "(whole); loudness is measured as EBU R128, and no gain raises a true peak above -1 dBTP"},
+            {"", "--target-lufs", "N", "the loudness --loudness brings the sound to, -40 to -5 LUFS (default: -18)"},
+            {"", "--gap", "SECONDS", "insert SECONDS of silence between parts, 0 to 10 in steps of 0.1 (default: 0)"},
+            {"", "--trim-silence", "",
+             "cut the silence at the start and end of each part, keeping 0.25 s of it at each edge"},
+            {"", "--silence-threshold", "DB", "what --trim-silence takes as silence: below DB dBFS, -90 to -20 (default: -50)"},
             {"", "--skip-bad", "",
              "join the usable files and skip those that cannot be (missing, unreadable, not media, damaged); "
              "without it, any such file stops the join before anything runs"},
-            {"", "--dry-run", "", "print the commands and expected durations without running them"},
+            {"", "--dry-run", "",
+             "print the commands and expected durations without running them; with a sound option, the parts "
+             "are measured first and the gains and trims listed"},
             {"", "--verbose", "", "also print the engine's diagnostic lines on standard error"},
             kToolsDir,
             kProbeTimeout,
@@ -176,6 +187,11 @@ const CommandSpec& batchSpec()
             joinOption("--artist"),
             joinOption("--album"),
             joinOption("--cover"),
+            joinOption("--loudness"),
+            joinOption("--target-lufs"),
+            joinOption("--gap"),
+            joinOption("--trim-silence"),
+            joinOption("--silence-threshold"),
             {"", "--dry-run", "", "list the books, their outputs and parts, without joining anything"},
             joinOption("--verbose"),
             kToolsDir,

@@ -29,6 +29,8 @@
 #include "join/run/OutputFile.h"
 #include "join/plan/OutputRule.h"
 #include "join/intake/Playlist.h"
+#include "join/run/PartMeasure.h"
+#include "join/run/SoundShaping.h"
 #include "join/run/WorkFolder.h"
 
 namespace velmora::cli {
@@ -92,7 +94,9 @@ int joinCommand(const std::vector<std::string>& arguments)
     // A dry run needs the probe only.
     if (const auto problem = toolProblem(kProbeToolResource))
         return toolError(*problem);
-    if (const auto problem = dryRun ? std::nullopt : toolProblem(kCreatorToolResource))
+    // A dry run with a sound option measures the parts with ffmpeg.
+    const bool measuring = changesSound(requests.sound);
+    if (const auto problem = dryRun && !measuring ? std::nullopt : toolProblem(kCreatorToolResource))
         return toolError(*problem);
     // The job, when there is one, outlives the signal handler that may cancel it.
     CliHost host(::isatty(STDERR_FILENO) != 0);
@@ -164,6 +168,7 @@ int joinCommand(const std::vector<std::string>& arguments)
     JoinOptions options;
     options.quality = quality;
     options.copy = requests.copy;
+    options.sound = requests.sound;
     printNotes(applyAlbumRequest(requests.album, outputPath,
                                  joinMedia(rows) == JoinMedia::video, options));
 
@@ -180,8 +185,36 @@ int joinCommand(const std::vector<std::string>& arguments)
         const CopyDecision copy = decideCopy(rows, outputPath, options);
         if (!copy.refusal.empty() && options.copy == CopyChoice::always)
             printNotes({"the parts would be re-encoded, not copied: " + copy.refusal});
-        const JoinPlan plan = copy.copy ? buildCopyPlan(rows, partial, folder->workDirectory(), options)
-                                        : buildJoinPlan(rows, partial, folder->workDirectory(), options);
+        JoinPlan plan = copy.copy ? buildCopyPlan(rows, partial, folder->workDirectory(), options)
+                                  : buildJoinPlan(rows, partial, folder->workDirectory(), options);
+        nlohmann::json sound = nlohmann::json::array();
+        if (plan.streamed && measuring) {
+            const MeasuredParts measured = measureParts(plan, options.sound.trimThresholdDb, control);
+            if (cancelOnSignal.interrupted().load())
+                return kCancelledExit;
+            if (const auto bad = checkPartCounts(outputPath, rows, measured.counts, plan.form.sampleRate)) {
+                printMessage(stderr, joinFailedMessage(*bad));
+                return kFailedExit;
+            }
+            const ShapedSound shaped = shapeSound(plan, rows, options.sound, measured);
+            for (size_t i = 0; i < rows.size() && i < shaped.summaries.size(); ++i) {
+                const PartSound& part = measured.sounds[i];
+                const PartEdit& edit = shaped.sound.edits[i];
+                nlohmann::json entry{{"file", rows[i].filePath}, {"summary", shaped.summaries[i]},
+                                     {"gainDb", edit.gainDb}, {"trimStartSeconds", double(edit.start) / plan.form.sampleRate},
+                                     {"trimEndSeconds", edit.end > 0 ? double(part.frames - edit.end) / plan.form.sampleRate : 0.0},
+                                     {"pauseAfterSeconds", double(edit.pad) / plan.form.sampleRate}};
+                if (part.loudnessMeasured) {
+                    entry["loudnessLufs"] = part.loudness.integrated;
+                    entry["truePeakDb"] = part.loudness.truePeak;
+                }
+                sound.push_back(entry);
+                std::fprintf(stderr, "velmora-cli: %s: %s\n", lastPathComponent(rows[i].filePath).c_str(),
+                             shaped.summaries[i].c_str());
+            }
+            printNotes(shaped.notes);
+            plan = shaped.plan;
+        }
         // A streamed join: each part's decoder, then the encoder they feed;
         // a copy: the one command that copies the parts.
         std::vector<std::vector<std::string>> commands = plan.streamed ? plan.decoders : plan.commands;
@@ -192,6 +225,8 @@ int joinCommand(const std::vector<std::string>& arguments)
         nlohmann::json listing{{"commands", commands}};
         if (!plan.streamed && !plan.copied)
             listing["durations"] = plan.durations;
+        if (!sound.empty())
+            listing["sound"] = sound;
         std::printf("%s\n", jsonText(listing).c_str());
         return kSucceededExit;
     }

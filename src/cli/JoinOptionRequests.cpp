@@ -1,5 +1,7 @@
 #include "cli/JoinOptionRequests.h"
 
+#include "cli/SoundFlags.h"
+
 namespace velmora::cli {
 
 std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const CommandLine& line)
@@ -18,8 +20,11 @@ std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const Comma
     const CopyChoice copy = line.has("--copy")      ? CopyChoice::always
                             : line.has("--no-copy") ? CopyChoice::never
                                                     : CopyChoice::automatic;
+    const auto sound = readSoundFlags(line);
+    if (const auto* message = std::get_if<std::string>(&sound))
+        return *message;
     return JoinOptionRequests{std::get<QualityRequest>(quality), std::get<RowOrder>(order), std::get<AlbumRequest>(album),
-                              copy};
+                              copy, std::get<SoundOptions>(sound)};
 }
 
 }  // namespace velmora::cli

@@ -9,6 +9,7 @@
 #include "cli/QualityOptions.h"
 #include "cli/SortOption.h"
 #include "join/plan/JoinOptions.h"
+#include "join/plan/SoundOptions.h"
 
 namespace velmora::cli {
 
@@ -17,9 +18,10 @@ struct JoinOptionRequests {
     RowOrder order{};
     AlbumRequest album;
     CopyChoice copy = CopyChoice::automatic;  // --copy, --no-copy
+    SoundOptions sound;
 };
 
-// --quality/--bitrate, --sort, the tag and cover options and --copy/--no-copy; the first
+// --quality/--bitrate, --sort, the tag and cover options, --copy/--no-copy and the sound options; the first
 // problem found, as a usage message, when one is wrong.
 std::variant<JoinOptionRequests, std::string> readJoinOptionRequests(const CommandLine& line);
 

@@ -28,6 +28,12 @@ inline constexpr const char* aacBitrate = "quality/aacBitrate";
 inline constexpr const char* opusBitrate = "quality/opusBitrate";
 // The save dialog's "Keep the original encoding" box as the user last set it.
 inline constexpr const char* keepEncoding = "join/keepEncoding";
+// What joins do to the sound (Preferences, Sound).
+inline constexpr const char* loudnessMode = "sound/loudness";
+inline constexpr const char* targetLufs = "sound/targetLufs";
+inline constexpr const char* gapSeconds = "sound/gapSeconds";
+inline constexpr const char* trimSilence = "sound/trimSilence";
+inline constexpr const char* trimThresholdDb = "sound/trimThresholdDb";
 }  // namespace settingsKey
 
 std::unique_ptr<QSettings> settings();

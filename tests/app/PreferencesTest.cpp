@@ -1,20 +1,25 @@
 // The output formats and the Chapters box in the save dialog, and the
-// quality settings kept by the Preferences dialog.
+// quality and sound settings kept by the Preferences dialog; the sound
+// settings reach the joins the window starts.
 #include "support/AppTestSupport.h"
 
 #include "app/FileListView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QtTest/QTest>
 
+#include "app/JoinPreflight.h"
 #include "app/PreferencesDialog.h"
 #include "app/SaveDialog.h"
 #include "join/plan/OutputFormat.h"
 #include "join/plan/QualitySettings.h"
+#include "support/RecordingWindowHost.h"
 
 using namespace apptest;
 
@@ -94,6 +99,50 @@ TEST_F(Preferences, QualitySettingsAreKept)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->quality(), (velmora::QualitySettings{2, 256, 144, 128}));
     dialog->reject();
+}
+
+TEST_F(Preferences, SoundSettingsAreKeptAndReachTheJoin)
+{
+    EXPECT_EQ(velmora::loadSoundOptions(), velmora::SoundOptions{});
+    trigger("preferencesAction");
+    auto* dialog = visibleChild<velmora::app::PreferencesDialog>(&window(), 5000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->pages()->tabText(1), QStringLiteral("Sound"));
+    dialog->pages()->setCurrentIndex(1);
+    // Keep leaves the target unused; the threshold waits for the trim.
+    EXPECT_FALSE(dialog->targetLufs()->isEnabled());
+    EXPECT_FALSE(dialog->trimThreshold()->isEnabled());
+    dialog->loudness()->setCurrentIndex(dialog->loudness()->findText(QStringLiteral("Whole file")));
+    EXPECT_TRUE(dialog->targetLufs()->isEnabled());
+    dialog->targetLufs()->setValue(-16.5);
+    dialog->gapSeconds()->setValue(2.5);
+    dialog->trimSilence()->click();
+    EXPECT_TRUE(dialog->trimThreshold()->isEnabled());
+    dialog->trimThreshold()->setValue(-60);
+    dialog->accept();
+    spinUntil([&] { return !dialog->isVisible(); }, 2000);
+    velmora::SoundOptions expected;
+    expected.loudness = velmora::LoudnessMode::whole;
+    expected.targetLufs = -16.5;
+    expected.gapSeconds = 2.5;
+    expected.trimSilence = true;
+    expected.trimThresholdDb = -60;
+    EXPECT_EQ(velmora::loadSoundOptions(), expected);
+
+    // Shown again as kept; and the next join the window starts carries them.
+    trigger("preferencesAction");
+    dialog = visibleChild<velmora::app::PreferencesDialog>(&window(), 5000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->sound(), expected);
+    dialog->reject();
+    testsupport::RecordingWindowHost host;
+    host.saveDialogAnswers = {velmora::app::SaveDialogAnswer{testsupport::freshDir("sound-request") + "/book.m4b", true}};
+    std::vector<velmora::JoinRequest> started;
+    velmora::app::runJoinPreflight([] { return std::vector<velmora::FileRow>{row("a.wav"), row("b.wav")}; }, host,
+                                   [] { return velmora::MetadataOverrides{}; },
+                                   [&](velmora::JoinRequest request) { started.push_back(std::move(request)); });
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].options.sound, expected);
 }
 
 TEST_F(Preferences, TheChaptersBoxFollowsTheFormatUntilTheUserSetsIt)

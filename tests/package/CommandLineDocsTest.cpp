@@ -76,11 +76,14 @@ TEST(CommandLineDocs, CompletionOffersCommandsOptionsAndPaths)
         {{"probe", "-"}, "--tools-dir --with-report"},
         {{"list", "-"}, "--probe-timeout --sort --tools-dir"},
         {{"join", "-"},
-         "--album --artist --bitrate --chapters --copy --cover --cue --dry-run --force --from-list --no-chapters "
-         "--no-copy --output --probe-timeout --quality --skip-bad --sort --title --tools-dir --verbose -f -o"},
+         "--album --artist --bitrate --chapters --copy --cover --cue --dry-run --force --from-list --gap --loudness "
+         "--no-chapters --no-copy --output --probe-timeout --quality --silence-threshold --skip-bad --sort "
+         "--target-lufs --title --tools-dir --trim-silence --verbose -f -o"},
         {{"batch", "-"},
-         "--album --artist --bitrate --chapters --copy --cover --cue --dry-run --force --format --jobs "
-         "--no-chapters --no-copy --output --probe-timeout --quality --sort --title --tools-dir --verbose -f -j -o"},
+         "--album --artist --bitrate --chapters --copy --cover --cue --dry-run --force --format --gap --jobs "
+         "--loudness --no-chapters --no-copy --output --probe-timeout --quality --silence-threshold --sort "
+         "--target-lufs --title --tools-dir --trim-silence --verbose -f -j -o"},
+        {{"join", "--loudness", ""}, "keep parts whole"},
         {{"batch", "-o", ""}, "sub"},
         {{"batch", "--format", "m4"}, "m4a m4b"},
         {{"batch", "-o", "sub", ""}, "sub"},

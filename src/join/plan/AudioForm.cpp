@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "foundation/Numbers.h"
+
 
 namespace velmora {
 namespace {
@@ -135,21 +137,67 @@ AudioForm commonAudioForm(const std::vector<FileRow>& rows, const OutputFormat& 
     return form;
 }
 
-std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample)
+std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample, const PartEdit& edit,
+                       bool measure)
 {
     std::vector<std::string> filters;
+    // Where a measuring decoder's sound splits off to the true-peak meter, and the rate there.
+    size_t split = 0;
+    int splitRate = 0;
     if (endSample > 0)
         filters.push_back("atrim=end_sample=" + std::to_string(endSample));
     // A mono part in a stereo join plays on both sides at its own level (the
-    // resampler's own mix would take 3 dB off it).
+    // resampler's own mix would take 3 dB off it). It is measured before, on
+    // its one channel as the two it plays on: the same figures at half the work.
+    const bool dualMono = row.audio.channels == 1 && form.channels == 2 && row.audio.sampleRate > 0;
+    if (measure && dualMono) {
+        filters.push_back("ebur128=dualmono=true:framelog=info");
+        split = filters.size();
+        splitRate = row.audio.sampleRate;
+    }
     if (row.audio.channels == 1 && form.channels == 2)
         filters.push_back("pan=stereo|c0=c0|c1=c0");
     filters.push_back("aresample=" + std::to_string(form.sampleRate) + ":resampler=soxr:precision=28");
+    if (edit.trimmed()) {
+        std::string trim = "atrim=start_sample=" + std::to_string(edit.start);
+        if (edit.end > 0)
+            trim += ":end_sample=" + std::to_string(edit.end);
+        filters.push_back(trim);
+        filters.push_back("asetpts=N/SR/TB");
+    }
+    if (edit.gainDb != 0.0)
+        filters.push_back("volume=" + shortestDouble(edit.gainDb, false) + "dB:precision=double");
+    // Every 100 ms the momentary loudness, and the summary at the end.
+    if (measure && !dualMono) {
+        filters.push_back("ebur128=framelog=info");
+        split = filters.size();
+        splitRate = form.sampleRate;
+    }
     filters.push_back("aformat=sample_fmts=" + form.sampleFormat + ":channel_layouts=" + form.layout);
-    std::string chain;
-    for (const std::string& filter : filters)
-        chain += (chain.empty() ? "" : ",") + filter;
-    return chain;
+    if (edit.pad > 0)
+        filters.push_back("apad=pad_len=" + std::to_string(edit.pad));
+    const auto joined = [&](size_t from, size_t to) {
+        std::string chain;
+        for (size_t i = from; i < to; ++i)
+            chain += (chain.empty() ? "" : ",") + filters[i];
+        return chain;
+    };
+    if (!measure)
+        return joined(0, filters.size());
+    // The true peak: the sound oversampled four times (twice from 96 kHz up)
+    // by an interpolator of 12 taps a phase, as EBU R128's meters do, and its
+    // highest sample.
+    const int oversampled = splitRate * (splitRate >= 96000 ? 2 : 4);
+    return "[0:a:0]" + joined(0, split) + ",asplit=2[sound][peak];[peak]aresample=" + std::to_string(oversampled) +
+           ":filter_size=12:phase_shift=6,astats=measure_perchannel=none:measure_overall=Peak_level,anullsink;[sound]" +
+           joined(split, filters.size()) + "[part]";
+}
+
+AudioForm gainableForm(AudioForm form)
+{
+    if (form.sampleFormat == "s16" || form.sampleFormat == "s32")
+        form.sampleFormat = form.bits > 24 ? "dbl" : "flt";
+    return form;
 }
 
 bool isMp4Container(const FileRow& row)

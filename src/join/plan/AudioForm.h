@@ -9,6 +9,7 @@
 
 #include "join/intake/FileRow.h"
 #include "join/plan/OutputFormat.h"
+#include "join/plan/PartEdit.h"
 
 namespace velmora {
 
@@ -42,8 +43,15 @@ AudioForm commonAudioForm(const std::vector<FileRow>& rows, const OutputFormat& 
 // The filters that bring one part to the form: exact to `endSample` samples
 // of the part when given (an MP4 part's own length; its decoder would keep
 // the encoder's padding), a mono part on both channels at its own level, and
-// the SoX resampler at its very high precision.
-std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample = 0);
+// the SoX resampler at its very high precision. Then the edit: the frames
+// kept, the gain, and the pause after the part, in the join's rate. With
+// `measure`, a filter graph whose output is "[part]": the loudness (EBU R128)
+// and the true peak are logged on the way.
+std::string partFilter(const FileRow& row, const AudioForm& form, long long endSample = 0, const PartEdit& edit = {},
+                       bool measure = false);
+
+// A form whose samples take a gain without rounding: floats (doubles for 32 bits).
+AudioForm gainableForm(AudioForm form);
 
 // A container of the MP4 family, whose audio needs its exact length to be
 // cut from the decoder's padding.

@@ -1,5 +1,7 @@
 #include "join/plan/CopyDecision.h"
 
+#include "join/plan/SoundOptions.h"
+
 #include <functional>
 #include <map>
 
@@ -152,10 +154,12 @@ std::optional<std::string> partsRefusal(const std::vector<FileRow>& rows, const 
     return std::nullopt;
 }
 
-std::optional<std::string> optionsRefusal(const JoinOptions&)
+std::optional<std::string> optionsRefusal(const JoinOptions& options)
 {
-    // Every option so far (chapters, cue sheet, tags, cover) is carried
-    // beside the sound; one that changes the sound refuses here.
+    // Chapters, cue sheet, tags and cover are carried beside the sound; the
+    // sound options change the sound itself.
+    if (changesSound(options))
+        return "evening out the loudness, pausing between parts or trimming silence needs the sound decoded";
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include "join/plan/OutputFormat.h"
 #include "join/plan/QualitySettings.h"
 #include "join/plan/SegmentLayout.h"
+#include "join/plan/SoundOptions.h"
 
 namespace velmora {
 
@@ -32,6 +33,8 @@ struct JoinOptions {
     // are cores (or `encoders` when set), from `segmentedFromSeconds` of sound.
     size_t encoders = 0;
     double segmentedFromSeconds = kSegmentedMinimumSeconds;
+    // Loudness, the pause between parts, the silence trimmed at their edges.
+    SoundOptions sound;
 };
 
 // How an output format keeps chapter marks.

@@ -33,6 +33,11 @@ bool isVideoList(const std::vector<FileRow>& rows)
     return false;
 }
 
+std::string commandsListing(const std::vector<std::vector<std::string>>& commands)
+{
+    return nlohmann::json(commands).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace
 
 std::string intermediatePath(const std::string& workDir, size_t index, bool video)
@@ -66,12 +71,33 @@ std::string concatListText(const std::vector<std::string>& paths)
     return text;
 }
 
-std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm& form, long long endSample)
+std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm& form, long long endSample,
+                                            const PartEdit& edit, bool measure)
 {
-    // Only the first sound stream: cover art never enters.
-    return {"-nostdin", "-i", row.filePath, "-v", "error", "-map", "0:a:0", "-map_metadata", "-1",
-            "-af", partFilter(row, form, endSample), "-f", form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(),
-            "pipe:1"};
+    // Only the first sound stream: cover art never enters. A measuring
+    // decoder tells every line's level, so its errors can be told apart.
+    std::vector<std::string> command{"-nostdin", "-i", row.filePath};
+    if (measure)
+        append(command, {"-hide_banner", "-nostats", "-loglevel", "level+info"});
+    else
+        append(command, {"-v", "error"});
+    if (measure)
+        append(command, {"-filter_complex", partFilter(row, form, endSample, edit, true), "-map", "[part]",
+                         "-map_metadata", "-1"});
+    else
+        append(command, {"-map", "0:a:0", "-map_metadata", "-1", "-af", partFilter(row, form, endSample, edit)});
+    append(command, {"-f", form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
+    return command;
+}
+
+JoinPlan withPartEdits(JoinPlan plan, const std::vector<FileRow>& rows, const std::vector<PartEdit>& edits)
+{
+    for (size_t i = 0; i < plan.decoders.size() && i < rows.size() && i < edits.size(); ++i) {
+        const long long endSample = i < plan.partEnds.size() ? plan.partEnds[i] : 0;
+        plan.decoders[i] = partDecoderCommand(rows[i], plan.form, endSample, edits[i]);
+    }
+    diagnostic(commandsListing(plan.decoders));
+    return plan;
 }
 
 std::vector<std::string> streamEncoderCommand(const AudioForm& form, const std::string& metadataPath,
@@ -193,11 +219,6 @@ std::vector<std::string> coverArguments(const OutputFormat& format, const CoverC
             "comment=Cover (front)"};
 }
 
-static std::string commandsListing(const std::vector<std::vector<std::string>>& commands)
-{
-    return nlohmann::json(commands).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
 void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
                const MetadataOverrides& overrides, const std::string& workDir)
 {
@@ -257,6 +278,9 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
 
     plan.streamed = true;
     plan.form = commonAudioForm(rows, format);
+    const bool shaped = changesSound(options);
+    if (options.sound.loudness != LoudnessMode::keep)
+        plan.form = gainableForm(plan.form);
     for (const FileRow& row : rows) {
         // The AAC decoder keeps the encoder's padding that an MP4 file's edit
         // list cuts off: its exact count of samples cuts it here.
@@ -264,6 +288,10 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
         if (isMp4Container(row))
             endSample = mp4SoundSamples(row.filePath, row.audio.sampleRate).value_or(0);
         plan.decoders.push_back(partDecoderCommand(row, plan.form, endSample));
+        plan.partEnds.push_back(endSample);
+        if (shaped)
+            plan.measurers.push_back(
+                partDecoderCommand(row, plan.form, endSample, {}, options.sound.loudness != LoudnessMode::keep));
     }
     planCover(plan, rows, format, options.overrides, workDir);
     std::vector<std::string>& kept = plan.outputArguments;

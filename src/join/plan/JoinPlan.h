@@ -30,6 +30,10 @@ struct JoinPlan {
     // join of separately encoded segments needs too.
     std::vector<std::string> moreInputs;
     std::vector<std::string> outputArguments;
+    // When the options change the sound: the parts' decoders as they are,
+    // measuring on the way what the edits are made from (see withPartEdits).
+    std::vector<std::vector<std::string>> measurers;
+    std::vector<long long> partEnds;  // each part's exact length in its own samples; 0 when its decoder knows it
 
     // A video list: the normalisations, then the concat.
     std::vector<std::vector<std::string>> commands;
@@ -71,7 +75,12 @@ std::string concatListQuoted(const std::string& path);
 
 // The decoder of one part: its first sound stream in the form, raw on its
 // standard output; cut to `endSample` samples of the part when given.
-std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm& form, long long endSample = 0);
+// With an edit, the part as it is changed (see partFilter); `measure` logs
+// its loudness on the error stream at the "info" level.
+std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm& form, long long endSample = 0,
+                                            const PartEdit& edit = {}, bool measure = false);
+// The plan whose decoders make the edits, one per part.
+JoinPlan withPartEdits(JoinPlan plan, const std::vector<FileRow>& rows, const std::vector<PartEdit>& edits);
 // The encoder that reads the form on its standard input.
 std::vector<std::string> streamEncoderCommand(const AudioForm& form, const std::string& metadataPath,
                                               const std::vector<std::string>& moreInputs,

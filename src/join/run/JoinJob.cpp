@@ -18,6 +18,8 @@
 #include "join/plan/OutputSize.h"
 #include "join/run/PartStream.h"
 #include "join/run/SegmentEncode.h"
+#include "join/run/PartMeasure.h"
+#include "join/run/SoundShaping.h"
 #include "foundation/ParallelWork.h"
 #include "join/run/JoinMetadata.h"
 #include "join/run/OutputFile.h"
@@ -130,7 +132,11 @@ JoinOutcome JoinJob::join()
     folder_ = folder.get();
     const CopyDecision copy = decideCopy(request_.rows, outputPath, request_.options);
     std::vector<std::string> notes;
-    if (!copy.refusal.empty() && request_.options.copy == CopyChoice::always)
+    // Asked for, or the default for this output, and not taken: say why.
+    const bool copyWanted = request_.options.copy == CopyChoice::always ||
+                            (request_.options.copy == CopyChoice::automatic && copiesByDefault(outputPath) &&
+                             optionsRefusal(request_.options));
+    if (!copy.refusal.empty() && copyWanted)
         notes.push_back("The parts were re-encoded, not copied: " + copy.refusal + ".");
     PreparedMetadata prepared;
     JoinOutcome outcome;
@@ -206,16 +212,24 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     useProgress({declared * kCountingShare, declared}, 0);
     std::mutex countMutex;
     double countedSeconds = 0.0;
-    const std::vector<PartCount> counts = countParts(plan, cancellation_, [&](size_t, long long frames) {
+    const auto counted = [&](size_t, long long frames) {
         std::lock_guard lock(countMutex);
         countedSeconds += static_cast<double>(frames) / rate;
         if (progress_->advance(0, countedSeconds * kCountingShare))
             postProgress();
-    });
+    };
+    // Options that change the sound measure the parts while counting them.
+    const SoundOptions& soundOptions = request_.options.sound;
+    const bool shaping = changesSound(soundOptions);
+    const MeasuredParts measured = shaping ? measureParts(plan, soundOptions.trimThresholdDb, cancellation_, counted)
+                                           : MeasuredParts{countParts(plan, cancellation_, counted), {}};
     if (cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
-    if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, counts, rate))
+    if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, measured.counts, rate))
         return *bad;
+    const ShapedSound shaped = shaping ? shapeSound(plan, request_.rows, soundOptions, measured)
+                                       : ShapedSound{plan, measured.counts, {}, {}, {}};
+    const std::vector<PartCount>& counts = shaped.counts;
 
     std::vector<double> lengths;
     std::vector<long long> ends;  // where each part ends in the output, in frames
@@ -246,7 +260,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     StreamReport run;
     if (!segments.empty()) {
         run = encodeInSegments(
-            SegmentedWork{plan, counts, segments, format, request_.options.quality, outputPath, writtenPath, *folder_},
+            SegmentedWork{shaped.plan, counts, segments, format, request_.options.quality, outputPath, writtenPath, *folder_},
             cancellation_,
             [&](double seconds) {
                 if (progress_->advance(1, std::min(seconds, total)))
@@ -260,7 +274,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
             });
         progress_->stepEnded(2);
     } else {
-        run = streamWhole(plan, ends);
+        run = streamWhole(shaped.plan, ends);
     }
     if (run.cancelled || cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
@@ -268,6 +282,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     setStatus(Status::finishing);
     JoinOutcome outcome = judgeStreamedJoin(outputPath, request_.rows, counts, run, rate, writtenPath, &cancellation_);
     outcome.notes.insert(outcome.notes.end(), plan.form.notes.begin(), plan.form.notes.end());
+    outcome.notes.insert(outcome.notes.end(), shaped.notes.begin(), shaped.notes.end());
     return outcome;
 }
 
@@ -391,7 +406,11 @@ JoinOutcome JoinJob::joinNormalised(const JoinPlan& plan, const std::string& wri
         return endedAs(JoinStatus::failed, outputPath,
                        "The joined file could not be prepared: " + run.preparationFailure);
     setStatus(Status::finishing);
-    return judgeJoin(outputPath, run, request_.rows, writtenPath, &cancellation_);
+    JoinOutcome outcome = judgeJoin(outputPath, run, request_.rows, writtenPath, &cancellation_);
+    if (changesSound(request_.options))
+        outcome.notes.push_back("Loudness, pauses and trimming apply to sound-only joins: the sound of this video join "
+                                "was left as it was.");
+    return outcome;
 }
 
 JoinOutcome JoinJob::finish(JoinOutcome outcome)

@@ -120,6 +120,10 @@ TEST_F(JoinTest, CopyJoinsKeepTheirPacketsChaptersTagsAndCover)
         JoinOptions options;
         options.chapters = true;
         options.copy = c.choice;
+        // No cover at all for a list without one (a picture another test left
+        // in the shared media folder would otherwise be taken as the folder's).
+        if (c.streams.find(":cover") == std::string::npos)
+            options.overrides.coverPath = std::string();
         const std::string out = freshDir("copy-" + c.extension) + "/book." + c.extension;
         JoinJob job(JoinRequest{out, rows, options}, watcher);
         job.run();
