@@ -66,9 +66,9 @@ TEST_F(JoinFlow, TheSaveDialogProposesANameAndTheJoinGetsWhatWasChosen)
         const char* proposed;
         bool cueSheet;
     } cases[]{
-        {{row("a.wav"), row("b.wav")}, {dir + "/book.m4b", true}, "Save Audio", "joined.mp3", false},
-        {{row("a.wav")}, {dir + "/joined.wav", true}, "Save Audio", "joined.mp3", true},
-        {{row("c.mp4", MediaKind::audioVideo)}, {dir + "/joined.mp4", false}, "Save Video", "joined.mp4", false},
+        {{row("a.wav"), row("b.wav")}, {dir + "/book.m4b", true, false, std::nullopt, false}, "Save Audio", "joined.mp3", false},
+        {{row("a.wav")}, {dir + "/joined.wav", true, false, std::nullopt, false}, "Save Audio", "joined.mp3", true},
+        {{row("c.mp4", MediaKind::audioVideo)}, {dir + "/joined.mp4", false, false, std::nullopt, false}, "Save Video", "joined.mp4", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer.path);

@@ -106,7 +106,7 @@ inline FileRow audioRow(const std::string& path, double duration, const std::str
     const int bits = std::stoi(codecFormatBits.substr(second + 1));
     made.audio = {codec, rate, channels, channels == 1 ? "mono" : channels == 2 ? "stereo" : "",
                   codecFormatBits.substr(slash + 1, second - slash - 1), bits,
-                  bits > 0, streamDuration > 0.0 ? streamDuration : duration};
+                  bits > 0, streamDuration > 0.0 ? streamDuration : duration, ""};
     made.formatName = format;
     made.streamKinds = kinds;
     return made;

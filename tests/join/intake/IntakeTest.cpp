@@ -175,10 +175,10 @@ TEST(Intake, RowsKnowTheirFirstAudioStream)
     const std::string floatWav = makeMedia("sine-float.wav", {"-f", "lavfi", "-i", "sine=duration=0.5", "-c:a", "pcm_f32le"});
     // File, the facts (duration aside), the container, the stream kinds.
     const std::vector<std::tuple<std::string, AudioStreamFacts, std::string, std::string>> cases{
-        {flac24, {"flac", 96000, 2, "stereo", "s32", 24, true, 0}, "flac", "audio"},
-        {floatWav, {"pcm_f32le", 44100, 1, "mono", "flt", 32, true, 0}, "wav", "audio"},
+        {flac24, {"flac", 96000, 2, "stereo", "s32", 24, true, 0, ""}, "flac", "audio"},
+        {floatWav, {"pcm_f32le", 44100, 1, "mono", "flt", 32, true, 0, ""}, "wav", "audio"},
         {sineM4a(1.0), {"aac", 44100, 1, "mono", "fltp", 0, false, 0, "LC"}, "mov,mp4,m4a,3gp,3g2,mj2", "audio"},
-        {mp3WithCover(1.0), {"mp3", 44100, 1, "mono", "fltp", 0, false, 0}, "mp3", "audio,video"},
+        {mp3WithCover(1.0), {"mp3", 44100, 1, "mono", "fltp", 0, false, 0, ""}, "mp3", "audio,video"},
         {h264Clip(320, 240, 15, 1.0), {"aac", 44100, 1, "mono", "fltp", 0, false, 0, "LC"}, "mov,mp4,m4a,3gp,3g2,mj2", "video,audio"},
     };
     for (const auto& [path, facts, format, kinds] : cases) {

@@ -193,8 +193,9 @@ TEST_F(JoinTest, AJoinThatCannotCopyReEncodesAndSaysWhy)
         EXPECT_FALSE(hasNote(outcome, "Joined without re-encoding."));
         EXPECT_NEAR(audiocheck::declaredDuration(out), static_cast<double>(parts.size()), 0.05);
         // FLAC's re-encode loses nothing.
-        if (extension == "flac")
+        if (extension == "flac") {
             EXPECT_EQ(audiocheck::md5(audiocheck::decode(out, 44100, 2)), audiocheck::md5(audiocheck::concatenate(pieces)));
+        }
     }
 }
 
