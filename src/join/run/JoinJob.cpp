@@ -133,8 +133,10 @@ JoinOutcome JoinJob::join()
     const CopyDecision copy = decideCopy(request_.rows, outputPath, request_.options);
     std::vector<std::string> notes;
     // Asked for, or the default for this output, and not taken: say why.
+    // (By default, only when the parts would copy and the sound options stop it.)
     const bool copyWanted = request_.options.copy == CopyChoice::always ||
                             (request_.options.copy == CopyChoice::automatic && copiesByDefault(outputPath) &&
+                             !partsRefusal(request_.rows, outputFormatOf(outputPath)) &&
                              optionsRefusal(request_.options));
     if (!copy.refusal.empty() && copyWanted)
         notes.push_back("The parts were re-encoded, not copied: " + copy.refusal + ".");

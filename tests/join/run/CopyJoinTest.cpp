@@ -173,6 +173,11 @@ TEST_F(JoinTest, AJoinThatCannotCopyReEncodesAndSaysWhy)
         {"flac",
          {tonePart("f1.flac", 300, 1.0, 44100, flac), tonePart("f2.flac", 500, 1.0, 44100, flac)},
          "The parts were re-encoded, not copied: a .flac file is always encoded again, without loss."},
+        // Matching parts, but a pause between them: by default too, the note says why they were not copied.
+        {"m4b gap",
+         {tonePart("g1.m4a", 300, 1.0, 44100, aac), tonePart("g2.m4a", 500, 1.0, 44100, aac)},
+         "The parts were re-encoded, not copied: evening out the loudness, pausing between parts or trimming "
+         "silence needs the sound decoded."},
     };
     for (const auto& [extension, parts, note] : cases) {
         SCOPED_TRACE(extension);
@@ -184,14 +189,22 @@ TEST_F(JoinTest, AJoinThatCannotCopyReEncodesAndSaysWhy)
         }
         JoinOptions options;
         options.copy = CopyChoice::always;
-        const std::string out = freshDir("copy-refused-" + extension) + "/book." + extension;
+        std::string format = extension;
+        if (extension == "m4b gap") {
+            format = "m4b";
+            options.copy = CopyChoice::automatic;
+            options.sound.gapSeconds = 0.5;
+        }
+        const std::string out = freshDir("copy-refused-" + extension) + "/book." + format;
         JoinJob job(JoinRequest{out, rows, options}, host);
         job.run();
         const JoinOutcome outcome = job.outcome().value();
         ASSERT_EQ(outcome.status, JoinStatus::succeeded) << outcome.reason;
         EXPECT_TRUE(hasNote(outcome, note)) << testing::PrintToString(outcome.notes);
         EXPECT_FALSE(hasNote(outcome, "Joined without re-encoding."));
-        EXPECT_NEAR(audiocheck::declaredDuration(out), static_cast<double>(parts.size()), 0.05);
+        EXPECT_NEAR(audiocheck::declaredDuration(out),
+                    static_cast<double>(parts.size()) + options.sound.gapSeconds * static_cast<double>(parts.size() - 1),
+                    0.05);
         // FLAC's re-encode loses nothing.
         if (extension == "flac") {
             EXPECT_EQ(audiocheck::md5(audiocheck::decode(out, 44100, 2)), audiocheck::md5(audiocheck::concatenate(pieces)));
