@@ -129,6 +129,17 @@ inline IntakeResult analyzed(const std::string& path)
     return result;
 }
 
+// Where each chapter of a file starts, in seconds, as ffprobe reads them.
+inline std::vector<double> chapterStarts(const std::string& path)
+{
+    std::vector<double> starts;
+    std::istringstream lines(
+        runCommand("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time", "-of", "csv=p=0", path}).out);
+    for (std::string line; std::getline(lines, line);)
+        starts.push_back(std::stod(line));
+    return starts;
+}
+
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 using MessageFields = std::tuple<std::string, std::string, std::vector<std::string>, MessageStyle>;

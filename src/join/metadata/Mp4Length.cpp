@@ -86,6 +86,36 @@ std::optional<Bytes> movieBox(const std::string& path)
     return std::nullopt;
 }
 
+// The first sound track of a movie box: the boxes of its trak (the edit
+// list among them), its media header and its media information.
+struct SoundTrack {
+    std::vector<Box> inTrak;
+    Box mdhd;
+    std::optional<Box> minf;
+};
+
+std::optional<SoundTrack> firstSoundTrack(const Bytes& data, const std::vector<Box>& inMoov)
+{
+    for (const Box& trak : inMoov) {
+        if (trak.type != "trak")
+            continue;
+        std::vector<Box> inTrak = boxesIn(data, trak.body, trak.end);
+        const Box* mdia = find(inTrak, "mdia");
+        if (!mdia)
+            continue;
+        const std::vector<Box> inMdia = boxesIn(data, mdia->body, mdia->end);
+        const Box* hdlr = find(inMdia, "hdlr");
+        const Box* mdhd = find(inMdia, "mdhd");
+        if (!hdlr || !mdhd || hdlr->body + 12 > hdlr->end ||
+            std::string(reinterpret_cast<const char*>(&data[hdlr->body + 8]), 4) != "soun")
+            continue;
+        const Box* minf = find(inMdia, "minf");
+        const Box header = *mdhd;
+        return SoundTrack{std::move(inTrak), header, minf ? std::optional<Box>(*minf) : std::nullopt};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<long long> mp4SoundSamples(const std::string& path, int sampleRate)
@@ -98,19 +128,9 @@ std::optional<long long> mp4SoundSamples(const std::string& path, int sampleRate
     std::uint64_t movieScale = 0;
     if (const Box* mvhd = find(inMoov, "mvhd"); mvhd && mvhd->body + 24 <= mvhd->end)
         movieScale = bigEndian(&data[mvhd->body + 4 + (data[mvhd->body] == 1 ? 16 : 8)], 4);
-    for (const Box& trak : inMoov) {
-        if (trak.type != "trak")
-            continue;
-        const std::vector<Box> inTrak = boxesIn(data, trak.body, trak.end);
-        const Box* mdia = find(inTrak, "mdia");
-        if (!mdia)
-            continue;
-        const std::vector<Box> inMdia = boxesIn(data, mdia->body, mdia->end);
-        const Box* hdlr = find(inMdia, "hdlr");
-        const Box* mdhd = find(inMdia, "mdhd");
-        if (!hdlr || !mdhd || hdlr->body + 12 > hdlr->end ||
-            std::string(reinterpret_cast<const char*>(&data[hdlr->body + 8]), 4) != "soun")
-            continue;
+    if (const std::optional<SoundTrack> track = firstSoundTrack(data, inMoov)) {
+        const std::vector<Box>& inTrak = track->inTrak;
+        const Box* mdhd = &track->mdhd;
         // mdhd: version 1 has 64-bit times.
         const bool wide = data[mdhd->body] == 1;
         const size_t at = mdhd->body + 4 + (wide ? 16 : 8);
@@ -167,20 +187,10 @@ std::optional<Mp4Packets> mp4SoundPackets(const std::string& path)
     if (!moov)
         return std::nullopt;
     const Bytes& data = *moov;
-    for (const Box& trak : boxesIn(data, 0, data.size())) {
-        if (trak.type != "trak")
-            continue;
-        const std::vector<Box> inTrak = boxesIn(data, trak.body, trak.end);
-        const Box* mdia = find(inTrak, "mdia");
-        if (!mdia)
-            continue;
-        const std::vector<Box> inMdia = boxesIn(data, mdia->body, mdia->end);
-        const Box* hdlr = find(inMdia, "hdlr");
-        const Box* mdhd = find(inMdia, "mdhd");
-        const Box* minf = find(inMdia, "minf");
-        if (!hdlr || !mdhd || !minf || hdlr->body + 12 > hdlr->end ||
-            std::string(reinterpret_cast<const char*>(&data[hdlr->body + 8]), 4) != "soun")
-            continue;
+    const std::optional<SoundTrack> track = firstSoundTrack(data, boxesIn(data, 0, data.size()));
+    if (track && track->minf) {
+        const Box* mdhd = &track->mdhd;
+        const Box* minf = &*track->minf;
         const size_t at = mdhd->body + 4 + (data[mdhd->body] == 1 ? 16 : 8);
         if (at + 4 > mdhd->end)
             return std::nullopt;

@@ -44,16 +44,6 @@ std::pair<double, double> packetSeconds(const std::string& path)
     return {total, longest};
 }
 
-std::vector<double> chapterStarts(const std::string& path)
-{
-    std::vector<double> starts;
-    std::istringstream lines(
-        runCommand("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time", "-of", "csv=p=0", path}).out);
-    for (std::string line; std::getline(lines, line);)
-        starts.push_back(std::stod(line));
-    return starts;
-}
-
 // Every stream as "<type>:<codec>[:cover]".
 std::string streamsOf(const std::string& path)
 {

@@ -20,16 +20,6 @@ std::string tonePart(const std::string& name, int hz, double seconds, const std:
     return makeMedia(name, arguments);
 }
 
-std::vector<double> chapterStarts(const std::string& path)
-{
-    std::vector<double> starts;
-    std::istringstream lines(
-        runCommand("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time", "-of", "csv=p=0", path}).out);
-    for (std::string line; std::getline(lines, line);)
-        starts.push_back(std::stod(line));
-    return starts;
-}
-
 // MD5 of the decoded samples as 32-bit integers: equal for bit-exact sound.
 std::string samplesMd5(const std::vector<std::string>& paths)
 {

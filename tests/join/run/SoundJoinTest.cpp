@@ -53,15 +53,6 @@ Loudness measure(const std::string& path, double from, double seconds)
     return measured;
 }
 
-std::vector<double> chapterStarts(const std::string& path)
-{
-    std::vector<double> starts;
-    const nlohmann::json probed = nlohmann::json::parse(ffprobeJson(path));
-    for (const auto& chapter : probed["chapters"])
-        starts.push_back(std::stod(chapter["start_time"].get<std::string>()));
-    return starts;
-}
-
 CommandResult joinInto(const std::string& out, const std::vector<std::string>& options,
                        const std::vector<std::string>& parts)
 {
