@@ -156,8 +156,9 @@ TEST_F(JoinFlow, AMixedListOrAPlaceThatCannotBeWrittenIsRefused)
         EXPECT_TRUE(host.saveDialogs.empty());
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].messageText, refusal.text);
-        if (!refusal.informative.empty())
+        if (!refusal.informative.empty()) {
             EXPECT_EQ(host.messages[0].informativeText, refusal.informative);
+        }
     }
     velmora::setToolsDirectory(tools);
     EXPECT_TRUE(host.messages[0].informativeText.find("Remove the video rows (1, 3) or the audio-only rows (2)") !=
@@ -175,7 +176,7 @@ TEST_F(JoinFlow, AMixedListOrAPlaceThatCannotBeWrittenIsRefused)
         {input + "/joined.mp3", "cannot write in " + input + ": Not a directory"}};
     for (const auto& [place, reason] : places) {
         host = {};
-        host.saveDialogAnswers = {SaveDialogAnswer{place, false}};
+        host.saveDialogAnswers = {SaveDialogAnswer{place, false, false, std::nullopt, false}};
         EXPECT_TRUE(preflight({inputRow}).empty()) << place;
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].messageText, "Can't write the joined file there");
@@ -186,7 +187,7 @@ TEST_F(JoinFlow, AMixedListOrAPlaceThatCannotBeWrittenIsRefused)
     // mixed meanwhile is refused then.
     host = {};
     std::vector<FileRow> rows{row("a.wav")};
-    host.saveDialogAnswers = {SaveDialogAnswer{dir + "/joined.mp3", false}};
+    host.saveDialogAnswers = {SaveDialogAnswer{dir + "/joined.mp3", false, false, std::nullopt, false}};
     bool started = false;
     velmora::app::runJoinPreflight(
         [&] {

@@ -72,15 +72,10 @@ JoinPlan buildCopyPlan(const std::vector<FileRow>& rows, const std::string& outp
     // The first sound stream only, its packets as they are; the parts' own
     // tags and chapters give way to the metadata file's.
     std::vector<std::string> streams{"-map", "0:a:0", "-c:a", "copy", "-map_metadata:s:a:0", "-1"};
-    append(streams, metadataArguments(format, options.chapters));
-    planCover(plan, rows, format, options.overrides, workDir);
-    std::vector<std::string> moreInputs;
-    if (!plan.cover.codec.empty() && plan.coverFile.empty()) {
-        moreInputs.push_back(plan.cover.path);
-        append(streams, coverArguments(format, plan.cover, plan.coverFile));
-    }
+    planTagsAndCover(plan, rows, format, options, workDir);
+    append(streams, plan.outputArguments);
     append(streams, muxerArguments(format));
-    plan.copier = copyCommand(plan.listPath, plan.metadataPath, moreInputs, streams, outputPath);
+    plan.copier = copyCommand(plan.listPath, plan.metadataPath, plan.moreInputs, streams, outputPath);
     diagnostic(nlohmann::json(plan.copier).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     return plan;
 }

@@ -219,7 +219,7 @@ std::vector<std::string> coverArguments(const OutputFormat& format, const CoverC
             "comment=Cover (front)"};
 }
 
-void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
+static void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
                const MetadataOverrides& overrides, const std::string& workDir)
 {
     if (coverSupport(format) == CoverSupport::none || (overrides.coverPath && overrides.coverPath->empty()))
@@ -238,6 +238,19 @@ void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFor
     plan.coverFile = workDir + (cover.codec == "png" ? "/cover.png" : "/cover.jpg");
     plan.coverExtraction = {"-nostdin", "-i", cover.path, "-map", cover.mapSpecifier(0), "-c", "copy", "-frames:v", "1",
                             "-f", "image2", "-y", plan.coverFile};
+}
+
+void planTagsAndCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
+                      const JoinOptions& options, const std::string& workDir)
+{
+    planCover(plan, rows, format, options.overrides, workDir);
+    plan.outputArguments = metadataArguments(format, options.chapters);
+    if (!plan.cover.codec.empty() && plan.coverFile.empty()) {
+        plan.moreInputs.push_back(plan.cover.path);
+        append(plan.outputArguments, coverArguments(format, plan.cover, plan.coverFile));
+    } else if (format.extension == "mka" && !plan.coverFile.empty()) {
+        append(plan.outputArguments, coverArguments(format, plan.cover, plan.coverFile));
+    }
 }
 
 std::string joinMetadataPath(const std::string& workDir)
@@ -293,15 +306,8 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
             plan.measurers.push_back(
                 partDecoderCommand(row, plan.form, endSample, {}, options.sound.loudness != LoudnessMode::keep));
     }
-    planCover(plan, rows, format, options.overrides, workDir);
+    planTagsAndCover(plan, rows, format, options, workDir);
     std::vector<std::string>& kept = plan.outputArguments;
-    kept = metadataArguments(format, options.chapters);
-    if (!plan.cover.codec.empty() && plan.coverFile.empty()) {
-        plan.moreInputs.push_back(plan.cover.path);
-        append(kept, coverArguments(format, plan.cover, plan.coverFile));
-    } else if (format.extension == "mka" && !plan.coverFile.empty()) {
-        append(kept, coverArguments(format, plan.cover, plan.coverFile));
-    }
     streams = concatStreamArguments(format, false, plan.form, options.quality);
     append(streams, kept);
     append(kept, audioMuxerArguments(format, plan.form.sampleRate));

@@ -110,9 +110,11 @@ std::vector<std::string> coverArguments(const OutputFormat& format, const CoverC
 
 // Where the cover comes from and, for formats that take it as a file of its
 // own, the file it is in (an embedded picture is copied out to the work
-// directory first).
-void planCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
-               const MetadataOverrides& overrides, const std::string& workDir);
+// directory first); and the output's tags, chapters and cover
+// arguments (`outputArguments`) with the cover's input (`moreInputs`): what
+// the encoder, a copy and the join of segments all give the output.
+void planTagsAndCover(JoinPlan& plan, const std::vector<FileRow>& rows, const OutputFormat& format,
+                      const JoinOptions& options, const std::string& workDir);
 
 // Writes the concat list into the work directory (a join's own, see
 // RunFolder) and returns the plan; the concat command writes `outputPath`,

@@ -53,11 +53,6 @@ std::string listPath(const JoinPlan& plan)
 
 }  // namespace
 
-std::string segmentFilePath(const std::string& outputPath, size_t index)
-{
-    return partialOutputPath(segmentName(outputPath, index));
-}
-
 StreamReport encodeInSegments(const SegmentedWork& work, Cancellation& control,
                               const std::function<void(double)>& encoded,
                               const std::function<void(std::string_view)>& joinSaid)

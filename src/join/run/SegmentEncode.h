@@ -40,8 +40,4 @@ StreamReport encodeInSegments(const SegmentedWork& work, Cancellation& control,
                               const std::function<void(double seconds)>& encoded,
                               const std::function<void(std::string_view)>& joinSaid);
 
-// The file of segment `index` beside the output:
-// ".<name>.segment-<n>.velmora-partial.mp4".
-std::string segmentFilePath(const std::string& outputPath, size_t index);
-
 }  // namespace velmora
