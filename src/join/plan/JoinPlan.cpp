@@ -105,8 +105,13 @@ std::vector<std::string> streamEncoderCommand(const AudioForm& form, const std::
                                               const std::vector<std::string>& streamArguments,
                                               const std::string& outputPath)
 {
-    std::vector<std::string> command{"-nostdin", "-f", form.rawFormat(), "-ar", std::to_string(form.sampleRate),
-                                     "-ch_layout", form.layout, "-i", "pipe:0", "-f", "ffmetadata", "-i", metadataPath};
+    // With more than one input, ffmpeg reads each on a thread of its own and,
+    // whenever the sound's queue runs dry, sleeps 10 ms before it looks
+    // again: a short queue starves the encoder. A long one lets the relay
+    // stay ahead (1024 packets are 1024 frames each, 8 MB of stereo).
+    std::vector<std::string> command{"-nostdin", "-thread_queue_size", "1024", "-f", form.rawFormat(),
+                                     "-ar", std::to_string(form.sampleRate), "-ch_layout", form.layout,
+                                     "-i", "pipe:0", "-f", "ffmetadata", "-i", metadataPath};
     for (const std::string& input : moreInputs)
         append(command, {"-i", input});
     append(command, streamArguments);
