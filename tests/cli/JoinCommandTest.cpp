@@ -1,4 +1,5 @@
 // velmora-cli join, run as a program.
+#include <algorithm>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -82,7 +83,10 @@ TEST(JoinCommand, OutputAndExitStatus)
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[0][2], wav);
     EXPECT_EQ(commands[2].back(), dir + "/.joined.velmora-partial.mp3");
-    const std::string metadata = commands[2][12].get<std::string>();
+    const std::vector<std::string> encoder = commands[2].get<std::vector<std::string>>();
+    const auto metadataInput = std::find(encoder.begin(), encoder.end(), "ffmetadata");
+    ASSERT_LT(metadataInput + 2, encoder.end());
+    const std::string metadata = *(metadataInput + 2);
     EXPECT_TRUE(contains(metadata, "/velmora-" + std::to_string(::getuid()) + "/run-")) << metadata;
     EXPECT_FALSE(exists(metadata.substr(0, metadata.find("/delete/"))));
     EXPECT_TRUE(logLines(dir + "/log").empty());

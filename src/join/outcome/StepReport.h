@@ -27,6 +27,7 @@ struct RunReport {
 struct PartCount {
     CommandRun decoder;
     long long frames = 0;  // samples on every channel, at the join's rate
+    bool promised = false;  // taken from the file's header, not decoded
 };
 
 // How the sound of a streamed join went through the encoder.

@@ -6,6 +6,7 @@
 #include "foundation/FileSystem.h"
 #include "foundation/Numbers.h"
 #include "foundation/Paths.h"
+#include "join/metadata/HeaderLength.h"
 #include "join/metadata/Mp4Length.h"
 
 namespace velmora {
@@ -22,6 +23,27 @@ std::string decimalText(double value)
 void append(std::vector<std::string>& command, const std::vector<std::string>& arguments)
 {
     command.insert(command.end(), arguments.begin(), arguments.end());
+}
+
+// What a part's header promises it decodes to; 0 when it does not say, or
+// says it in a way this does not read. An MP4 part's decoder is cut to its
+// exact length, so that length is what it gives.
+// A promise the probe did not believe either (an MP3 whose size belies its
+// header, as when two files are run together) is not taken.
+long long promisedSamples(const FileRow& row, long long mp4End)
+{
+    if (mp4End > 0)
+        return mp4End;
+    std::optional<long long> samples;
+    if (row.audio.codec == "mp3" && row.formatName == "mp3")
+        samples = mp3HeaderSamples(row.filePath);
+    else if (row.audio.codec == "flac" && row.formatName == "flac")
+        samples = flacHeaderSamples(row.filePath);
+    const double declared = playedLength(row);
+    if (!samples || row.audio.sampleRate <= 0 ||
+        std::abs(static_cast<double>(*samples) / row.audio.sampleRate - declared) > std::max(0.2, 0.01 * declared))
+        return 0;
+    return *samples;
 }
 
 bool isVideoList(const std::vector<FileRow>& rows)
@@ -307,6 +329,8 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
             endSample = mp4SoundSamples(row.filePath, row.audio.sampleRate).value_or(0);
         plan.decoders.push_back(partDecoderCommand(row, plan.form, endSample));
         plan.partEnds.push_back(endSample);
+        plan.promisedFrames.push_back(shaped || row.audio.sampleRate != plan.form.sampleRate ? 0
+                                                                                               : promisedSamples(row, endSample));
         if (shaped)
             plan.measurers.push_back(
                 partDecoderCommand(row, plan.form, endSample, {}, options.sound.loudness != LoudnessMode::keep));

@@ -191,9 +191,29 @@ void JoinJob::useProgress(std::vector<double> durations, size_t fileSteps)
     progress_ = std::move(model);
 }
 
-// Counts every part's samples, lays the chapters on them, then streams the
-// parts into the encoder.
-JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared)
+namespace {
+
+// A part that gave other than its header promised: the chapters and the
+// check were laid on a wrong count.
+bool promiseBroken(const std::vector<PartCount>& counts, const StreamReport& run)
+{
+    if (run.encoderClosed || run.encoder.waitStatus != 0)
+        return false;
+    for (size_t i = 0; i < counts.size() && i < run.parts.size(); ++i) {
+        const PartCount& part = run.parts[i];
+        if (counts[i].promised && part.decoder.started && part.decoder.waitStatus == 0 &&
+            part.frames != counts[i].frames)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Counts every part's samples (or takes its header's word for it), lays the
+// chapters on them, then streams the parts into the encoder.
+JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared,
+                                  bool trustHeaders)
 {
     const std::string& outputPath = request_.outputPath;
     const int rate = plan.form.sampleRate;
@@ -224,7 +244,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     const SoundOptions& soundOptions = request_.options.sound;
     const bool shaping = changesSound(soundOptions);
     const MeasuredParts measured = shaping ? measureParts(plan, soundOptions.trimThresholdDb, cancellation_, counted)
-                                           : MeasuredParts{countParts(plan, cancellation_, counted), {}};
+                                           : MeasuredParts{countParts(plan, cancellation_, counted, trustHeaders), {}};
     if (cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
     if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, measured.counts, rate))
@@ -280,6 +300,11 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     }
     if (run.cancelled || cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
+    // A header that promised another length than its part gave (a file cut
+    // short, or joined from pieces): every part is decoded and counted, and
+    // the join made again on the true counts.
+    if (trustHeaders && promiseBroken(counts, run))
+        return joinStreamed(plan, writtenPath, prepared, false);
     progress_->stepEnded(1);
     setStatus(Status::finishing);
     JoinOutcome outcome = judgeStreamedJoin(outputPath, request_.rows, counts, run, rate, writtenPath, &cancellation_);

@@ -64,7 +64,8 @@ public:
 
 private:
     JoinOutcome join();
-    JoinOutcome joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
+    JoinOutcome joinStreamed(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared,
+                             bool trustHeaders = true);
     // How many encoders a long output may be split between.
     size_t encoderCount() const;
     StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends);

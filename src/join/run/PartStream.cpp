@@ -55,10 +55,25 @@ void drainDecoder(ChildProcess& process, PartCount& part, int frameBytes,
 }  // namespace
 
 std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
-                                  const std::function<void(size_t, long long)>& counted)
+                                  const std::function<void(size_t, long long)>& counted, bool trustHeaders)
 {
     std::vector<PartCount> parts(plan.decoders.size());
-    runInParallel(parts.size(), coreCount(), [&](size_t i) {
+    std::vector<size_t> decoded;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const long long promised = i < plan.promisedFrames.size() ? plan.promisedFrames[i] : 0;
+        if (!trustHeaders || promised <= 0) {
+            decoded.push_back(i);
+            continue;
+        }
+        parts[i].frames = promised;
+        parts[i].promised = true;
+        parts[i].decoder.started = true;
+        parts[i].decoder.waitStatus = 0;
+        if (counted)
+            counted(i, promised);
+    }
+    runInParallel(decoded.size(), coreCount(), [&](size_t k) {
+        const size_t i = decoded[k];
         if (control.isCancelled())
             return;
         const auto process = startDecoder(plan.decoders[i], control, parts[i].decoder);

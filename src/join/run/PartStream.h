@@ -3,8 +3,8 @@
 // writes the join's common form on its standard output, and the parts are
 // passed on, in order and with nothing stored, to the one encoder's standard
 // input. Before that, every part is decoded once side by side, one per core,
-// to count exactly how many samples it gives: the chapters, the cue sheet and
-// the final check are laid on those counts.
+// to count exactly how many samples it gives (unless its header says so): the
+// chapters, the cue sheet and the final check are laid on those counts.
 
 #include <functional>
 #include <string>
@@ -18,9 +18,12 @@
 namespace velmora {
 
 // Decodes every part of a streamed plan, side by side, counting its samples;
-// `counted` runs (on a worker thread) after each part.
+// `counted` runs (on a worker thread) after each part. With `trustHeaders`,
+// a part whose header promises its count (see JoinPlan::promisedFrames) is
+// taken at its word, not decoded: the stream checks the promise.
 std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
-                                  const std::function<void(size_t part, long long frames)>& counted = {});
+                                  const std::function<void(size_t part, long long frames)>& counted = {},
+                                  bool trustHeaders = false);
 
 // Starts the encoder and streams the parts into it, one decoder at a time
 // (the next one started ahead, so its start costs no time), then ends the

@@ -88,8 +88,8 @@ TEST(JoinPlan, AnAudioListStreamsFromOneDecoderPerPartIntoOneEncoder)
                    "pan=stereo|c0=c0|c1=c0," + resample, "-f", "f32le", "-c:a", "pcm_f32le", "pipe:1"},
                   {"-nostdin", "-i", m4a.filePath, "-v", "error", "-map", "0:a:0", "-map_metadata", "-1", "-af",
                    "atrim=end_sample=44100," + resample, "-f", "f32le", "-c:a", "pcm_f32le", "pipe:1"}}));
-    EXPECT_EQ(plan.encoder, (Args{"-nostdin", "-f", "f32le", "-ar", "44100", "-ch_layout", "stereo", "-i", "pipe:0",
-                                  "-f", "ffmetadata", "-i", w + "/metadata.txt", "-map", "0:a:0", "-c:a", "aac", "-b:a",
+    EXPECT_EQ(plan.encoder, (Args{"-nostdin", "-thread_queue_size", "1024", "-f", "f32le", "-ar", "44100",
+                                  "-ch_layout", "stereo", "-i", "pipe:0", "-f", "ffmetadata", "-i", w + "/metadata.txt", "-map", "0:a:0", "-c:a", "aac", "-b:a",
                                   "192k", "-f", "ipod", "-movflags", "+faststart", "-movie_timescale", "44100", "-map_metadata", "1",
                                   "-map_chapters", "-1", "-y", "/out.m4b"}));
     EXPECT_EQ(plan.fileCount, 2u);

@@ -3,6 +3,7 @@
 // holds, and the parts' layout and depth kept where the output holds them.
 #include <QCryptographicHash>
 
+#include "join/metadata/HeaderLength.h"
 #include "support/JoinTestSupport.h"
 
 using namespace jointest;
@@ -31,7 +32,66 @@ std::string samplesMd5(const std::vector<std::string>& paths)
     return hash.result().toHex().toStdString();
 }
 
+long long decodedSamples(const std::string& path)
+{
+    return static_cast<long long>(
+        runCommand("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1", "-f", "s16le", "-"}).out.size() / 2);
+}
+
 }  // namespace
+
+TEST_F(JoinTest, HeadersTellExactLengthsAndAreHeld)
+{
+    // What the headers promise is what the decoder gives: MPEG-1 and MPEG-2
+    // MP3s, behind a tag and with a cover, and FLAC.
+    const std::string tagged = tonePart("tagged.mp3", 300, 1.3, {"-c:a", "libmp3lame", "-q:a", "4", "-metadata",
+                                                                 "title=A title"}, true);
+    const std::string low = makeMedia("low.mp3", {"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=22050:duration=1.1",
+                                                  "-c:a", "libmp3lame", "-b:a", "48k"});
+    const std::string covered =
+        makeMedia("covered.mp3", {"-f", "lavfi", "-i", "sine=frequency=700:duration=0.9", "-f", "lavfi", "-i",
+                                  "color=red:size=32x32:duration=1", "-frames:v", "1", "-map", "0:a", "-map", "1:v",
+                                  "-c:a", "libmp3lame", "-c:v", "mjpeg", "-id3v2_version", "3"});
+    for (const std::string& mp3 : {tagged, low, covered})
+        EXPECT_EQ(mp3HeaderSamples(mp3).value_or(-1), decodedSamples(mp3)) << mp3;
+    const std::string flac = tonePart("told.flac", 300, 1.25, {"-c:a", "flac"});
+    EXPECT_EQ(flacHeaderSamples(flac).value_or(-1), decodedSamples(flac));
+    EXPECT_FALSE(mp3HeaderSamples(flac));
+
+    // A header that promises less than its file holds (two files run
+    // together: the probe sees through it, so the promise is not taken) or
+    // more (a file cut short: found out while streaming, every part is then
+    // counted): the chapters are laid on what the parts really give, or the
+    // part that is cut short is named.
+    const std::string first = tonePart("first.mp3", 300, 1.3, {"-c:a", "libmp3lame"});
+    const std::string doubled = freshDir("promises") + "/doubled.mp3";
+    const std::string cut = freshDir("promises-cut") + "/cut.mp3";
+    runCommand("/bin/sh", {"-c", "cat '" + first + "' '" + first + "' > '" + doubled + "' && head -c 5000 '" + first +
+                                     "' > '" + cut + "'"});
+    const long long doubledSamples = decodedSamples(doubled);
+    ASSERT_GT(doubledSamples, mp3HeaderSamples(doubled).value_or(0) + 44100);
+    JoinOptions options;
+    options.chapters = true;
+    {
+        RecordingHost watcher;
+        const std::string out = freshDir("promise-more") + "/book.m4b";
+        JoinJob job(JoinRequest{out, {analyzed(doubled).row.value(), analyzed(first).row.value()}, options}, watcher);
+        job.run();
+        ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << job.outcome()->reason;
+        const std::vector<double> starts = chapterStarts(out);
+        ASSERT_EQ(starts.size(), 2u);
+        EXPECT_NEAR(starts[1], static_cast<double>(doubledSamples) / 44100, 0.001);
+    }
+    {
+        RecordingHost watcher;
+        const std::string out = freshDir("promise-less") + "/book.mp3";
+        JoinJob job(JoinRequest{out, {analyzed(first).row.value(), analyzed(cut).row.value()}, options}, watcher);
+        job.run();
+        EXPECT_EQ(job.outcome()->status, JoinStatus::failed);
+        EXPECT_NE(job.outcome()->reason.find("Part 2, cut.mp3, decodes"), std::string::npos) << job.outcome()->reason;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    }
+}
 
 TEST_F(JoinTest, ChaptersStartWhereEachPartsSoundStarts)
 {

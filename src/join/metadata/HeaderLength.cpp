@@ -1,0 +1,119 @@
+#include "join/metadata/HeaderLength.h"
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+std::uint32_t bigEndian(const unsigned char* p, int n)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < n; ++i)
+        value = value << 8 | p[i];
+    return value;
+}
+
+// `size` bytes from `offset`, fewer at the end of the file.
+Bytes readAt(std::ifstream& file, std::uint64_t offset, size_t size)
+{
+    Bytes bytes(size);
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(offset));
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    return bytes;
+}
+
+// Where the sound starts: after an ID3v2 tag (and its footer), when there is one.
+std::uint64_t afterId3(std::ifstream& file)
+{
+    const Bytes head = readAt(file, 0, 10);
+    if (head.size() < 10 || head[0] != 'I' || head[1] != 'D' || head[2] != '3')
+        return 0;
+    const std::uint64_t size = (head[6] & 0x7f) << 21 | (head[7] & 0x7f) << 14 | (head[8] & 0x7f) << 7 | (head[9] & 0x7f);
+    return 10 + size + ((head[5] & 0x10) ? 10 : 0);
+}
+
+}  // namespace
+
+std::optional<long long> mp3HeaderSamples(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::uint64_t start = afterId3(file);
+    // Padding after the tag comes before the first frame.
+    Bytes frame = readAt(file, start, 4096);
+    size_t at = 0;
+    while (at < frame.size() && frame[at] == 0)
+        ++at;
+    if (at + 4 > frame.size() || frame[at] != 0xff || (frame[at + 1] & 0xe0) != 0xe0)
+        return std::nullopt;
+    start += at;
+    frame = readAt(file, start, 512);
+    if (frame.size() < 200)
+        return std::nullopt;
+    const int version = (frame[1] >> 3) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const int layer = (frame[1] >> 1) & 3;    // 1: layer III
+    const int rateIndex = (frame[2] >> 2) & 3;
+    if (version == 1 || layer != 1 || rateIndex == 3)
+        return std::nullopt;
+    const bool mono = ((frame[3] >> 6) & 3) == 3;
+    const bool mpeg1 = version == 3;
+    const size_t sideInfo = mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+    const long long samplesPerFrame = mpeg1 ? 1152 : 576;
+
+    size_t p = 4 + sideInfo;
+    const std::string tag(reinterpret_cast<const char*>(&frame[p]), 4);
+    if (tag != "Xing" && tag != "Info")
+        return std::nullopt;
+    const std::uint32_t flags = bigEndian(&frame[p + 4], 4);
+    p += 8;
+    if (!(flags & 1))
+        return std::nullopt;  // no count of frames
+    const long long frames = bigEndian(&frame[p], 4);
+    p += 4;
+    if (flags & 2)
+        p += 4;    // bytes
+    if (flags & 4)
+        p += 100;  // seek table
+    if (flags & 8)
+        p += 4;    // quality
+    // The encoder's tag: its name, then 12 bytes, then delay and padding in 12 bits each.
+    if (p + 24 > frame.size() || frames <= 0)
+        return std::nullopt;
+    const std::string encoder(reinterpret_cast<const char*>(&frame[p]), 4);
+    if (encoder != "LAME" && encoder != "Lavf" && encoder != "Lavc")
+        return std::nullopt;
+    const std::uint32_t delays = bigEndian(&frame[p + 21], 3);
+    const long long delay = delays >> 12, padding = delays & 0xfff;
+    const long long samples = frames * samplesPerFrame - delay - padding;
+    if (samples <= 0)
+        return std::nullopt;
+    return samples;
+}
+
+std::optional<long long> flacHeaderSamples(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    const Bytes head = readAt(file, afterId3(file), 42);
+    // "fLaC", then the stream info block: its header, 10 bytes of frame
+    // sizes, then rate (20 bits), channels (3), depth (5) and total (36).
+    if (head.size() < 42 || head[0] != 'f' || head[1] != 'L' || head[2] != 'a' || head[3] != 'C' ||
+        (head[4] & 0x7f) != 0)
+        return std::nullopt;
+    const unsigned char* info = &head[8];
+    const long long total = static_cast<long long>(info[13] & 0x0f) << 32 | bigEndian(&info[14], 4);
+    if (total <= 0)
+        return std::nullopt;
+    return total;
+}
+
+}  // namespace velmora
