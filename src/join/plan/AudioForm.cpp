@@ -157,7 +157,13 @@ std::string partFilter(const FileRow& row, const AudioForm& form, long long endS
     }
     if (row.audio.channels == 1 && form.channels == 2)
         filters.push_back("pan=stereo|c0=c0|c1=c0");
-    filters.push_back("aresample=" + std::to_string(form.sampleRate) + ":resampler=soxr:precision=28");
+    // Deeper than floats hold, a part changing rate is resampled in doubles:
+    // left to itself the resampler works in floats for any input of up to 4
+    // bytes, and its 24-bit mantissa would be all that is kept of 32 bits.
+    std::string resampler = "aresample=" + std::to_string(form.sampleRate) + ":resampler=soxr:precision=28";
+    if (form.sampleFormat == "dbl" && row.audio.sampleRate != form.sampleRate)
+        resampler += ":internal_sample_fmt=dblp";
+    filters.push_back(resampler);
     if (edit.trimmed()) {
         std::string trim = "atrim=start_sample=" + std::to_string(edit.start);
         if (edit.end > 0)

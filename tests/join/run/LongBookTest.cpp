@@ -1,6 +1,9 @@
 // What a long book asks of a join, on small parts: chapters exactly where
 // each part's sound starts, a final check that counts what the file really
 // holds, and the parts' layout and depth kept where the output holds them.
+#include <cmath>
+#include <cstring>
+
 #include <QCryptographicHash>
 
 #include "join/metadata/HeaderLength.h"
@@ -177,6 +180,40 @@ TEST_F(JoinTest, LayoutsAndDepthsAreKept)
                                          "stream=channels,sample_fmt", "-of", "csv=p=0", out}).out,
                   shape + "\n") << out;
         EXPECT_EQ(samplesMd5({out}), samplesMd5(parts)) << out;
+    }
+
+    // A 32-bit part taken to another rate keeps 32 bits' precision: all that
+    // is not the tone stays far below what floats would leave (-151 dBc).
+    {
+        const std::string slow = makeMedia("int32-22k.wav", {"-f", "lavfi", "-i",
+                                                             "aevalsrc=0.5*sin(2*PI*1000*t):s=22050:d=2", "-c:a",
+                                                             "pcm_s32le"});
+        const std::string out = freshDir("kept-int32-rate") + "/joined.wav";
+        RecordingHost watcher;
+        JoinJob job(JoinRequest{out, {analyzed(slow).row.value(), analyzed(i32).row.value()}, {}}, watcher);
+        job.run();
+        ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << job.outcome()->reason;
+        const std::string pcm = runCommand("ffmpeg", {"-v", "error", "-i", out, "-t", "2", "-f", "s32le", "-"}).out;
+        // The join's rate is the 96 kHz of the other part; its middle second
+        // against the best-fitting 1 kHz sine.
+        const double rate = 96000;
+        ASSERT_GE(pcm.size(), 4u * 192000);
+        double ss = 0, sc = 0, cc = 0, xs = 0, xc = 0;
+        std::vector<double> x(96000);
+        for (size_t i = 0; i < x.size(); ++i) {
+            int32_t v;
+            std::memcpy(&v, pcm.data() + 4 * (48000 + i), 4);
+            x[i] = v / 2147483648.0;
+            const double s = std::sin(2 * M_PI * 1000 * double(i) / rate), c = std::cos(2 * M_PI * 1000 * double(i) / rate);
+            ss += s * s, sc += s * c, cc += c * c, xs += x[i] * s, xc += x[i] * c;
+        }
+        const double a = (xs * cc - xc * sc) / (ss * cc - sc * sc), b = (xc * ss - xs * sc) / (ss * cc - sc * sc);
+        double signal = 0, rest = 0;
+        for (size_t i = 0; i < x.size(); ++i) {
+            const double fit = a * std::sin(2 * M_PI * 1000 * double(i) / rate) + b * std::cos(2 * M_PI * 1000 * double(i) / rate);
+            signal += fit * fit, rest += (x[i] - fit) * (x[i] - fit);
+        }
+        EXPECT_LT(10 * std::log10(rest / signal), -170.0);
     }
 
     // A mono part between stereo ones plays on both sides at its own level.
