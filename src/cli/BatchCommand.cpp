@@ -51,6 +51,7 @@ struct BookRun {
     std::string skipReason;  // why the book is not joined at all
     QualitySettings quality;
     std::unique_ptr<JoinJob> job;
+    BookSummary held;        // what the joined file holds, read once its join ends
 };
 
 // The parts' rows, in the order asked for; a part that cannot be used makes
@@ -185,7 +186,7 @@ int batchCommand(const std::vector<std::string>& arguments)
     CancelOnSignal cancelOnSignal(control);
     std::deque<BookRun> runs;
     for (Book& book : findBooks(roots, {outdir}, &control))
-        runs.push_back(BookRun{std::move(book), {}, {}, {}, {}, {}, {}, {}});
+        runs.push_back(BookRun{std::move(book), {}, {}, {}, {}, {}, {}, {}, {}});
     if (cancelOnSignal.interrupted().load())
         return kCancelledExit;
     if (runs.empty()) {
@@ -272,9 +273,15 @@ int batchCommand(const std::vector<std::string>& arguments)
     if (running > 0) {
         QThreadPool pool;
         pool.setMaxThreadCount(jobs);
+        // The joined file is read on the job's own thread, beside the
+        // other jobs, not in a row at the end.
         for (BookRun& run : runs) {
             if (run.job)
-                pool.start([job = run.job.get()] { job->run(); });
+                pool.start([&run, &control] {
+                    run.job->run();
+                    if (run.job->outcome() && run.job->outcome()->status == JoinStatus::succeeded)
+                        describeOutput(run.outputPath, control, run.held);
+                });
         }
         queue.runUntilQuit();
         pool.waitForDone();
@@ -296,8 +303,10 @@ int batchCommand(const std::vector<std::string>& arguments)
                              : outcome.status == JoinStatus::failed  ? "failed"
                                                                      : "cancelled";
             summary.reason = outcome.reason;
-            if (outcome.status == JoinStatus::succeeded)
-                describeOutput(run.outputPath, control, summary);
+            if (outcome.status == JoinStatus::succeeded) {
+                summary.duration = run.held.duration;
+                summary.chapters = run.held.chapters;
+            }
             // What the join did besides, as join tells it: copied, or why not.
             for (const std::string& note : outcome.notes)
                 std::fprintf(stderr, "velmora-cli: note: %s: %s\n", run.name.c_str(), note.c_str());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <future>
 
 #include <memory>
 
@@ -301,8 +302,10 @@ JoinOutcome judgeCopiedJoin(const std::string& outputPath, const std::vector<Fil
                                          "re-encoding instead.", copy.stderrTail);
 
     const std::string written = writtenPath.empty() ? outputPath : writtenPath;
+    // The probe and the count read the file side by side.
+    auto counting = std::async(std::launch::async, [&] { return packetSpan(written, cancellation); });
     const FileProbe probe(written, cancellation);
-    const std::optional<PacketSpan> held = packetSpan(written, cancellation);
+    const std::optional<PacketSpan> held = counting.get();
     if (probe.hasErrors || !probe.isValidMediaFile || !held)
         return failed(outcome, "The joined file is missing or is not playable media.", copy.stderrTail);
     double expected = 0.0, slack = 0.0;
@@ -363,8 +366,9 @@ JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<F
         return failed(outcome, writing + " failed: ffmpeg could not finish writing its file.", run.encoder.stderrTail);
 
     const std::string written = writtenPath.empty() ? outputPath : writtenPath;
+    auto counting = std::async(std::launch::async, [&] { return heldSeconds(written, cancellation); });
     const FileProbe probe(written, cancellation);
-    const std::optional<double> held = heldSeconds(written, cancellation);
+    const std::optional<double> held = counting.get();
     if (probe.hasErrors || !probe.isValidMediaFile || !held)
         return failed(outcome, "The joined file is missing or is not playable media.", run.encoder.stderrTail);
 
