@@ -15,6 +15,7 @@
 #include "join/outcome/StepReport.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/PartEdit.h"
+#include "join/plan/SoundOptions.h"
 
 namespace velmora {
 
@@ -24,8 +25,9 @@ struct MeasuredParts {
 };
 
 // Runs the plan's measurers (its decoders when it has none); `measured` runs
-// (on a worker thread) after each part.
-MeasuredParts measureParts(const JoinPlan& plan, double thresholdDb, Cancellation& control,
+// (on a worker thread) after each part. The edges of the sound are looked for
+// only when `sound` trims them.
+MeasuredParts measureParts(const JoinPlan& plan, const SoundOptions& sound, Cancellation& control,
                            const std::function<void(size_t part, long long frames)>& measured = {});
 
 // The loudness of one file's first sound stream as it is, for showing it;
