@@ -1,9 +1,9 @@
 #pragma once
 // Decoding every part of a streamed join once, side by side, one per core:
 // counting its frames exactly as countParts does, and on the way measuring
-// what the sound options are made from: where its sound starts and ends
-// above the trim threshold (read from the samples themselves) and, when the
-// decoders measure it, its loudness and true peak.
+// what the sound options are made from: when the join trims, where its
+// sound starts and ends above the trim threshold (read from the samples
+// themselves) and, when the decoders measure it, its loudness and true peak.
 
 #include <functional>
 #include <optional>
