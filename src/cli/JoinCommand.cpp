@@ -189,7 +189,7 @@ int joinCommand(const std::vector<std::string>& arguments)
                                   : buildJoinPlan(rows, partial, folder->workDirectory(), options);
         nlohmann::json sound = nlohmann::json::array();
         if (plan.streamed && measuring) {
-            const MeasuredParts measured = measureParts(plan, options.sound.trimThresholdDb, control);
+            const MeasuredParts measured = measureParts(plan, options.sound, control);
             if (cancelOnSignal.interrupted().load())
                 return kCancelledExit;
             if (const auto bad = checkPartCounts(outputPath, rows, measured.counts, plan.form.sampleRate)) {

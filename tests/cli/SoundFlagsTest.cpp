@@ -57,4 +57,22 @@ TEST(SoundFlags, ADryRunMeasuresThePartsAndListsTheEdits)
         EXPECT_EQ(contains(decoder, "apad=pad_len=72000"), i == 0) << decoder;
     }
     EXPECT_TRUE(contains(run.err, "gain +")) << run.err;
+
+    // A quiet tone with a short burst at a quarter of the rate whose samples
+    // fall halfway up its crests: its peak between the samples is 3 dB over
+    // the samples themselves (-16.4 dBFS at most), and it is that peak that
+    // holds the gain.
+    const std::string burst = makeMedia(
+        "sound-dry-burst.flac",
+        {"-f", "lavfi", "-i",
+         "aevalsrc=exprs=0.01*sin(2*PI*440*t)+0.2*sin(2*PI*11025*t+PI/4)*between(t\\,1\\,1.02):s=44100:d=4", "-c:a",
+         "flac"});
+    const CommandResult held = runCommand(cliPath(), {"join", "--dry-run", "--loudness", "parts", "--target-lufs", "-5",
+                                                      "-o", dir + "/held.mp3", burst});
+    ASSERT_EQ(held.exitCode, 0) << held.err;
+    const nlohmann::json sound = nlohmann::json::parse(held.out)["sound"][0];
+    const double peak = sound["truePeakDb"];
+    EXPECT_GT(peak, -14.6) << sound.dump();
+    EXPECT_LT(peak, -13.0) << sound.dump();
+    EXPECT_NEAR(sound["gainDb"].get<double>(), -1.0 - peak, 0.05) << sound.dump();
 }

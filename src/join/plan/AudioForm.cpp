@@ -192,10 +192,12 @@ std::string partFilter(const FileRow& row, const AudioForm& form, long long endS
         return joined(0, filters.size());
     // The true peak: the sound oversampled four times (twice from 96 kHz up)
     // by an interpolator of 12 taps a phase, as EBU R128's meters do, and its
-    // highest sample.
+    // highest sample. The interpolator works in floats rather than in the
+    // loudness meter's doubles: the same figures for less work.
     const int oversampled = splitRate * (splitRate >= 96000 ? 2 : 4);
     return "[0:a:0]" + joined(0, split) + ",asplit=2[sound][peak];[peak]aresample=" + std::to_string(oversampled) +
-           ":filter_size=12:phase_shift=6,astats=measure_perchannel=none:measure_overall=Peak_level,anullsink;[sound]" +
+           ":filter_size=12:phase_shift=6:internal_sample_fmt=fltp,astats=measure_perchannel=none:measure_overall="
+           "Peak_level,anullsink;[sound]" +
            joined(split, filters.size()) + "[part]";
 }
 

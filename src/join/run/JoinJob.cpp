@@ -243,7 +243,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     // Options that change the sound measure the parts while counting them.
     const SoundOptions& soundOptions = request_.options.sound;
     const bool shaping = changesSound(soundOptions);
-    const MeasuredParts measured = shaping ? measureParts(plan, soundOptions.trimThresholdDb, cancellation_, counted)
+    const MeasuredParts measured = shaping ? measureParts(plan, soundOptions, cancellation_, counted)
                                            : MeasuredParts{countParts(plan, cancellation_, counted, trustHeaders), {}};
     if (cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);

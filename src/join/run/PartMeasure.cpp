@@ -180,7 +180,7 @@ std::optional<PartLoudness> measureFileLoudness(const std::string& path, Cancell
     return log.loudness();
 }
 
-MeasuredParts measureParts(const JoinPlan& plan, double thresholdDb, Cancellation& control,
+MeasuredParts measureParts(const JoinPlan& plan, const SoundOptions& options, Cancellation& control,
                            const std::function<void(size_t, long long)>& measured)
 {
     const auto& commands = plan.measurers.empty() ? plan.decoders : plan.measurers;
@@ -199,13 +199,16 @@ MeasuredParts measureParts(const JoinPlan& plan, double thresholdDb, Cancellatio
         count.decoder.started = control.startUnlessCancelled(process, &count.decoder.failure);
         if (!count.decoder.started)
             return;
-        SilenceScan scan(plan.form, thresholdDb);
+        std::optional<SilenceScan> scan;
+        if (options.trimSilence)
+            scan.emplace(plan.form, options.trimThresholdDb);
         LoudnessLog log;
         long long bytes = 0;
         process->readOutputs(
             [&](const char* data, size_t size) {
                 bytes += static_cast<long long>(size);
-                scan.add(data, size);
+                if (scan)
+                    scan->add(data, size);
             },
             [&](const char* data, size_t size) { log.add(std::string_view(data, size)); });
         count.decoder.waitStatus = process->waitForExit();
@@ -214,8 +217,10 @@ MeasuredParts measureParts(const JoinPlan& plan, double thresholdDb, Cancellatio
         count.frames = bytes / plan.form.frameBytes();
         count.decoder.stderrTail = log.problems();
         sound.frames = count.frames;
-        sound.firstSound = scan.firstSound();
-        sound.lastSound = scan.lastSound();
+        if (scan) {
+            sound.firstSound = scan->firstSound();
+            sound.lastSound = scan->lastSound();
+        }
         sound.loudnessMeasured = log.complete();
         sound.loudness = log.loudness();
         if (measured)

@@ -1,9 +1,9 @@
 #pragma once
 // Decoding every part of a streamed join once, side by side, one per core:
 // counting its frames exactly as countParts does, and on the way measuring
-// what the sound options are made from: where its sound starts and ends
-// above the trim threshold (read from the samples themselves) and, when the
-// decoders measure it, its loudness and true peak.
+// what the sound options are made from: when the join trims, where its
+// sound starts and ends above the trim threshold (read from the samples
+// themselves) and, when the decoders measure it, its loudness and true peak.
 
 #include <functional>
 #include <optional>
@@ -15,6 +15,7 @@
 #include "join/outcome/StepReport.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/PartEdit.h"
+#include "join/plan/SoundOptions.h"
 
 namespace velmora {
 
@@ -24,8 +25,9 @@ struct MeasuredParts {
 };
 
 // Runs the plan's measurers (its decoders when it has none); `measured` runs
-// (on a worker thread) after each part.
-MeasuredParts measureParts(const JoinPlan& plan, double thresholdDb, Cancellation& control,
+// (on a worker thread) after each part. The edges of the sound are looked for
+// only when `sound` trims them.
+MeasuredParts measureParts(const JoinPlan& plan, const SoundOptions& sound, Cancellation& control,
                            const std::function<void(size_t part, long long frames)>& measured = {});
 
 // The loudness of one file's first sound stream as it is, for showing it;
