@@ -329,8 +329,7 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
             endSample = mp4SoundSamples(row.filePath, row.audio.sampleRate).value_or(0);
         plan.decoders.push_back(partDecoderCommand(row, plan.form, endSample));
         plan.partEnds.push_back(endSample);
-        plan.promisedFrames.push_back(shaped || row.audio.sampleRate != plan.form.sampleRate ? 0
-                                                                                               : promisedSamples(row, endSample));
+        plan.promisedFrames.push_back(row.audio.sampleRate != plan.form.sampleRate ? 0 : promisedSamples(row, endSample));
         if (shaped)
             plan.measurers.push_back(
                 partDecoderCommand(row, plan.form, endSample, {}, options.sound.loudness != LoudnessMode::keep));

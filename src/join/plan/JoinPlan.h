@@ -34,9 +34,9 @@ struct JoinPlan {
     // measuring on the way what the edits are made from (see withPartEdits).
     std::vector<std::vector<std::string>> measurers;
     std::vector<long long> partEnds;  // each part's exact length in its own samples; 0 when its decoder knows it
-    // What each part will give, in the join's form, when the file's header
-    // tells it and the decoder takes it as it is (no resampling, no edits):
-    // such a part need not be decoded to be counted. 0 when it must be.
+    // What each part will give, in the join's form and before any edit, when
+    // the file's header tells it and the decoder does not resample it: such
+    // a part need not be decoded to be counted. 0 when it must be.
     std::vector<long long> promisedFrames;
 
     // A video list: the normalisations, then the concat.

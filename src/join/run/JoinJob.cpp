@@ -22,6 +22,7 @@
 #include "join/run/SoundShaping.h"
 #include "foundation/ParallelWork.h"
 #include "join/run/JoinMetadata.h"
+#include "join/run/MeasureAhead.h"
 #include "join/run/OutputFile.h"
 #include "join/run/ToolRunner.h"
 #include "join/run/WorkFolder.h"
@@ -208,6 +209,17 @@ bool promiseBroken(const std::vector<PartCount>& counts, const StreamReport& run
     return false;
 }
 
+// A part measured while streaming that gave other than its header promised.
+bool promiseBroken(const std::vector<long long>& promised, const std::vector<PartCount>& measured)
+{
+    for (size_t i = 0; i < promised.size() && i < measured.size(); ++i) {
+        const PartCount& part = measured[i];
+        if (promised[i] > 0 && part.decoder.started && part.decoder.waitStatus == 0 && part.frames != promised[i])
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 // Counts every part's samples (or takes its header's word for it), lays the
@@ -241,10 +253,25 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
             postProgress();
     };
     // Options that change the sound measure the parts while counting them.
+    // Parts evened out one by one, whose headers tell their counts, are
+    // measured while the parts before them stream (see MeasureAhead).
     const SoundOptions& soundOptions = request_.options.sound;
     const bool shaping = changesSound(soundOptions);
-    const MeasuredParts measured = shaping ? measureParts(plan, soundOptions, cancellation_, counted)
-                                           : MeasuredParts{countParts(plan, cancellation_, counted, trustHeaders), {}};
+    const bool inSegments = encodesInSegments(format) && declared >= request_.options.segmentedFromSeconds &&
+                            encoderCount() > 1;
+    std::unique_ptr<MeasureAhead> ahead;
+    if (trustHeaders && shaping && soundOptions.loudness == LoudnessMode::parts && !soundOptions.trimSilence &&
+        !inSegments && std::ranges::all_of(plan.promisedFrames, [](long long frames) { return frames > 0; }))
+        ahead = std::make_unique<MeasureAhead>(plan, soundOptions, cancellation_);
+    const bool measuringAhead = ahead != nullptr;
+    MeasuredParts measured;
+    if (shaping && !ahead) {
+        measured = measureParts(plan, soundOptions, cancellation_, counted);
+    } else {
+        measured.counts = countParts(plan, cancellation_, counted, trustHeaders);
+        for (const PartCount& count : measured.counts)
+            measured.sounds.push_back(PartSound{count.frames, -1, -1, false, {}});
+    }
     if (cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
     if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, measured.counts, rate))
@@ -295,32 +322,67 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
                     postProgress();
             });
         progress_->stepEnded(2);
+    } else if (ahead) {
+        run = streamWhole(shaped.plan, ends, ahead.get());
     } else {
         run = streamWhole(shaped.plan, ends);
+    }
+    std::vector<std::string> soundNotes = shaped.notes;
+    if (ahead) {
+        ahead->stop();
+        measured = ahead->results();
+        ahead.reset();
     }
     if (run.cancelled || cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
     // A header that promised another length than its part gave (a file cut
     // short, or joined from pieces): every part is decoded and counted, and
     // the join made again on the true counts.
-    if (trustHeaders && promiseBroken(counts, run))
+    if (trustHeaders &&
+        (promiseBroken(counts, run) || (measuringAhead && promiseBroken(plan.promisedFrames, measured.counts))))
         return joinStreamed(plan, writtenPath, prepared, false);
+    if (measuringAhead) {
+        // Measured while streaming: a part that could not be measured ended
+        // the stream, and fails the join as counting it would have.
+        if (const std::optional<JoinOutcome> bad = checkPartCounts(outputPath, request_.rows, measured.counts, rate))
+            return *bad;
+        soundNotes = shapeSound(plan, request_.rows, soundOptions, measured).notes;
+    }
     progress_->stepEnded(1);
     setStatus(Status::finishing);
     JoinOutcome outcome = judgeStreamedJoin(outputPath, request_.rows, counts, run, rate, writtenPath, &cancellation_);
     outcome.notes.insert(outcome.notes.end(), plan.form.notes.begin(), plan.form.notes.end());
-    outcome.notes.insert(outcome.notes.end(), shaped.notes.begin(), shaped.notes.end());
+    outcome.notes.insert(outcome.notes.end(), soundNotes.begin(), soundNotes.end());
     return outcome;
 }
 
 // Streams the parts, one after another, into the plan's one encoder. The
 // share done is what the encoder says it has written; the part being passed
 // on is told by the frames relayed.
-StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends)
+StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead)
 {
     size_t shownFile = 0;
-    return streamParts(
-        plan, cancellation_,
+    DecoderSource decoders{plan.decoders.size(), [&](size_t i) { return plan.decoders[i]; },
+                           [](size_t) { return true; }};
+    if (ahead) {
+        // Each part's decoder makes its own gain, known once it is measured.
+        decoders.command = [&](size_t i) -> std::vector<std::string> {
+            if (!ahead->wait(i))
+                return {};
+            const MeasuredParts measured = ahead->results();
+            const PartCount& count = measured.counts[i];
+            if (!count.decoder.started || count.decoder.waitStatus != 0 || count.frames == 0)
+                return {};
+            std::vector<PartSound> sounds(plan.decoders.size());
+            sounds[i] = measured.sounds[i];
+            const PartEdit edit = planSound(sounds, request_.options.sound, plan.form.sampleRate).edits[i];
+            return partDecoderCommand(request_.rows[i], plan.form, i < plan.partEnds.size() ? plan.partEnds[i] : 0,
+                                      edit);
+        };
+        decoders.ready = [ahead](size_t i) { return ahead->ready(i); };
+    }
+    return streamFrom(
+        decoders, plan.encoder, plan.form.frameBytes(), cancellation_,
         [&](long long frames) {
             const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
             const size_t file = std::min<size_t>(static_cast<size_t>(part - ends.begin()) + 1, ends.size());

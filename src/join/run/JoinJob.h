@@ -23,6 +23,8 @@
 
 namespace velmora {
 
+class MeasureAhead;
+
 // What a join is asked to do.
 struct JoinRequest {
     std::string outputPath;  // absolute
@@ -68,7 +70,8 @@ private:
                              bool trustHeaders = true);
     // How many encoders a long output may be split between.
     size_t encoderCount() const;
-    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends);
+    // With `ahead`, each part's decoder is made once the part is measured.
+    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead = nullptr);
     JoinOutcome joinCopied(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.

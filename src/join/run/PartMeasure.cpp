@@ -180,6 +180,44 @@ std::optional<PartLoudness> measureFileLoudness(const std::string& path, Cancell
     return log.loudness();
 }
 
+void measurePart(const std::vector<std::string>& command, const AudioForm& form, const SoundOptions& options,
+                 Cancellation& control, PartCount& count, PartSound& sound,
+                 const std::function<void(std::shared_ptr<ChildProcess>)>& started)
+{
+    auto process = std::make_shared<ChildProcess>(resourcePath(kCreatorToolResource).value_or(std::string()), command);
+    process->setStandardOutput(ChildProcess::Output::pipe);
+    process->setStandardError(ChildProcess::Output::pipe);
+    count.decoder.started = control.startUnlessCancelled(process, &count.decoder.failure);
+    if (!count.decoder.started)
+        return;
+    if (started)
+        started(process);
+    std::optional<SilenceScan> scan;
+    if (options.trimSilence)
+        scan.emplace(form, options.trimThresholdDb);
+    LoudnessLog log;
+    long long bytes = 0;
+    process->readOutputs(
+        [&](const char* data, size_t size) {
+            bytes += static_cast<long long>(size);
+            if (scan)
+                scan->add(data, size);
+        },
+        [&](const char* data, size_t size) { log.add(std::string_view(data, size)); });
+    count.decoder.waitStatus = process->waitForExit();
+    control.release(process);
+    log.finish();
+    count.frames = bytes / form.frameBytes();
+    count.decoder.stderrTail = log.problems();
+    sound.frames = count.frames;
+    if (scan) {
+        sound.firstSound = scan->firstSound();
+        sound.lastSound = scan->lastSound();
+    }
+    sound.loudnessMeasured = log.complete();
+    sound.loudness = log.loudness();
+}
+
 MeasuredParts measureParts(const JoinPlan& plan, const SoundOptions& options, Cancellation& control,
                            const std::function<void(size_t, long long)>& measured)
 {
@@ -187,44 +225,12 @@ MeasuredParts measureParts(const JoinPlan& plan, const SoundOptions& options, Ca
     MeasuredParts result;
     result.counts.resize(commands.size());
     result.sounds.resize(commands.size());
-    const std::string tool = resourcePath(kCreatorToolResource).value_or(std::string());
     runInParallel(commands.size(), coreCount(), [&](size_t i) {
         if (control.isCancelled())
             return;
-        PartCount& count = result.counts[i];
-        PartSound& sound = result.sounds[i];
-        auto process = std::make_shared<ChildProcess>(tool, commands[i]);
-        process->setStandardOutput(ChildProcess::Output::pipe);
-        process->setStandardError(ChildProcess::Output::pipe);
-        count.decoder.started = control.startUnlessCancelled(process, &count.decoder.failure);
-        if (!count.decoder.started)
-            return;
-        std::optional<SilenceScan> scan;
-        if (options.trimSilence)
-            scan.emplace(plan.form, options.trimThresholdDb);
-        LoudnessLog log;
-        long long bytes = 0;
-        process->readOutputs(
-            [&](const char* data, size_t size) {
-                bytes += static_cast<long long>(size);
-                if (scan)
-                    scan->add(data, size);
-            },
-            [&](const char* data, size_t size) { log.add(std::string_view(data, size)); });
-        count.decoder.waitStatus = process->waitForExit();
-        control.release(process);
-        log.finish();
-        count.frames = bytes / plan.form.frameBytes();
-        count.decoder.stderrTail = log.problems();
-        sound.frames = count.frames;
-        if (scan) {
-            sound.firstSound = scan->firstSound();
-            sound.lastSound = scan->lastSound();
-        }
-        sound.loudnessMeasured = log.complete();
-        sound.loudness = log.loudness();
-        if (measured)
-            measured(i, count.frames);
+        measurePart(commands[i], plan.form, options, control, result.counts[i], result.sounds[i]);
+        if (measured && result.counts[i].decoder.started)
+            measured(i, result.counts[i].frames);
     });
     return result;
 }

@@ -6,12 +6,14 @@
 // themselves) and, when the decoders measure it, its loudness and true peak.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "foundation/Cancellation.h"
+#include "foundation/ChildProcess.h"
 #include "join/outcome/StepReport.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/PartEdit.h"
@@ -29,6 +31,13 @@ struct MeasuredParts {
 // only when `sound` trims them.
 MeasuredParts measureParts(const JoinPlan& plan, const SoundOptions& sound, Cancellation& control,
                            const std::function<void(size_t part, long long frames)>& measured = {});
+
+// Runs one measuring decoder to its end: its frames into `count`, what it
+// measured into `sound`. `started` is handed the process once it runs (to
+// stop it early).
+void measurePart(const std::vector<std::string>& command, const AudioForm& form, const SoundOptions& options,
+                 Cancellation& control, PartCount& count, PartSound& sound,
+                 const std::function<void(std::shared_ptr<ChildProcess>)>& started = {});
 
 // The loudness of one file's first sound stream as it is, for showing it;
 // nothing when it cannot be decoded or the measure was cancelled.

@@ -99,8 +99,16 @@ StreamReport streamInto(const std::vector<std::vector<std::string>>& decoders,
                         const std::function<void(long long)>& relayed,
                         const std::function<void(std::string_view)>& encoderSaid)
 {
+    return streamFrom(DecoderSource{decoders.size(), [&](size_t i) { return decoders[i]; }, [](size_t) { return true; }},
+                      encoderCommand, frameBytes, control, relayed, encoderSaid);
+}
+
+StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::string>& encoderCommand, int frameBytes,
+                        Cancellation& control, const std::function<void(long long)>& relayed,
+                        const std::function<void(std::string_view)>& encoderSaid)
+{
     StreamReport report;
-    report.parts.resize(decoders.size());
+    report.parts.resize(decoders.count);
     auto encoder = toolProcess(encoderCommand);
     encoder->setStandardInputPipe(true);
     encoder->setStandardError(ChildProcess::Output::pipe);
@@ -116,14 +124,18 @@ StreamReport streamInto(const std::vector<std::vector<std::string>>& decoders,
     std::thread relay([&] {
         long long bytesSoFar = 0;
         std::shared_ptr<ChildProcess> next;
-        for (size_t i = 0; i < decoders.size() && !control.isCancelled(); ++i) {
-            PartCount& part = report.parts[i];
-            std::shared_ptr<ChildProcess> current =
-                next ? std::move(next) : startDecoder(decoders[i], control, part.decoder);
-            if (i + 1 < decoders.size())
-                next = startDecoder(decoders[i + 1], control, report.parts[i + 1].decoder);
+        // A part without a decoder is not started: the stream ends before it.
+        const auto start = [&](size_t i) -> std::shared_ptr<ChildProcess> {
+            const std::vector<std::string> command = decoders.command(i);
+            return command.empty() ? nullptr : startDecoder(command, control, report.parts[i].decoder);
+        };
+        for (size_t i = 0; i < decoders.count && !control.isCancelled(); ++i) {
+            std::shared_ptr<ChildProcess> current = next ? std::move(next) : start(i);
+            if (i + 1 < decoders.count && decoders.ready(i + 1))
+                next = start(i + 1);
             if (!current)
                 break;
+            PartCount& part = report.parts[i];
             bool encoderTakes = true;
             drainDecoder(*current, part, frameBytes, [&](const char* data, size_t size) {
                 if (!encoder->writeStandardInput(data, size)) {

@@ -35,6 +35,20 @@ StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
                          const std::function<void(long long framesSoFar)>& relayed = {},
                          const std::function<void(std::string_view)>& encoderSaid = {});
 
+// Where a stream takes its parts' decoders from, when they are not all known
+// before it starts: `command(i)` may wait until part i's decoder is known
+// (an empty one ends the stream before part i), `ready(i)` says whether it
+// would not wait. The next part is started ahead only when it is ready.
+struct DecoderSource {
+    size_t count = 0;
+    std::function<std::vector<std::string>(size_t part)> command;
+    std::function<bool(size_t part)> ready;
+};
+
+StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::string>& encoder, int frameBytes,
+                        Cancellation& control, const std::function<void(long long framesSoFar)>& relayed = {},
+                        const std::function<void(std::string_view)>& encoderSaid = {});
+
 // The same for any decoders (each writing raw frames of `frameBytes` bytes)
 // and any encoder reading them on its standard input.
 StreamReport streamInto(const std::vector<std::vector<std::string>>& decoders,

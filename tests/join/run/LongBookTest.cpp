@@ -47,12 +47,12 @@ TEST_F(JoinTest, HeadersTellExactLengthsAndAreHeld)
 {
     // What the headers promise is what the decoder gives: MPEG-1 and MPEG-2
     // MP3s, behind a tag and with a cover, and FLAC.
-    const std::string tagged = tonePart("tagged.mp3", 300, 1.3, {"-c:a", "libmp3lame", "-q:a", "4", "-metadata",
+    const std::string tagged = tonePart("told-tagged.mp3", 300, 1.3, {"-c:a", "libmp3lame", "-q:a", "4", "-metadata",
                                                                  "title=A title"}, true);
-    const std::string low = makeMedia("low.mp3", {"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=22050:duration=1.1",
+    const std::string low = makeMedia("told-low.mp3", {"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=22050:duration=1.1",
                                                   "-c:a", "libmp3lame", "-b:a", "48k"});
     const std::string covered =
-        makeMedia("covered.mp3", {"-f", "lavfi", "-i", "sine=frequency=700:duration=0.9", "-f", "lavfi", "-i",
+        makeMedia("told-covered.mp3", {"-f", "lavfi", "-i", "sine=frequency=700:duration=0.9", "-f", "lavfi", "-i",
                                   "color=red:size=32x32:duration=1", "-frames:v", "1", "-map", "0:a", "-map", "1:v",
                                   "-c:a", "libmp3lame", "-c:v", "mjpeg", "-id3v2_version", "3"});
     for (const std::string& mp3 : {tagged, low, covered})
@@ -66,7 +66,7 @@ TEST_F(JoinTest, HeadersTellExactLengthsAndAreHeld)
     // more (a file cut short: found out while streaming, every part is then
     // counted): the chapters are laid on what the parts really give, or the
     // part that is cut short is named.
-    const std::string first = tonePart("first.mp3", 300, 1.3, {"-c:a", "libmp3lame"});
+    const std::string first = tonePart("told-first.mp3", 300, 1.3, {"-c:a", "libmp3lame"});
     const std::string doubled = freshDir("promises") + "/doubled.mp3";
     const std::string cut = freshDir("promises-cut") + "/cut.mp3";
     runCommand("/bin/sh", {"-c", "cat '" + first + "' '" + first + "' > '" + doubled + "' && head -c 5000 '" + first +
@@ -85,9 +85,11 @@ TEST_F(JoinTest, HeadersTellExactLengthsAndAreHeld)
         ASSERT_EQ(starts.size(), 2u);
         EXPECT_NEAR(starts[1], static_cast<double>(doubledSamples) / 44100, 0.001);
     }
-    {
+    // Also when the parts are measured for their loudness while they stream.
+    for (const LoudnessMode loudness : {LoudnessMode::keep, LoudnessMode::parts}) {
         RecordingHost watcher;
         const std::string out = freshDir("promise-less") + "/book.mp3";
+        options.sound.loudness = loudness;
         JoinJob job(JoinRequest{out, {analyzed(first).row.value(), analyzed(cut).row.value()}, options}, watcher);
         job.run();
         EXPECT_EQ(job.outcome()->status, JoinStatus::failed);
