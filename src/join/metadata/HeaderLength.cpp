@@ -5,18 +5,12 @@
 #include <fstream>
 #include <vector>
 
+#include "join/metadata/BigEndian.h"
+
 namespace velmora {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-std::uint32_t bigEndian(const unsigned char* p, int n)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < n; ++i)
-        value = value << 8 | p[i];
-    return value;
-}
 
 // `size` bytes from `offset`, fewer at the end of the file.
 Bytes readAt(std::ifstream& file, std::uint64_t offset, size_t size)

@@ -5,18 +5,12 @@
 #include <fstream>
 #include <vector>
 
+#include "join/metadata/BigEndian.h"
+
 namespace velmora {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-std::uint64_t bigEndian(const unsigned char* p, int n)
-{
-    std::uint64_t value = 0;
-    for (int i = 0; i < n; ++i)
-        value = value << 8 | p[i];
-    return value;
-}
 
 struct Box {
     std::string type;
