@@ -20,6 +20,8 @@
 #   default (a copy): the wall time, the length against the parts', where
 #   chapter 60 starts and where its tone is heard (target: 29:30:00 within
 #   23 ms, past 2^32 samples), and whether the whole file decodes cleanly.
+#   DAY_OPTIONS=--no-copy re-encodes it instead (half an hour on 2 cores):
+#   gapless, so its length is the parts' and chapter 60 lies at 29:30:00.
 # The parts are made from a minute of each tone, copied (no re-encode).
 set -euo pipefail
 
@@ -71,10 +73,19 @@ make_part() { # out hz minutes codec-args...
 }
 
 # Where the sound changes to tone `hz` near `at` seconds: the first 5-ms step
-# from at-0.1 s whose band around hz holds most of the sound.
-tone_start() { # file at hz
-    ffmpeg -nostdin -v info -ss "$(echo "$2 - 0.1" | bc)" -t 0.2 -i "$1" -af "asetnsamples=n=220,bandpass=f=$3:width_type=q:w=8,astats=metadata=1:reset=1,ametadata=print:key=lavfi.astats.Overall.RMS_level" -f null - 2>&1 |
-        awk -v at="$2" -v first=-1 '/pts_time/ {split($0, a, "pts_time:"); t=a[2]} /RMS_level/ {split($0, b, "="); if (b[2] > -30 && first < 0) first=t} END {printf "%.3f\n", (first < 0 ? 99 : first + at - 0.1)}'
+# from at-0.1 s whose band around hz is louder than the band around the tone
+# before it (a band alone is not enough: the tones of neighbouring parts lie
+# 40 Hz apart, and the one before leaks through the next one's band).
+tone_start() { # file at hz previous-hz
+    band_levels() { # file from hz: the level of the band around hz, block by block of 5 ms
+        ffmpeg -nostdin -v info -ss "$2" -t 0.4 -i "$1" -af "asetnsamples=n=88,bandpass=f=$3:width_type=q:w=2,astats=metadata=1:reset=1,ametadata=print:key=lavfi.astats.Overall.RMS_level" -f null - 2>&1 |
+            awk '/pts_time/ {split($0, a, "pts_time:"); t=a[2]} /RMS_level/ {split($0, b, "="); print t, b[2]}'
+    }
+    # The filters settle over the first 0.2 s read, which are not looked at.
+    local from
+    from=$(echo "$2 - 0.3" | bc)
+    paste -d' ' <(band_levels "$1" "$from" "$3") <(band_levels "$1" "$from" "$4") |
+        awk -v from="$from" -v first=-1 '$1 >= 0.2 && $2 != "-inf" && ($4 == "-inf" || $2 > $4) && first < 0 {first=$1} END {printf "%.3f\n", (first < 0 ? 99 : first + from)}'
 }
 
 if [ "$what" = hours ] || [ "$what" = both ]; then
@@ -92,7 +103,7 @@ if [ "$what" = hours ] || [ "$what" = both ]; then
     while read -r start; do
         i=$((i + 1))
         [ "$i" -eq 1 ] && continue
-        heard=$(tone_start "$work/book.m4b" "$start" $((200 + 40 * i)))
+        heard=$(tone_start "$work/book.m4b" "$start" $((200 + 40 * i)) $((160 + 40 * i)))
         off=$(echo "($heard - $start) * 1000" | bc | sed 's/^-//')
         echo "  chapter $i at $start s, its tone from $heard s"
         worst=$(echo "if ($off > $worst) $off else $worst" | bc)
@@ -123,11 +134,11 @@ if [ "$what" = day ]; then
         cp "$work/tone-$(( i % 2 ? 300 : 500 )).m4a" "$work/parts/part$(printf %02d "$i").m4a"
         parts+=("$work/parts/part$(printf %02d "$i").m4a")
     done
-    read -r secs disk rss < <(measure join -f -o "$work/day.m4b" "${parts[@]}")
+    read -r secs disk rss < <(measure join -f ${DAY_OPTIONS:-} -o "$work/day.m4b" "${parts[@]}")
     samples=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts -of csv=p=0 "$work/day.m4b")
     chapter=$(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/day.m4b" | sed -n 60p)
-    heard=$(tone_start "$work/day.m4b" "$chapter" 500)
-    echo "30-hour book, 60 parts into .m4b: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB; $(tail -1 "$work/out.txt")"
+    heard=$(tone_start "$work/day.m4b" "$chapter" 500 300)
+    echo "30-hour book, 60 parts into .m4b${DAY_OPTIONS:+ ($DAY_OPTIONS)}: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB; $(tail -1 "$work/out.txt")"
     echo "  length $samples samples = $(echo "scale=6; $samples / 44100" | bc) s (the parts: 108000 s, one AAC frame is 0.023 s)"
     echo "  chapter 60 at $chapter s (29:30:00 is 106200 s), its tone from $heard s"
     errors=$(ffmpeg -nostdin -v error -i "$work/day.m4b" -f null - 2>&1 | head -3)

@@ -16,6 +16,9 @@ namespace velmora {
 namespace {
 
 // The frames [from, to) of one part that a segment's encoder hears.
+// Slices shorter than this start the next one's decoder ahead.
+constexpr long long kAheadBelowSeconds = 300;
+
 struct PartSlice {
     size_t part = 0;
     long long from = 0;
@@ -91,7 +94,13 @@ StreamReport encodeInSegments(const SegmentedWork& work, Cancellation& control,
         for (const PartSlice& slice : slices[k])
             decoders.push_back(windowedDecoder(plan.decoders[slice.part], slice.from, slice.to));
         const double margin = static_cast<double>(work.segments[k].leadIn()) / plan.form.sampleRate;
-        runs[k] = streamInto(decoders, segmentEncoderCommand(plan.form, work.format, work.quality, paths[k]),
+        // A decoder started ahead holds its memory while the slice before it
+        // is encoded; its start is worth hiding only behind a short slice,
+        // and with one encoder per core the memory counts.
+        const long long shortSlice = static_cast<long long>(plan.form.sampleRate) * kAheadBelowSeconds;
+        const DecoderSource source{decoders.size(), [&](size_t i) { return decoders[i]; },
+                                   [&](size_t i) { return i > 0 && slices[k][i - 1].to - slices[k][i - 1].from < shortSlice; }};
+        runs[k] = streamFrom(source, segmentEncoderCommand(plan.form, work.format, work.quality, paths[k]),
                              plan.form.frameBytes(), control, {}, [&](std::string_view said) {
                                  const std::optional<double> seconds = chunkSeconds(said);
                                  if (!seconds || !encoded)
