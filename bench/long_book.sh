@@ -72,12 +72,14 @@ make_part() { # out hz minutes codec-args...
     ffmpeg -v error -y -f concat -safe 0 -i "$work/list.txt" -c copy "$out"
 }
 
-# Where the sound changes to tone `hz` near `at` seconds: the first 5-ms step
+# Where the sound changes to tone `hz` near `at` seconds: the first 2-ms step
 # from at-0.1 s whose band around hz is louder than the band around the tone
 # before it (a band alone is not enough: the tones of neighbouring parts lie
-# 40 Hz apart, and the one before leaks through the next one's band).
+# 40 Hz apart, and the one before leaks through the next one's band). It
+# lags the cut by the click a lossy encoder makes of it, 15 ms on these tones
+# (their decoded cycles change at the chapter itself).
 tone_start() { # file at hz previous-hz
-    band_levels() { # file from hz: the level of the band around hz, block by block of 5 ms
+    band_levels() { # file from hz: the level of the band around hz, block by block of 2 ms
         ffmpeg -nostdin -v info -ss "$2" -t 0.4 -i "$1" -af "asetnsamples=n=88,bandpass=f=$3:width_type=q:w=2,astats=metadata=1:reset=1,ametadata=print:key=lavfi.astats.Overall.RMS_level" -f null - 2>&1 |
             awk '/pts_time/ {split($0, a, "pts_time:"); t=a[2]} /RMS_level/ {split($0, b, "="); print t, b[2]}'
     }
