@@ -1,6 +1,5 @@
 #include "join/metadata/HeaderLength.h"
 
-#include <array>
 #include <cstdint>
 #include <fstream>
 #include <vector>

@@ -194,26 +194,12 @@ void JoinJob::useProgress(std::vector<double> durations, size_t fileSteps)
 
 namespace {
 
-// A part that gave other than its header promised: the chapters and the
-// check were laid on a wrong count.
-bool promiseBroken(const std::vector<PartCount>& counts, const StreamReport& run)
+// A part that gave other than its header promised (`promised`, 0 where it
+// promised nothing): the chapters and the check were laid on a wrong count.
+bool promiseBroken(const std::vector<long long>& promised, const std::vector<PartCount>& gave)
 {
-    if (run.encoderClosed || run.encoder.waitStatus != 0)
-        return false;
-    for (size_t i = 0; i < counts.size() && i < run.parts.size(); ++i) {
-        const PartCount& part = run.parts[i];
-        if (counts[i].promised && part.decoder.started && part.decoder.waitStatus == 0 &&
-            part.frames != counts[i].frames)
-            return true;
-    }
-    return false;
-}
-
-// A part measured while streaming that gave other than its header promised.
-bool promiseBroken(const std::vector<long long>& promised, const std::vector<PartCount>& measured)
-{
-    for (size_t i = 0; i < promised.size() && i < measured.size(); ++i) {
-        const PartCount& part = measured[i];
+    for (size_t i = 0; i < promised.size() && i < gave.size(); ++i) {
+        const PartCount& part = gave[i];
         if (promised[i] > 0 && part.decoder.started && part.decoder.waitStatus == 0 && part.frames != promised[i])
             return true;
     }
@@ -269,8 +255,10 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
         measured = measureParts(plan, soundOptions, cancellation_, counted);
     } else {
         measured.counts = countParts(plan, cancellation_, counted, trustHeaders);
-        for (const PartCount& count : measured.counts)
-            measured.sounds.push_back(PartSound{count.frames, -1, -1, false, {}});
+        if (shaping) {
+            for (const PartCount& count : measured.counts)
+                measured.sounds.push_back(PartSound{count.frames, -1, -1, false, {}});
+        }
     }
     if (cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
@@ -338,8 +326,13 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     // A header that promised another length than its part gave (a file cut
     // short, or joined from pieces): every part is decoded and counted, and
     // the join made again on the true counts.
-    if (trustHeaders &&
-        (promiseBroken(counts, run) || (measuringAhead && promiseBroken(plan.promisedFrames, measured.counts))))
+    // What the stream was promised: each promised part's count with its edits.
+    std::vector<long long> promisedToStream;
+    for (const PartCount& part : counts)
+        promisedToStream.push_back(part.promised ? part.frames : 0);
+    const bool streamedWhole = !run.encoderClosed && run.encoder.waitStatus == 0;
+    if (trustHeaders && ((streamedWhole && promiseBroken(promisedToStream, run.parts)) ||
+                         (measuringAhead && promiseBroken(plan.promisedFrames, measured.counts))))
         return joinStreamed(plan, writtenPath, prepared, false);
     if (measuringAhead) {
         // Measured while streaming: a part that could not be measured ended
@@ -369,12 +362,11 @@ StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long l
         decoders.command = [&](size_t i) -> std::vector<std::string> {
             if (!ahead->wait(i))
                 return {};
-            const MeasuredParts measured = ahead->results();
-            const PartCount& count = measured.counts[i];
+            const auto [count, sound] = ahead->part(i);
             if (!count.decoder.started || count.decoder.waitStatus != 0 || count.frames == 0)
                 return {};
             std::vector<PartSound> sounds(plan.decoders.size());
-            sounds[i] = measured.sounds[i];
+            sounds[i] = sound;
             const PartEdit edit = planSound(sounds, request_.options.sound, plan.form.sampleRate).edits[i];
             return partDecoderCommand(request_.rows[i], plan.form, i < plan.partEnds.size() ? plan.partEnds[i] : 0,
                                       edit);

@@ -73,6 +73,12 @@ void MeasureAhead::stop()
     changed_.notify_all();
 }
 
+std::pair<PartCount, PartSound> MeasureAhead::part(size_t part) const
+{
+    std::lock_guard lock(mutex_);
+    return {measured_.counts.at(part), measured_.sounds.at(part)};
+}
+
 MeasuredParts MeasureAhead::results() const
 {
     std::lock_guard lock(mutex_);

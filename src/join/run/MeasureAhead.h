@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "foundation/Cancellation.h"
@@ -33,6 +34,8 @@ public:
     // join was cancelled or the measuring stopped).
     bool wait(size_t part);
     void stop();
+    // One part, once wait() said it is measured.
+    std::pair<PartCount, PartSound> part(size_t part) const;
     // What was measured so far: the parts not yet measured are left unstarted.
     MeasuredParts results() const;
 

@@ -87,22 +87,6 @@ std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
     return parts;
 }
 
-StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
-                         const std::function<void(long long)>& relayed,
-                         const std::function<void(std::string_view)>& encoderSaid)
-{
-    return streamInto(plan.decoders, plan.encoder, plan.form.frameBytes(), control, relayed, encoderSaid);
-}
-
-StreamReport streamInto(const std::vector<std::vector<std::string>>& decoders,
-                        const std::vector<std::string>& encoderCommand, int frameBytes, Cancellation& control,
-                        const std::function<void(long long)>& relayed,
-                        const std::function<void(std::string_view)>& encoderSaid)
-{
-    return streamFrom(DecoderSource{decoders.size(), [&](size_t i) { return decoders[i]; }, [](size_t) { return true; }},
-                      encoderCommand, frameBytes, control, relayed, encoderSaid);
-}
-
 StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::string>& encoderCommand, int frameBytes,
                         Cancellation& control, const std::function<void(long long)>& relayed,
                         const std::function<void(std::string_view)>& encoderSaid)

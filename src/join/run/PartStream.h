@@ -25,35 +25,24 @@ std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
                                   const std::function<void(size_t part, long long frames)>& counted = {},
                                   bool trustHeaders = false);
 
-// Starts the encoder and streams the parts into it, one decoder at a time
-// (the next one started ahead, so its start costs no time), then ends the
-// encoder's input and waits for it. `relayed` runs after every chunk with
-// the frames passed on so far (the encoder may be some way behind them), and
-// `encoderSaid` with every chunk of the encoder's messages (its "time=" says
-// how far it has really come). A part that fails ends the stream there.
-StreamReport streamParts(const JoinPlan& plan, Cancellation& control,
-                         const std::function<void(long long framesSoFar)>& relayed = {},
-                         const std::function<void(std::string_view)>& encoderSaid = {});
-
-// Where a stream takes its parts' decoders from, when they are not all known
-// before it starts: `command(i)` may wait until part i's decoder is known
-// (an empty one ends the stream before part i), `ready(i)` says whether it
-// would not wait. The next part is started ahead only when it is ready.
+// Where a stream takes its parts' decoders from: `command(i)` may wait
+// until part i's decoder is known (an empty one ends the stream before part
+// i), `ready(i)` says whether it would not wait.
 struct DecoderSource {
     size_t count = 0;
     std::function<std::vector<std::string>(size_t part)> command;
     std::function<bool(size_t part)> ready;
 };
 
+// Starts the encoder and streams the parts into it, one decoder (each writing
+// raw frames of `frameBytes` bytes) at a time, the next one started ahead
+// when it is ready, so its start costs no time; then ends the encoder's input
+// and waits for it. `relayed` runs after every chunk with the frames passed
+// on so far (the encoder may be some way behind them), and `encoderSaid` with
+// every chunk of the encoder's messages (its "time=" says how far it has
+// really come). A part that fails ends the stream there.
 StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::string>& encoder, int frameBytes,
                         Cancellation& control, const std::function<void(long long framesSoFar)>& relayed = {},
-                        const std::function<void(std::string_view)>& encoderSaid = {});
-
-// The same for any decoders (each writing raw frames of `frameBytes` bytes)
-// and any encoder reading them on its standard input.
-StreamReport streamInto(const std::vector<std::vector<std::string>>& decoders,
-                        const std::vector<std::string>& encoder, int frameBytes, Cancellation& control,
-                        const std::function<void(long long framesSoFar)>& relayed = {},
                         const std::function<void(std::string_view)>& encoderSaid = {});
 
 }  // namespace velmora
