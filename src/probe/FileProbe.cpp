@@ -22,17 +22,20 @@ std::atomic<std::int64_t> g_timeLimitMs{std::chrono::milliseconds(kDefaultProbeT
 // output is drained while the tool runs, so a large report never blocks it.
 // A run that takes too long or prints too much is stopped; `run` tells how
 // it went, and the output is kept only when it completed.
-std::string runProbeTool(const std::string& tool, const std::string& path, Cancellation* cancellation, ProbeRun& run,
-                         std::string& runFailure)
+std::string runProbeTool(const std::string& tool, const std::string& path, ProbeDepth depth,
+                         Cancellation* cancellation, ProbeRun& run, std::string& runFailure)
 {
-    auto process = std::make_shared<ChildProcess>(
-        // Texts as the file holds them, not valid UTF-8 only (see carryInvalidBytes).
-        tool, std::vector<std::string>{"-v", "quiet", "-print_format", "json=string_validation=ignore", "-show_format",
-                                       "-show_streams",
-                                       "-show_chapters", "-show_error", path});
+    // Texts as the file holds them, not valid UTF-8 only (see carryInvalidBytes).
+    std::vector<std::string> arguments{"-v", "quiet", "-print_format", "json=string_validation=ignore", "-show_format",
+                                       "-show_streams", "-show_chapters", "-show_error"};
+    if (depth == ProbeDepth::countPackets)
+        arguments.push_back("-count_packets");
+    arguments.push_back(path);
+    auto process = std::make_shared<ChildProcess>(tool, std::move(arguments));
     process->setStandardOutput(ChildProcess::Output::pipe);
     process->setStandardError(ChildProcess::Output::discard);
-    process->setTimeLimit(probeTimeLimit());
+    if (depth == ProbeDepth::headers)
+        process->setTimeLimit(probeTimeLimit());
     const bool started =
         cancellation ? cancellation->startUnlessCancelled(process, &runFailure) : process->start(&runFailure);
     if (!started) {
@@ -151,7 +154,7 @@ std::chrono::milliseconds probeTimeLimit()
     return std::chrono::milliseconds(g_timeLimitMs.load());
 }
 
-FileProbe::FileProbe(const std::string& path, Cancellation* cancellation)
+FileProbe::FileProbe(const std::string& path, Cancellation* cancellation, ProbeDepth depth)
 {
     const std::uint64_t size = fileSizeBytes(path);
     fillFileValues(*this, path, size, fileSizeText(path));
@@ -167,7 +170,7 @@ FileProbe::FileProbe(const std::string& path, Cancellation* cancellation)
     std::optional<JSON> report;
     {
         // The bytes go as soon as they are parsed: only the report is kept.
-        const std::string bytes = runProbeTool(*tool, path, cancellation, run, runFailure);
+        const std::string bytes = runProbeTool(*tool, path, depth, cancellation, run, runFailure);
         report = JSON::parse(carryInvalidBytes(bytes));
     }
     fillFromReport(*this, path, std::move(report));

@@ -55,12 +55,19 @@ inline constexpr std::chrono::seconds kDefaultProbeTimeLimit{30};
 void setProbeTimeLimit(std::chrono::milliseconds limit);
 std::chrono::milliseconds probeTimeLimit();
 
+// How far the probe reads: the headers, or every packet as well, so that each
+// stream's report also tells how many packets the file really holds
+// ("nb_read_packets"). Counting reads the whole file and is not held to the
+// probe's time limit.
+enum class ProbeDepth { headers, countPackets };
+
 class FileProbe {
 public:
     FileProbe() = default;
     // Probes the file at an absolute path (runs the probe tool and waits for
     // it). A cancel ends the running tool; the record then says nothing usable.
-    explicit FileProbe(const std::string& path, Cancellation* cancellation = nullptr);
+    explicit FileProbe(const std::string& path, Cancellation* cancellation = nullptr,
+                       ProbeDepth depth = ProbeDepth::headers);
     // Fills a record from report bytes as if the tool had printed them for this
     // path; the file itself is only read for its size. For tests, fuzzing and
     // benchmarks: no process runs.

@@ -258,7 +258,47 @@ std::optional<PacketSpan> probedPacketSpan(const std::string& path, Cancellation
     return PacketSpan{packets, static_cast<double>(ticks) * tick, static_cast<double>(longest) * tick};
 }
 
+// Samples in every frame of the codec this format is written with, when all
+// its frames hold the same number (the last one too: an encoder pads it); 0
+// when they may differ.
+int fixedFrameSamples(AudioEncoder encoder, int sampleRate)
+{
+    switch (encoder) {
+    case AudioEncoder::mp3: return sampleRate >= 32000 ? 1152 : 576;  // MPEG-1, or MPEG-2 and 2.5
+    case AudioEncoder::aac: return 1024;
+    default: return 0;
+    }
+}
+
 }  // namespace
+
+std::optional<double> probeHeldSound(const std::string& path, const std::string& outputPath,
+                                     Cancellation* cancellation, FileProbe& probe)
+{
+    // One run of the probe that reads every packet: its count times the
+    // codec's frame is the sound the data holds.
+    const AudioEncoder encoder = outputFormatOf(outputPath).encoder;
+    if (fixedFrameSamples(encoder, 44100) > 0) {
+        probe = FileProbe(path, cancellation, ProbeDepth::countPackets);
+        if (!probe.json)
+            return std::nullopt;
+        const JSON streams = (*probe.json)["streams"];
+        std::int64_t first = 0;
+        while (first < streams.count() && streams[first]["codec_type"].stringValue() != "audio")
+            ++first;
+        const JSON audio = streams[first];
+        const std::int64_t packets = audio["nb_read_packets"].intValue();
+        const std::int64_t rate = audio["sample_rate"].intValue();
+        const int frame = fixedFrameSamples(encoder, static_cast<int>(rate));
+        if (!audio["nb_read_packets"].exists() || rate <= 0 || frame <= 0)
+            return std::nullopt;
+        return static_cast<double>(packets) * frame / static_cast<double>(rate);
+    }
+    // Frames of other lengths: the packets are listed one by one, beside the probe.
+    auto counting = std::async(std::launch::async, [&] { return heldSeconds(path, cancellation); });
+    probe = FileProbe(path, cancellation);
+    return counting.get();
+}
 
 std::optional<PacketSpan> packetSpan(const std::string& path, Cancellation* cancellation)
 {
@@ -366,9 +406,8 @@ JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<F
         return failed(outcome, writing + " failed: ffmpeg could not finish writing its file.", run.encoder.stderrTail);
 
     const std::string written = writtenPath.empty() ? outputPath : writtenPath;
-    auto counting = std::async(std::launch::async, [&] { return heldSeconds(written, cancellation); });
-    const FileProbe probe(written, cancellation);
-    const std::optional<double> held = counting.get();
+    FileProbe probe;
+    const std::optional<double> held = probeHeldSound(written, outputPath, cancellation, probe);
     if (probe.hasErrors || !probe.isValidMediaFile || !held)
         return failed(outcome, "The joined file is missing or is not playable media.", run.encoder.stderrTail);
 

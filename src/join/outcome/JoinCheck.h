@@ -13,6 +13,7 @@
 namespace velmora {
 
 class Cancellation;
+class FileProbe;
 
 // Decides how a join that was not cancelled ended. It succeeded when every
 // command ran, exited with status 0 and finished writing its file, and the
@@ -42,6 +43,13 @@ JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<F
 // Seconds of sound the file's first audio stream holds, summed from its
 // packets; nothing when it cannot be read.
 std::optional<double> heldSeconds(const std::string& path, Cancellation* cancellation = nullptr);
+
+// Probes the joined file (written at `path`, to be named `outputPath`) into
+// `probe`, and returns the seconds of sound its first audio stream's packets
+// really hold, read from the data rather than the header; nothing when they
+// cannot be read.
+std::optional<double> probeHeldSound(const std::string& path, const std::string& outputPath,
+                                     Cancellation* cancellation, FileProbe& probe);
 
 // The packets of a file's first audio stream: how many, and how long they
 // last together in seconds (an MP4 file's from its sample table).
