@@ -112,11 +112,36 @@ std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm&
     return command;
 }
 
+std::vector<std::string> partsDecoderCommand(const JoinPlan& plan, const std::vector<FileRow>& rows, size_t first,
+                                             size_t count)
+{
+    if (count == 1)
+        return plan.decoders.at(first);
+    // With more than one input, ffmpeg reads each on a thread of its own and
+    // sleeps 10 ms whenever the one it needs has nothing queued: long queues.
+    std::vector<std::string> command{"-nostdin", "-v", "error"};
+    std::string graph;
+    std::string parts;
+    for (size_t k = 0; k < count; ++k) {
+        const std::string n = std::to_string(k);
+        append(command, {"-thread_queue_size", "1024", "-i", rows.at(first + k).filePath});
+        // Only each file's first sound stream: cover art never enters.
+        graph += "[" + n + ":a:0]" + plan.partFilters.at(first + k) + "[p" + n + "];";
+        parts += "[p" + n + "]";
+    }
+    graph += parts + "concat=n=" + std::to_string(count) + ":v=0:a=1[sound]";
+    append(command, {"-filter_complex", graph, "-map", "[sound]", "-map_metadata", "-1", "-f", plan.form.rawFormat(),
+                     "-c:a", "pcm_" + plan.form.rawFormat(), "pipe:1"});
+    return command;
+}
+
 JoinPlan withPartEdits(JoinPlan plan, const std::vector<FileRow>& rows, const std::vector<PartEdit>& edits)
 {
     for (size_t i = 0; i < plan.decoders.size() && i < rows.size() && i < edits.size(); ++i) {
         const long long endSample = i < plan.partEnds.size() ? plan.partEnds[i] : 0;
         plan.decoders[i] = partDecoderCommand(rows[i], plan.form, endSample, edits[i]);
+        if (i < plan.partFilters.size())
+            plan.partFilters[i] = partFilter(rows[i], plan.form, endSample, edits[i]);
     }
     diagnostic(commandsListing(plan.decoders));
     return plan;
@@ -328,6 +353,7 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
         if (isMp4Container(row))
             endSample = mp4SoundSamples(row.filePath, row.audio.sampleRate).value_or(0);
         plan.decoders.push_back(partDecoderCommand(row, plan.form, endSample));
+        plan.partFilters.push_back(partFilter(row, plan.form, endSample));
         plan.partEnds.push_back(endSample);
         plan.promisedFrames.push_back(row.audio.sampleRate != plan.form.sampleRate ? 0 : promisedSamples(row, endSample));
         if (shaped)

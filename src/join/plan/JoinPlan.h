@@ -34,6 +34,9 @@ struct JoinPlan {
     // measuring on the way what the edits are made from (see withPartEdits).
     std::vector<std::vector<std::string>> measurers;
     std::vector<long long> partEnds;  // each part's exact length in its own samples; 0 when its decoder knows it
+    // Each decoder's filters (its "-af"), in step with `decoders`: what a
+    // decoder of several parts gives each of them (see partsDecoderCommand).
+    std::vector<std::string> partFilters;
     // What each part will give, in the join's form and before any edit, when
     // the file's header tells it and the decoder does not resample it: such
     // a part need not be decoded to be counted. 0 when it must be.
@@ -83,6 +86,11 @@ std::string concatListQuoted(const std::string& path);
 // its loudness on the error stream at the "info" level.
 std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm& form, long long endSample = 0,
                                             const PartEdit& edit = {}, bool measure = false);
+// The decoder of `count` parts from part `first` on, in one process: each
+// part read by a decoder of its own through its own filters, as its own
+// decoder would give it, and the parts laid end to end, sample for sample.
+std::vector<std::string> partsDecoderCommand(const JoinPlan& plan, const std::vector<FileRow>& rows, size_t first,
+                                             size_t count);
 // The plan whose decoders make the edits, one per part.
 JoinPlan withPartEdits(JoinPlan plan, const std::vector<FileRow>& rows, const std::vector<PartEdit>& edits);
 // The encoder that reads the form on its standard input.

@@ -13,6 +13,7 @@
 #include "join/outcome/OutputCheck.h"
 #include "join/plan/CopyDecision.h"
 #include "join/plan/CopyPlan.h"
+#include "join/plan/DecoderGroups.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/OutputRule.h"
 #include "join/plan/OutputSize.h"
@@ -295,6 +296,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     progress_->stepEnded(0);
     setStatus(Status::running);
     StreamReport run;
+    bool grouped = false;
     if (!segments.empty()) {
         run = encodeInSegments(
             SegmentedWork{shaped.plan, counts, segments, format, request_.options.quality, outputPath, writtenPath, *folder_},
@@ -310,10 +312,8 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
                     postProgress();
             });
         progress_->stepEnded(2);
-    } else if (ahead) {
-        run = streamWhole(shaped.plan, ends, ahead.get());
     } else {
-        run = streamWhole(shaped.plan, ends);
+        run = streamWhole(shaped.plan, ends, ahead.get(), grouped);
     }
     std::vector<std::string> soundNotes = shaped.notes;
     if (ahead) {
@@ -331,6 +331,14 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     for (const PartCount& part : counts)
         promisedToStream.push_back(part.promised ? part.frames : 0);
     const bool streamedWhole = !run.encoderClosed && run.encoder.waitStatus == 0;
+    // A decoder shared by several parts that failed: made again with a
+    // decoder for each, to name the part at fault.
+    if (grouped && std::ranges::any_of(run.parts, [](const PartCount& part) {
+            return part.decoder.started && part.decoder.waitStatus != 0;
+        })) {
+        groupDecoders_ = false;
+        return joinStreamed(plan, writtenPath, prepared, trustHeaders);
+    }
     if (trustHeaders && ((streamedWhole && promiseBroken(promisedToStream, run.parts)) ||
                          (measuringAhead && promiseBroken(plan.promisedFrames, measured.counts))))
         return joinStreamed(plan, writtenPath, prepared, false);
@@ -352,11 +360,22 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
 // Streams the parts, one after another, into the plan's one encoder. The
 // share done is what the encoder says it has written; the part being passed
 // on is told by the frames relayed.
-StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead)
+StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead,
+                                  bool& grouped)
 {
     size_t shownFile = 0;
     DecoderSource decoders{plan.decoders.size(), [&](size_t i) { return plan.decoders[i]; },
-                           [](size_t) { return true; }};
+                           [](size_t) { return true; }, {}, {}};
+    std::vector<size_t> groups;
+    if (!ahead && groupDecoders_ && plan.partFilters.size() == plan.decoders.size() &&
+        ends.size() == plan.decoders.size()) {
+        for (size_t i = 0; i < ends.size(); ++i)
+            decoders.frames.push_back(ends[i] - (i ? ends[i - 1] : 0));
+        groups = decoderGroups(decoders.frames, plan.form.sampleRate);
+        grouped = std::ranges::any_of(groups, [](size_t n) { return n > 1; });
+        decoders.span = [&](size_t i) { return groups[i]; };
+        decoders.command = [&](size_t i) { return partsDecoderCommand(plan, request_.rows, i, groups[i]); };
+    }
     if (ahead) {
         // Each part's decoder makes its own gain, known once it is measured.
         decoders.command = [&](size_t i) -> std::vector<std::string> {

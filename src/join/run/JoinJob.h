@@ -70,8 +70,11 @@ private:
                              bool trustHeaders = true);
     // How many encoders a long output may be split between.
     size_t encoderCount() const;
-    // With `ahead`, each part's decoder is made once the part is measured.
-    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead = nullptr);
+    // With `ahead`, each part's decoder is made once the part is measured;
+    // without, short parts share decoders (see decoderGroups) unless a shared
+    // decoder failed before. `grouped` tells whether any did.
+    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead,
+                             bool& grouped);
     JoinOutcome joinCopied(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.
@@ -83,6 +86,9 @@ private:
     const JoinRequest request_;
     JoinHost& host_;
     Cancellation cancellation_;
+    // Whether short parts may share a decoder: not once a shared one failed,
+    // so that the part at fault is the one named.
+    bool groupDecoders_ = true;
     mutable std::mutex mutex_;  // guards the fields below, and the moment the output is put in place
     Status status_ = Status::waiting;
     std::shared_ptr<JoinProgressModel> progress_;

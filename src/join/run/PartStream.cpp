@@ -1,5 +1,6 @@
 #include "join/run/PartStream.h"
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -50,6 +51,20 @@ void drainDecoder(ChildProcess& process, PartCount& part, int frameBytes,
         [&](const char* data, size_t size) { keepTail(part.decoder.stderrTail, data, size); });
     part.decoder.waitStatus = process.waitForExit();
     part.frames = bytes / frameBytes;
+}
+
+// The sound of a decoder that gave parts [first, first + n), counted on the
+// first of them, shared out by the parts' expected counts: each of them
+// shares its decoder's run.
+void shareOut(std::vector<PartCount>& parts, size_t first, size_t n, const std::vector<long long>& expected)
+{
+    long long left = parts[first].frames;
+    for (size_t k = first; k < first + n; ++k) {
+        parts[k].decoder = parts[first].decoder;
+        const long long frames = k < expected.size() ? expected[k] : 0;
+        parts[k].frames = k + 1 == first + n ? left : std::min(left, frames);
+        left -= parts[k].frames;
+    }
 }
 
 }  // namespace
@@ -113,10 +128,14 @@ StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::st
             const std::vector<std::string> command = decoders.command(i);
             return command.empty() ? nullptr : startDecoder(command, control, report.parts[i].decoder);
         };
-        for (size_t i = 0; i < decoders.count && !control.isCancelled(); ++i) {
+        const auto spanAt = [&](size_t i) {
+            return decoders.span ? std::clamp<size_t>(decoders.span(i), 1, decoders.count - i) : size_t{1};
+        };
+        for (size_t i = 0, n = 1; i < decoders.count && !control.isCancelled(); i += n) {
+            n = spanAt(i);
             std::shared_ptr<ChildProcess> current = next ? std::move(next) : start(i);
-            if (i + 1 < decoders.count && decoders.ready(i + 1))
-                next = start(i + 1);
+            if (i + n < decoders.count && decoders.ready(i + n))
+                next = start(i + n);
             if (!current)
                 break;
             PartCount& part = report.parts[i];
@@ -132,6 +151,7 @@ StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::st
                 return true;
             });
             control.release(current);
+            shareOut(report.parts, i, n, decoders.frames);
             report.encoderClosed = !encoderTakes;
             if (!encoderTakes || part.decoder.waitStatus != 0)
                 break;

@@ -28,10 +28,15 @@ std::vector<PartCount> countParts(const JoinPlan& plan, Cancellation& control,
 // Where a stream takes its parts' decoders from: `command(i)` may wait
 // until part i's decoder is known (an empty one ends the stream before part
 // i), `ready(i)` says whether it would not wait.
+// A decoder may give several parts one after another (see decoderGroups):
+// `span(i)` says how many from part i on, and the sound it gives is shared
+// out among them by their expected `frames`, the last taking what is left.
 struct DecoderSource {
     size_t count = 0;
     std::function<std::vector<std::string>(size_t part)> command;
     std::function<bool(size_t part)> ready;
+    std::function<size_t(size_t part)> span;  // none: one part to a decoder
+    std::vector<long long> frames;
 };
 
 // Starts the encoder and streams the parts into it, one decoder (each writing

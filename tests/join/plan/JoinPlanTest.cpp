@@ -2,6 +2,7 @@
 // when the concat reader can take the files themselves, and the list file.
 // The argument lists themselves are proven by the real joins. And which
 // lists can be joined at all.
+#include "join/plan/DecoderGroups.h"
 #include "join/plan/JoinPlan.h"
 #include "join/plan/OutputRule.h"
 #include "join/plan/SegmentLayout.h"
@@ -93,6 +94,33 @@ TEST(JoinPlan, AnAudioListStreamsFromOneDecoderPerPartIntoOneEncoder)
                                   "192k", "-f", "ipod", "-movflags", "+faststart", "-movie_timescale", "44100", "-map_metadata", "1",
                                   "-map_chapters", "-1", "-y", "/out.m4b"}));
     EXPECT_EQ(plan.fileCount, 2u);
+    // Both parts in one process, each through its own decoder's filters.
+    EXPECT_EQ(partsDecoderCommand(plan, {mono, m4a}, 0, 2),
+              (Args{"-nostdin", "-v", "error", "-thread_queue_size", "1024", "-i", "/in/it's a.mp3",
+                    "-thread_queue_size", "1024", "-i", m4a.filePath, "-filter_complex",
+                    "[0:a:0]pan=stereo|c0=c0|c1=c0," + resample + "[p0];[1:a:0]atrim=end_sample=44100," + resample +
+                        "[p1];[p0][p1]concat=n=2:v=0:a=1[sound]",
+                    "-map", "[sound]", "-map_metadata", "-1", "-f", "f32le", "-c:a", "pcm_f32le", "pipe:1"}));
+    EXPECT_EQ(partsDecoderCommand(plan, {mono, m4a}, 1, 1), plan.decoders[1]);
+}
+
+TEST(DecoderGroups, ShortPartsShareADecoderUpToFiveMinutes)
+{
+    const long long s = 44100;  // frames in a second
+    const std::vector<std::pair<std::vector<long long>, std::vector<size_t>>> cases{
+        // twenty half-minute parts: ten to a decoder
+        {std::vector<long long>(20, 30 * s), {10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        // a long part, and one of unknown length, have a decoder of their own
+        {{600 * s, 30 * s, 30 * s, 0, 30 * s}, {1, 2, 0, 1, 1}},
+        {{130 * s, 130 * s, 120 * s, 120 * s}, {1, 1, 2, 0}},
+        {{100 * s, 100 * s, 100 * s, 100 * s}, {3, 0, 0, 1}},
+        {{}, {}}};
+    for (const auto& [frames, spans] : cases)
+        EXPECT_EQ(decoderGroups(frames, 44100), spans) << frames.size();
+    // No more than 64 parts to a decoder.
+    const std::vector<size_t> many = decoderGroups(std::vector<long long>(100, s), 44100);
+    EXPECT_EQ(many[0], 64u);
+    EXPECT_EQ(many[64], 36u);
 }
 
 TEST(OutputRule, SilentClipsJoinWithClipsThatHaveSoundButNotWithSoundFiles)

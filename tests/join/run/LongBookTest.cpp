@@ -128,6 +128,32 @@ TEST_F(JoinTest, ChaptersStartWhereEachPartsSoundStarts)
     }
 }
 
+TEST_F(JoinTest, ShortPartsShareADecoderAndGiveWhatTheirOwnWould)
+{
+    // Four short FLAC parts of uneven lengths, decoded by one process; then
+    // with shared decoders that fail, decoded one by one instead.
+    const std::vector<double> seconds{0.6, 1.3, 0.25, 2.0};
+    std::vector<std::string> parts;
+    std::vector<FileRow> rows;
+    for (size_t i = 0; i < seconds.size(); ++i) {
+        parts.push_back(tonePart("shared-" + std::to_string(i) + ".flac", 300 + 100 * static_cast<int>(i), seconds[i],
+                                 {"-c:a", "flac"}));
+        rows.push_back(analyzed(parts.back()).row.value());
+    }
+    const std::string real = resourcesDir() + "/creator";
+    for (const std::string failing : {"", "exit 1"}) {
+        const std::string dir = freshDir("shared-decoder" + failing), log = dir + "/log", out = dir + "/joined.flac";
+        setToolsDirectory(creatorTools("shared" + failing, "case \"$*\" in *concat=n=4*) echo shared >> '" + log +
+                                                               "'; " + failing + ";; esac\nexec '" + real + "' \"$@\""));
+        RecordingHost watcher;
+        JoinJob job(JoinRequest{out, rows, {}}, watcher);
+        job.run();
+        ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << failing << job.outcome()->reason;
+        EXPECT_EQ(logLines(log).size(), 1u) << failing;
+        EXPECT_EQ(samplesMd5({out}), samplesMd5(parts)) << failing;
+    }
+}
+
 TEST_F(JoinTest, TheFinalCheckCountsWhatTheFileHolds)
 {
     const std::string part = tonePart("check.wav", 440, 1.0, {"-c:a", "pcm_s16le"});
@@ -149,6 +175,17 @@ TEST_F(JoinTest, TheFinalCheckCountsWhatTheFileHolds)
         job.run();
         EXPECT_EQ(job.outcome()->status, JoinStatus::failed) << name;
         EXPECT_EQ(job.outcome()->reason, reason) << name;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    }
+    // Lossy outputs are counted by their packets, which the data holds.
+    setToolsDirectory(creatorTools("check-hollow-lossy", std::get<1>(cases[1])));
+    for (const std::string extension : {".mp3", ".m4a"}) {
+        RecordingHost watcher;
+        const std::string out = freshDir("check-hollow-lossy") + "/joined" + extension;
+        JoinJob job(JoinRequest{out, rows, {}}, watcher);
+        job.run();
+        EXPECT_EQ(job.outcome()->status, JoinStatus::failed) << extension;
+        EXPECT_EQ(job.outcome()->reason.rfind("The joined file ", 0), 0u) << job.outcome()->reason;
         EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
     }
 }
