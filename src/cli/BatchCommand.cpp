@@ -279,8 +279,16 @@ int batchCommand(const std::vector<std::string>& arguments)
             if (run.job)
                 pool.start([&run, &control] {
                     run.job->run();
-                    if (run.job->outcome() && run.job->outcome()->status == JoinStatus::succeeded)
+                    const std::optional<JoinOutcome> outcome = run.job->outcome();
+                    if (!outcome || outcome->status != JoinStatus::succeeded)
+                        return;
+                    // As the final check read it; read again only when it did not.
+                    if (outcome->playedSeconds >= 0.0 && outcome->chapterCount >= 0) {
+                        run.held.duration = clockText(outcome->playedSeconds);
+                        run.held.chapters = std::to_string(outcome->chapterCount);
+                    } else {
                         describeOutput(run.outputPath, control, run.held);
+                    }
                 });
         }
         queue.runUntilQuit();

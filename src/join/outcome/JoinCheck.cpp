@@ -14,6 +14,7 @@
 #include "foundation/Paths.h"
 #include "join/plan/OutputFormat.h"
 #include "foundation/Resources.h"
+#include "join/intake/IntakeRule.h"
 #include "join/metadata/Mp4Length.h"
 #include "probe/FileProbe.h"
 
@@ -92,6 +93,17 @@ JoinOutcome failed(JoinOutcome outcome, std::string reason, const std::string& t
     outcome.status = JoinStatus::failed;
     outcome.reason = std::move(reason);
     outcome.stderrTail = tidyTail(tail);
+    return outcome;
+}
+
+// A successful join, with what its file holds as the final check's probe read it.
+JoinOutcome succeeded(JoinOutcome outcome, const std::string& written, const FileProbe& probe)
+{
+    outcome.status = JoinStatus::succeeded;
+    if (const std::optional<FileRow> row = intakeFromProbe(written, probe).row) {
+        outcome.playedSeconds = playedLength(*row);
+        outcome.chapterCount = static_cast<long long>(row->metadata.chapters.size());
+    }
     return outcome;
 }
 
@@ -368,8 +380,7 @@ JoinOutcome judgeCopiedJoin(const std::string& outputPath, const std::vector<Fil
     if (held->seconds > expected + slack)
         return failed(outcome, "The joined file holds " + secondsText(held->seconds) + " of sound, more than the " +
                                    secondsText(expected) + " the parts add up to.", copy.stderrTail);
-    outcome.status = JoinStatus::succeeded;
-    return outcome;
+    return succeeded(outcome, written, probe);
 }
 
 JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<FileRow>& rows,
@@ -430,8 +441,7 @@ JoinOutcome judgeStreamedJoin(const std::string& outputPath, const std::vector<F
     if (*held > expected + slack)
         return failed(outcome, "The joined file holds " + secondsText(*held) + " of sound, more than the " +
                                    secondsText(expected) + " the parts add up to.", run.encoder.stderrTail);
-    outcome.status = JoinStatus::succeeded;
-    return outcome;
+    return succeeded(outcome, written, probe);
 }
 
 }  // namespace velmora

@@ -21,6 +21,10 @@ struct JoinOutcome {
     // that was not written, ...); empty when all went as asked.
     std::vector<std::string> notes;
     std::string summary;  // why it failed as one plain sentence for the user; may be empty
+    // What the joined file holds, as the final check's probe read it: how
+    // long it plays and how many chapters it has; negative when not read.
+    double playedSeconds = -1.0;
+    long long chapterCount = -1;
 };
 
 }  // namespace velmora
