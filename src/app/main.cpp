@@ -9,6 +9,7 @@
 #include "app/AppDelegate.h"
 #include "app/StartupFiles.h"
 #include "foundation/Diagnostics.h"
+#include "foundation/Resources.h"
 #include "foundation/StandardStreams.h"
 
 namespace {
@@ -59,6 +60,9 @@ int main(int argc, char* argv[])
     }
 
     QApplication application(argc, argv);
+    // The tools' folder is found beside the program file now, while that is
+    // still the file that runs (an upgrade may replace it during a long run).
+    velmora::toolsDirectory();
     nameTheApplication();
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
     QApplication::setDesktopFileName(QStringLiteral("app.velmora.Velmora"));

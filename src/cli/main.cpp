@@ -9,6 +9,7 @@
 #include "BuildConfig.h"
 #include "cli/Commands.h"
 #include "foundation/Diagnostics.h"
+#include "foundation/Resources.h"
 #include "foundation/StandardStreams.h"
 
 int main(int argc, char** argv)
@@ -17,6 +18,9 @@ int main(int argc, char** argv)
     // number to that file.
     velmora::reopenClosedStandardStreams();
     QCoreApplication app(argc, argv);
+    // The tools' folder is found beside the program file now, while that is
+    // still the file that runs (an upgrade may replace it during a long run).
+    velmora::toolsDirectory();
     QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     // Under the CLI, diagnostics never mix with the JSON on standard output:

@@ -24,12 +24,30 @@ bool isDirectory(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string executableDirectory()
+std::string findExecutableDirectory()
 {
     char resolved[PATH_MAX];
-    if (::realpath("/proc/self/exe", resolved) == nullptr)
+    if (::realpath("/proc/self/exe", resolved) != nullptr)
+        return parentDirectory(resolved);
+    // A program file replaced while it runs (an upgrade, a rebuild) reads as
+    // "<path> (deleted)": its folder is still where it was started from.
+    char link[PATH_MAX];
+    const ssize_t size = ::readlink("/proc/self/exe", link, sizeof link - 1);
+    if (size <= 0)
         return currentDirectory();
-    return parentDirectory(resolved);
+    std::string path(link, static_cast<size_t>(size));
+    const std::string deleted = " (deleted)";
+    if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+        path.resize(path.size() - deleted.size());
+    return parentDirectory(path);
+}
+
+// Found once: a long batch keeps finding its tools after the program file
+// was replaced under it.
+std::string executableDirectory()
+{
+    static const std::string directory = findExecutableDirectory();
+    return directory;
 }
 
 std::string defaultToolsDirectory()

@@ -153,6 +153,27 @@ TEST(JoinCommand, TwoJoinsAtOnceGetWhatEachGetsAlone)
     }
 }
 
+TEST(JoinCommand, AProgramFileReplacedDuringTheJoinStillFindsItsTools)
+{
+    // A copy of velmora-cli beside a resources folder of its own, whose
+    // encoder removes the program file (as an upgrade replaces it) before
+    // the decoders and the final check's probe are started.
+    const std::string dir = freshDir("cli-replaced"), program = dir + "/velmora-cli";
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(cliPath()), QString::fromStdString(program)));
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(program), QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir + "/resources")));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(resourcesDir() + "/sniffer"),
+                            QString::fromStdString(dir + "/resources/sniffer")));
+    writeFile(dir + "/resources/creator", "#!/bin/sh\nrm -f '" + program + "'\nexec '" + resourcesDir() +
+                                              "/creator' \"$@\"\n");
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(dir + "/resources/creator"),
+                                      QFile::ReadOwner | QFile::ExeOwner));
+    const CommandResult joined = runCommand(program, {"join", "-o", dir + "/out.mp3", sineWav(1.0), sineFlac(1.0)});
+    EXPECT_EQ(joined.exitCode, 0) << joined.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(program)));
+    EXPECT_NEAR(mediaDuration(dir + "/out.mp3"), 2.0, 0.06);
+}
+
 TEST(JoinCommand, QualityAndBitrateForTheOutputsEncoder)
 {
     const std::string dir = freshDir("cli quality"), wav = sineWav(1.0);
