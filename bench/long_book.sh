@@ -13,6 +13,8 @@
 #   tone copied over and over, so it holds the encoder's priming and padding
 #   of every minute: a little more than its nominal length, which is why the
 #   chapters are checked against the sound, not against multiples of 30 min.
+#   It is re-encoded (--no-copy); HOURS_OPTIONS= (empty) copies it instead,
+#   as .m4b is by default.
 # parts: 200 MP3 parts of 10 s into .m4b: where the last chapter starts
 #   (target: within 30 ms of 1990.000 s) and the wall time.
 # day: a 30-hour book, 60 AAC parts of 30 min (two tones taking turns, each
@@ -37,28 +39,35 @@ mkdir -p "$TMPDIR" "$work/parts"
 
 # Runs velmora-cli with the arguments, sampling every 0.2 s the disk used
 # under TMPDIR and the memory of the whole process tree; prints
-# "<seconds> <peak tmp bytes> <peak rss kB>".
+# "<seconds> <peak tmp bytes> <peak rss kB> <peak pss kB>". RSS counts the
+# pages of every shared library once per process (each ffmpeg maps about
+# 45 MB of them), PSS shares them out among the processes that map them, so
+# the sum of PSS is what the tree really holds.
 measure() {
     # ps finding no child is no error here.
     set +e +o pipefail
-    local start end peakDisk=0 peakRss=0 pid disk rss
+    local start end peakDisk=0 peakRss=0 peakPss=0 pid disk rss pss tree
     start=$(date +%s.%N)
     "$cli" "$@" > "$work/out.txt" 2> "$work/err.txt" &
     pid=$!
     while kill -0 "$pid" 2>/dev/null; do
         disk=$(du -sb "$TMPDIR" 2>/dev/null | cut -f1)
-        rss=$(ps -o rss= --pid "$pid" --ppid "$pid" 2>/dev/null | awk '{s+=$1} END {print s+0}')
-        # grandchildren too (a tool started through a shell)
-        for child in $(pgrep -P "$pid" 2>/dev/null); do
-            rss=$((rss + $(ps -o rss= --ppid "$child" 2>/dev/null | awk '{s+=$1} END {print s+0}')))
+        # the tool's children and grandchildren (a tool started through a shell)
+        tree="$pid $(pgrep -P "$pid" 2>/dev/null | tr '\n' ' ')"
+        for child in $tree; do [ "$child" = "$pid" ] || tree="$tree $(pgrep -P "$child" 2>/dev/null | tr '\n' ' ')"; done
+        rss=0 pss=0
+        for p in $tree; do
+            read -r r s < <(awk '/^Rss:/ {r=$2} /^Pss:/ {s=$2} END {print r+0, s+0}' "/proc/$p/smaps_rollup" 2>/dev/null || echo "0 0")
+            rss=$((rss + ${r:-0})) pss=$((pss + ${s:-0}))
         done
         if [ "${disk:-0}" -gt "$peakDisk" ]; then peakDisk=$disk; fi
-        if [ "${rss:-0}" -gt "$peakRss" ]; then peakRss=$rss; fi
+        if [ "$rss" -gt "$peakRss" ]; then peakRss=$rss; fi
+        if [ "$pss" -gt "$peakPss" ]; then peakPss=$pss; fi
         sleep 0.2
     done
     wait "$pid" || { cat "$work/err.txt" >&2; exit 1; }
     end=$(date +%s.%N)
-    echo "$(echo "$end - $start" | bc) $peakDisk $peakRss"
+    echo "$(echo "$end - $start" | bc) $peakDisk $peakRss $peakPss"
 }
 
 # A part of `minutes` minutes of tone `hz`, made by copying one encoded minute.
@@ -72,23 +81,10 @@ make_part() { # out hz minutes codec-args...
     ffmpeg -v error -y -f concat -safe 0 -i "$work/list.txt" -c copy "$out"
 }
 
-# Where the sound changes to tone `hz` near `at` seconds: the first 2-ms step
-# from at-0.1 s whose band around hz is louder than the band around the tone
-# before it (a band alone is not enough: the tones of neighbouring parts lie
-# 40 Hz apart, and the one before leaks through the next one's band). It
-# lags the cut by the click a lossy encoder makes of it, 15 ms on these tones
-# (their decoded cycles change at the chapter itself).
-tone_start() { # file at hz previous-hz
-    band_levels() { # file from hz: the level of the band around hz, block by block of 2 ms
-        ffmpeg -nostdin -v info -ss "$2" -t 0.4 -i "$1" -af "asetnsamples=n=88,bandpass=f=$3:width_type=q:w=2,astats=metadata=1:reset=1,ametadata=print:key=lavfi.astats.Overall.RMS_level" -f null - 2>&1 |
-            awk '/pts_time/ {split($0, a, "pts_time:"); t=a[2]} /RMS_level/ {split($0, b, "="); print t, b[2]}'
-    }
-    # The filters settle over the first 0.2 s read, which are not looked at.
-    local from
-    from=$(echo "$2 - 0.3" | bc)
-    paste -d' ' <(band_levels "$1" "$from" "$3") <(band_levels "$1" "$from" "$4") |
-        awk -v from="$from" -v first=-1 '$1 >= 0.2 && $2 != "-inf" && ($4 == "-inf" || $2 > $4) && first < 0 {first=$1} END {printf "%.3f\n", (first < 0 ? 99 : first + from)}'
-}
+# Where each part's tone takes over from the one before: bench/tone_cut.py
+# weighs both tones in a sliding 50-ms window and finds where they weigh the
+# same.
+tone_cut=$(cd "$(dirname "$0")" && pwd)/tone_cut.py
 
 if [ "$what" = hours ] || [ "$what" = both ]; then
     minutes=${PART_MINUTES:-30}
@@ -98,18 +94,25 @@ if [ "$what" = hours ] || [ "$what" = both ]; then
         make_part "$work/parts/part$i.m4a" $((200 + 40 * i)) "$minutes" -c:a aac -b:a 64k
         parts+=("$work/parts/part$i.m4a")
     done
-    read -r secs disk rss < <(measure join -f --chapters --no-copy -o "$work/book.m4b" "${parts[@]}")
-    echo "$((minutes / 3))-hour book, 20 parts into .m4b: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB"
+    read -r secs disk rss pss < <(measure join -f --chapters ${HOURS_OPTIONS---no-copy} -o "$work/book.m4b" "${parts[@]}")
+    echo "$((minutes / 3))-hour book, 20 parts into .m4b: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((pss / 1024)) MB PSS ($((rss / 1024)) MB RSS)"
     worst=0
-    i=0
-    while read -r start; do
-        i=$((i + 1))
-        [ "$i" -eq 1 ] && continue
-        heard=$(tone_start "$work/book.m4b" "$start" $((200 + 40 * i)) $((160 + 40 * i)))
-        off=$(echo "($heard - $start) * 1000" | bc | sed 's/^-//')
-        echo "  chapter $i at $start s, its tone from $heard s"
-        worst=$(echo "if ($off > $worst) $off else $worst" | bc)
-    done < <(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/book.m4b")
+    mapfile -t starts < <(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/book.m4b")
+    asks=()
+    for i in $(seq 2 "${#starts[@]}"); do asks+=("${starts[i - 1]}" $((160 + 40 * i)) $((200 + 40 * i))); done
+    mapfile -t heard < <(python3 "$tone_cut" "$work/book.m4b" "${asks[@]}")
+    for i in $(seq 2 "${#starts[@]}"); do
+        start=${starts[i - 1]}
+        read -r ended started <<< "${heard[i - 2]}"
+        # what the two parts hold around their cut, laid end to end by hand
+        read -r refEnded refStarted < <(python3 "$tone_cut" --between "${parts[i - 2]}" "${parts[i - 1]}" \
+            $((160 + 40 * i)) $((200 + 40 * i)))
+        offEnd=$(echo "($ended - $start - $refEnded) * 1000" | bc)
+        offStart=$(echo "($started - $start - $refStarted) * 1000" | bc)
+        printf '  chapter %d at %s s: tone %d ends at %s s, %d starts at %s s; off by %.1f and %.1f ms from the parts laid end to end\n' \
+            "$i" "$start" $((160 + 40 * i)) "$ended" $((200 + 40 * i)) "$started" "$offEnd" "$offStart"
+        for off in ${offEnd#-} ${offStart#-}; do worst=$(echo "if ($off > $worst) $off else $worst" | bc); done
+    done
     echo "  worst chapter offset: $worst ms"
 fi
 
@@ -121,9 +124,9 @@ if [ "$what" = parts ] || [ "$what" = both ]; then
         ffmpeg -v error -y -f lavfi -i "sine=frequency=$((200 + 5 * (i % 100))):sample_rate=44100:duration=10" -c:a libmp3lame -q:a 4 "$f"
         parts+=("$f")
     done
-    read -r secs disk rss < <(measure join -f --chapters -o "$work/mp3book.m4b" "${parts[@]}")
+    read -r secs disk rss pss < <(measure join -f --chapters -o "$work/mp3book.m4b" "${parts[@]}")
     last=$(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/mp3book.m4b" | tail -1)
-    echo "200 MP3 parts of 10 s into .m4b: $secs s, last chapter at $last s (target 1990.000), peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB"
+    echo "200 MP3 parts of 10 s into .m4b: $secs s, last chapter at $last s (target 1990.000), peak TMPDIR $((disk / 1024)) kB, peak memory $((pss / 1024)) MB PSS ($((rss / 1024)) MB RSS)"
 fi
 
 if [ "$what" = day ]; then
@@ -136,13 +139,15 @@ if [ "$what" = day ]; then
         cp "$work/tone-$(( i % 2 ? 300 : 500 )).m4a" "$work/parts/part$(printf %02d "$i").m4a"
         parts+=("$work/parts/part$(printf %02d "$i").m4a")
     done
-    read -r secs disk rss < <(measure join -f ${DAY_OPTIONS:-} -o "$work/day.m4b" "${parts[@]}")
+    read -r secs disk rss pss < <(measure join -f ${DAY_OPTIONS:-} -o "$work/day.m4b" "${parts[@]}")
     samples=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts -of csv=p=0 "$work/day.m4b")
     chapter=$(ffprobe -v error -show_entries chapter=start_time -of csv=p=0 "$work/day.m4b" | sed -n 60p)
-    heard=$(tone_start "$work/day.m4b" "$chapter" 500 300)
-    echo "30-hour book, 60 parts into .m4b${DAY_OPTIONS:+ ($DAY_OPTIONS)}: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((rss / 1024)) MB; $(tail -1 "$work/out.txt")"
+    read -r ended started < <(python3 "$tone_cut" "$work/day.m4b" "$chapter" 300 500)
+    read -r refEnded refStarted < <(python3 "$tone_cut" --between "${parts[58]}" "${parts[59]}" 300 500)
+    echo "30-hour book, 60 parts into .m4b${DAY_OPTIONS:+ ($DAY_OPTIONS)}: $secs s, peak TMPDIR $((disk / 1024)) kB, peak memory $((pss / 1024)) MB PSS ($((rss / 1024)) MB RSS); $(tail -1 "$work/out.txt")"
     echo "  length $samples samples = $(echo "scale=6; $samples / 44100" | bc) s (the parts: 108000 s, one AAC frame is 0.023 s)"
-    echo "  chapter 60 at $chapter s (29:30:00 is 106200 s), its tone from $heard s"
+    echo "  chapter 60 at $chapter s (29:30:00 is 106200 s): tone 300 ends at $ended s, 500 starts at $started s;"
+    echo "    parts 59 and 60 laid end to end: $refEnded and $refStarted s from the cut"
     errors=$(ffmpeg -nostdin -v error -i "$work/day.m4b" -f null - 2>&1 | head -3)
     echo "  decode: ${errors:-clean}"
 fi
