@@ -19,6 +19,17 @@ using testsupport::RecordingWindowHost;
 
 namespace {
 
+velmora::JoinOutcome outcomeOf(velmora::JoinStatus status, const std::string& out, const std::string& reason = {},
+                               const std::vector<std::string>& notes = {})
+{
+    velmora::JoinOutcome outcome;
+    outcome.status = status;
+    outcome.outputPath = out;
+    outcome.reason = reason;
+    outcome.notes = notes;
+    return outcome;
+}
+
 FileRow missingRow(const std::string& name)
 {
     FileRow made = row(name);
@@ -204,8 +215,8 @@ TEST_F(JoinFlow, AMixedListOrAPlaceThatCannotBeWrittenIsRefused)
 TEST_F(JoinFlow, TheResultAlertOpensOrShowsTheOutput)
 {
     const std::string out = "/some/where/joined.mp3";
-    const velmora::JoinOutcome done{velmora::JoinStatus::succeeded, out, {}, {}, velmora::JoinMedia::audio,
-                                    {"The cue sheet was not written."}};
+    const velmora::JoinOutcome done =
+        outcomeOf(velmora::JoinStatus::succeeded, out, {}, {"The cue sheet was not written."});
     // The button pressed, whether files can be opened, then what was opened,
     // what was shown in the file manager and whether the user was told.
     const struct {
@@ -240,13 +251,12 @@ TEST_F(JoinFlow, TheResultAlertOpensOrShowsTheOutput)
     // A failure says why, with no buttons and no rating check; a cancel says nothing.
     host = {};
     host.messageResponses = {MessageResponse::firstButton};
-    velmora::app::showJoinResult({velmora::JoinStatus::failed, out, "it broke", {}, velmora::JoinMedia::audio, {}},
-                                 host);
+    velmora::app::showJoinResult(outcomeOf(velmora::JoinStatus::failed, out, "it broke"), host);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].messageText, "Something went wrong!");
     EXPECT_TRUE(host.opened.empty() && host.ratingPrompts == 0);
     host = {};
-    velmora::app::showJoinResult({velmora::JoinStatus::cancelled, out, {}, {}, velmora::JoinMedia::audio, {}}, host);
+    velmora::app::showJoinResult(outcomeOf(velmora::JoinStatus::cancelled, out), host);
     EXPECT_TRUE(host.messages.empty());
 }
 

@@ -136,7 +136,10 @@ TEST_F(Preferences, SoundSettingsAreKeptAndReachTheJoin)
     EXPECT_EQ(dialog->sound(), expected);
     dialog->reject();
     testsupport::RecordingWindowHost host;
-    host.saveDialogAnswers = {velmora::app::SaveDialogAnswer{testsupport::freshDir("sound-request") + "/book.m4b", true}};
+    velmora::app::SaveDialogAnswer answer;
+    answer.path = testsupport::freshDir("sound-request") + "/book.m4b";
+    answer.chapters = true;
+    host.saveDialogAnswers = {answer};
     std::vector<velmora::JoinRequest> started;
     velmora::app::runJoinPreflight([] { return std::vector<velmora::FileRow>{row("a.wav"), row("b.wav")}; }, host,
                                    [] { return velmora::MetadataOverrides{}; },

@@ -220,8 +220,9 @@ TEST_F(Window, WindowsFitTheScreenAndKeepTheirMinimum)
     window().resize(window().minimumSize());
     spinUntil([] { return false; }, 50);
     for (QPushButton* button : window().findChildren<QPushButton*>()) {
-        if (button->isVisibleTo(&window()) && button->window() == &window())
+        if (button->isVisibleTo(&window()) && button->window() == &window()) {
             EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+        }
     }
     EXPECT_GE(window().minimumWidth(), window().layout()->totalMinimumSize().width());
     EXPECT_EQ(window().summary()->text(), QStringLiteral("4 files, 0:04 in total"));
