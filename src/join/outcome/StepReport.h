@@ -38,6 +38,8 @@ struct StreamReport {
     // the parts' decoders were stopped for that, not for a fault of theirs.
     bool encoderClosed = false;
     bool cancelled = false;
+    // Some decoder gave several parts: a failure of it may not be theirs all.
+    bool sharedDecoders = false;
 };
 
 // How much of each command's error stream is kept for the report.

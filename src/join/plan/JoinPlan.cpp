@@ -1,5 +1,6 @@
 #include "join/plan/JoinPlan.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/Diagnostics.h"
@@ -117,21 +118,32 @@ std::vector<std::string> partsDecoderCommand(const JoinPlan& plan, const std::ve
 {
     if (count == 1)
         return plan.decoders.at(first);
+    std::vector<std::string> paths, chains;
+    for (size_t k = first; k < first + count; ++k) {
+        paths.push_back(rows.at(k).filePath);
+        chains.push_back(plan.partFilters.at(k));
+    }
+    return partsDecoderCommand(paths, chains, plan.form);
+}
+
+std::vector<std::string> partsDecoderCommand(const std::vector<std::string>& paths,
+                                             const std::vector<std::string>& chains, const AudioForm& form)
+{
     // With more than one input, ffmpeg reads each on a thread of its own and
     // sleeps 10 ms whenever the one it needs has nothing queued: long queues.
     std::vector<std::string> command{"-nostdin", "-v", "error"};
     std::string graph;
     std::string parts;
-    for (size_t k = 0; k < count; ++k) {
+    for (size_t k = 0; k < paths.size() && k < chains.size(); ++k) {
         const std::string n = std::to_string(k);
-        append(command, {"-thread_queue_size", "1024", "-i", rows.at(first + k).filePath});
+        append(command, {"-thread_queue_size", "1024", "-i", paths[k]});
         // Only each file's first sound stream: cover art never enters.
-        graph += "[" + n + ":a:0]" + plan.partFilters.at(first + k) + "[p" + n + "];";
+        graph += "[" + n + ":a:0]" + chains[k] + "[p" + n + "];";
         parts += "[p" + n + "]";
     }
-    graph += parts + "concat=n=" + std::to_string(count) + ":v=0:a=1[sound]";
-    append(command, {"-filter_complex", graph, "-map", "[sound]", "-map_metadata", "-1", "-f", plan.form.rawFormat(),
-                     "-c:a", "pcm_" + plan.form.rawFormat(), "pipe:1"});
+    graph += parts + "concat=n=" + std::to_string(std::min(paths.size(), chains.size())) + ":v=0:a=1[sound]";
+    append(command, {"-filter_complex", graph, "-map", "[sound]", "-map_metadata", "-1", "-f", form.rawFormat(),
+                     "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
     return command;
 }
 

@@ -91,6 +91,9 @@ std::vector<std::string> partDecoderCommand(const FileRow& row, const AudioForm&
 // decoder would give it, and the parts laid end to end, sample for sample.
 std::vector<std::string> partsDecoderCommand(const JoinPlan& plan, const std::vector<FileRow>& rows, size_t first,
                                              size_t count);
+// The same for any files, each through its filters (`chains[i]` for `paths[i]`).
+std::vector<std::string> partsDecoderCommand(const std::vector<std::string>& paths,
+                                             const std::vector<std::string>& chains, const AudioForm& form);
 // The plan whose decoders make the edits, one per part.
 JoinPlan withPartEdits(JoinPlan plan, const std::vector<FileRow>& rows, const std::vector<PartEdit>& edits);
 // The encoder that reads the form on its standard input.

@@ -60,9 +60,14 @@ std::vector<EncodeSegment> segmentLayout(long long totalFrames, int sampleRate, 
     return segments;
 }
 
+std::string sliceWindow(long long from, long long to)
+{
+    return "atrim=start_sample=" + std::to_string(from) + ":end_sample=" + std::to_string(to);
+}
+
 std::vector<std::string> windowedDecoder(std::vector<std::string> decoder, long long from, long long to)
 {
-    const std::string window = "atrim=start_sample=" + std::to_string(from) + ":end_sample=" + std::to_string(to);
+    const std::string window = sliceWindow(from, to);
     const auto filter = std::find(decoder.begin(), decoder.end(), "-af");
     if (filter != decoder.end() && filter + 1 != decoder.end()) {
         *(filter + 1) += "," + window;

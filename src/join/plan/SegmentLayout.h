@@ -47,6 +47,8 @@ bool encodesInSegments(const OutputFormat& format);
 std::vector<EncodeSegment> segmentLayout(long long totalFrames, int sampleRate, size_t encoders,
                                          double minimumSeconds = kSegmentedMinimumSeconds);
 
+// The filter that keeps frames [from, to) of what a part's filters give.
+std::string sliceWindow(long long from, long long to);
 // A part's decoder made to give only frames [from, to) of what it would give.
 std::vector<std::string> windowedDecoder(std::vector<std::string> decoder, long long from, long long to);
 

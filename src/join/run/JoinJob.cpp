@@ -296,10 +296,10 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     progress_->stepEnded(0);
     setStatus(Status::running);
     StreamReport run;
-    bool grouped = false;
     if (!segments.empty()) {
         run = encodeInSegments(
-            SegmentedWork{shaped.plan, counts, segments, format, request_.options.quality, outputPath, writtenPath, *folder_},
+            SegmentedWork{shaped.plan, counts, segments, format, request_.options.quality, outputPath, writtenPath,
+                          *folder_, groupDecoders_ ? &request_.rows : nullptr},
             cancellation_,
             [&](double seconds) {
                 if (progress_->advance(1, std::min(seconds, total)))
@@ -313,7 +313,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
             });
         progress_->stepEnded(2);
     } else {
-        run = streamWhole(shaped.plan, ends, ahead.get(), grouped);
+        run = streamWhole(shaped.plan, ends, ahead.get());
     }
     std::vector<std::string> soundNotes = shaped.notes;
     if (ahead) {
@@ -333,7 +333,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     const bool streamedWhole = !run.encoderClosed && run.encoder.waitStatus == 0;
     // A decoder shared by several parts that failed: made again with a
     // decoder for each, to name the part at fault.
-    if (grouped && std::ranges::any_of(run.parts, [](const PartCount& part) {
+    if (run.sharedDecoders && std::ranges::any_of(run.parts, [](const PartCount& part) {
             return part.decoder.started && part.decoder.waitStatus != 0;
         })) {
         groupDecoders_ = false;
@@ -360,8 +360,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
 // Streams the parts, one after another, into the plan's one encoder. The
 // share done is what the encoder says it has written; the part being passed
 // on is told by the frames relayed.
-StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead,
-                                  bool& grouped)
+StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead)
 {
     size_t shownFile = 0;
     DecoderSource decoders{plan.decoders.size(), [&](size_t i) { return plan.decoders[i]; },
@@ -372,7 +371,6 @@ StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long l
         for (size_t i = 0; i < ends.size(); ++i)
             decoders.frames.push_back(ends[i] - (i ? ends[i - 1] : 0));
         groups = decoderGroups(decoders.frames, plan.form.sampleRate);
-        grouped = std::ranges::any_of(groups, [](size_t n) { return n > 1; });
         decoders.span = [&](size_t i) { return groups[i]; };
         decoders.command = [&](size_t i) { return partsDecoderCommand(plan, request_.rows, i, groups[i]); };
     }

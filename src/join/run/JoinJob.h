@@ -72,9 +72,8 @@ private:
     size_t encoderCount() const;
     // With `ahead`, each part's decoder is made once the part is measured;
     // without, short parts share decoders (see decoderGroups) unless a shared
-    // decoder failed before. `grouped` tells whether any did.
-    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead,
-                             bool& grouped);
+    // decoder failed before.
+    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead);
     JoinOutcome joinCopied(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.

@@ -133,6 +133,7 @@ StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::st
         };
         for (size_t i = 0, n = 1; i < decoders.count && !control.isCancelled(); i += n) {
             n = spanAt(i);
+            report.sharedDecoders = report.sharedDecoders || n > 1;
             std::shared_ptr<ChildProcess> current = next ? std::move(next) : start(i);
             if (i + n < decoders.count && decoders.ready(i + n))
                 next = start(i + n);

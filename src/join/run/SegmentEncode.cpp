@@ -7,6 +7,7 @@
 #include "foundation/FileSystem.h"
 #include "foundation/ParallelWork.h"
 #include "foundation/Paths.h"
+#include "join/plan/DecoderGroups.h"
 #include "join/run/JobProgress.h"
 #include "join/run/OutputFile.h"
 #include "join/run/PartStream.h"
@@ -91,15 +92,34 @@ StreamReport encodeInSegments(const SegmentedWork& work, Cancellation& control,
     std::vector<StreamReport> runs(count);
     runInParallel(count, count, [&](size_t k) {
         std::vector<std::vector<std::string>> decoders;
-        for (const PartSlice& slice : slices[k])
+        std::vector<long long> frames;
+        for (const PartSlice& slice : slices[k]) {
             decoders.push_back(windowedDecoder(plan.decoders[slice.part], slice.from, slice.to));
+            frames.push_back(slice.to - slice.from);
+        }
+        const bool sharing = work.rows && plan.partFilters.size() == plan.decoders.size();
+        const std::vector<size_t> groups =
+            sharing ? decoderGroups(frames, plan.form.sampleRate) : std::vector<size_t>(frames.size(), 1);
         const double margin = static_cast<double>(work.segments[k].leadIn()) / plan.form.sampleRate;
         // A decoder started ahead holds its memory while the slice before it
         // is encoded; its start is worth hiding only behind a short slice,
         // and with one encoder per core the memory counts.
         const long long shortSlice = static_cast<long long>(plan.form.sampleRate) * kAheadBelowSeconds;
-        const DecoderSource source{decoders.size(), [&](size_t i) { return decoders[i]; },
-                                   [&](size_t i) { return i > 0 && slices[k][i - 1].to - slices[k][i - 1].from < shortSlice; }};
+        const DecoderSource source{
+            decoders.size(),
+            [&](size_t i) {
+                if (groups[i] <= 1)
+                    return decoders[i];
+                std::vector<std::string> paths, chains;
+                for (size_t j = i; j < i + groups[i]; ++j) {
+                    const PartSlice& slice = slices[k][j];
+                    paths.push_back(work.rows->at(slice.part).filePath);
+                    chains.push_back(plan.partFilters[slice.part] + "," + sliceWindow(slice.from, slice.to));
+                }
+                return partsDecoderCommand(paths, chains, plan.form);
+            },
+            [&](size_t i) { return i > 0 && slices[k][i - 1].to - slices[k][i - 1].from < shortSlice; },
+            [&](size_t i) { return groups[i]; }, frames};
         runs[k] = streamFrom(source, segmentEncoderCommand(plan.form, work.format, work.quality, paths[k]),
                              plan.form.frameBytes(), control, {}, [&](std::string_view said) {
                                  const std::optional<double> seconds = chunkSeconds(said);
@@ -132,6 +152,8 @@ StreamReport encodeInSegments(const SegmentedWork& work, Cancellation& control,
         }
     }
     report.cancelled = control.isCancelled();
+    for (const StreamReport& run : runs)
+        report.sharedDecoders = report.sharedDecoders || run.sharedDecoders;
     for (const StreamReport& run : runs) {
         if (!run.encoder.started || run.encoder.waitStatus != 0) {
             report.encoder = run.encoder;

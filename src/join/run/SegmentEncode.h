@@ -28,6 +28,9 @@ struct SegmentedWork {
     std::string outputPath;   // the output the user asked for (the segments go beside it)
     std::string writtenPath;  // where the joined file is written
     RunFolder& folder;
+    // The parts' rows, when short slices of them may share a decoder (see
+    // decoderGroups); none: one decoder for each slice.
+    const std::vector<FileRow>* rows = nullptr;
 };
 
 // Runs the segments' encoders, then the copy. The report reads as one
