@@ -225,8 +225,11 @@ TEST_F(JoinTest, TheTimeLeftFollowsTheSlowEncoder)
         if (!report.secondsLeft || report.percent < 30.0 || report.percent > 80.0)
             continue;
         ++told;
+        // The final check after the encoder is not foreseen: on a loaded
+        // machine it takes some tenths of a second. Following the decoders'
+        // pace instead would say nothing is left, 3 s off.
         const double actual = end - report.elapsedSeconds;
-        EXPECT_NEAR(*report.secondsLeft, actual, std::max(0.8, 0.25 * actual)) << report.percent << " % at " << report.elapsedSeconds << " of " << end;
+        EXPECT_NEAR(*report.secondsLeft, actual, std::max(1.0, 0.3 * actual)) << report.percent << " % at " << report.elapsedSeconds << " of " << end;
     }
     EXPECT_GT(told, 0u);
 }
