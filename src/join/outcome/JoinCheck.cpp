@@ -290,15 +290,12 @@ std::optional<double> probeHeldSound(const std::string& path, const std::string&
     // One run of the probe that reads every packet: its count times the
     // codec's frame is the sound the data holds.
     const AudioEncoder encoder = outputFormatOf(outputPath).encoder;
-    if (fixedFrameSamples(encoder, 44100) > 0) {
+    if (encoder == AudioEncoder::mp3 || encoder == AudioEncoder::aac) {
         probe = FileProbe(path, cancellation, ProbeDepth::countPackets);
-        if (!probe.json)
+        if (!probe.json || !probe.firstAudioTrackInfo)
             return std::nullopt;
-        const JSON streams = (*probe.json)["streams"];
-        std::int64_t first = 0;
-        while (first < streams.count() && streams[first]["codec_type"].stringValue() != "audio")
-            ++first;
-        const JSON audio = streams[first];
+        // The record keeps only a summary of the stream; the count is in the report.
+        const JSON audio = (*probe.json)["streams"][(*probe.firstAudioTrackInfo)["index"].intValue()];
         const std::int64_t packets = audio["nb_read_packets"].intValue();
         const std::int64_t rate = audio["sample_rate"].intValue();
         const int frame = fixedFrameSamples(encoder, static_cast<int>(rate));
