@@ -31,25 +31,26 @@ done
 part="$work/books/Book 4/part2.mp3"
 truncate -s $(($(stat -c %s "$part") / 3)) "$part"
 
-run() { # jobs out
-    local start end status=0
-    start=$(date +%s.%N)
-    "$cli" batch --jobs "$1" -o "$2" --format mp3 "$work/books" > "$work/table.txt" 2> "$work/err.txt" || status=$?
-    end=$(date +%s.%N)
-    echo "$(echo "$end - $start" | bc) $status"
+run() { # jobs out -> seconds, exit status, CPU seconds (the tools' too)
+    local status=0 seconds user system TIMEFORMAT="%R %U %S"
+    { time "$cli" batch --jobs "$1" -o "$2" --format mp3 "$work/books" > "$work/table.txt" 2> "$work/err.txt" ||
+        status=$?; } 2> "$work/time.txt"
+    read -r seconds user system < "$work/time.txt"
+    echo "$seconds $status $(echo "$user + $system" | bc)"
 }
 
-read -r one status1 < <(run 1 "$work/out1")
-read -r two status2 < <(run 2 "$work/out2")
+read -r one status1 cpu1 < <(run 1 "$work/out1")
+read -r two status2 cpu2 < <(run 2 "$work/out2")
 good=0
 for b in 1 2 3 5 6; do
     d=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/out2/Book $b.mp3" 2>/dev/null || echo 0)
     if [ "$(echo "$d > 3 * $seconds - 0.1" | bc)" = 1 ]; then good=$((good + 1)); fi
 done
 echo "--jobs 1: ${one} s (exit $status1); --jobs 2: ${two} s (exit $status2); ratio $(echo "scale=2; $two / $one" | bc)"
+echo "CPU: ${cpu1} s one at a time, ${cpu2} s two at a time"
 echo "good books complete: $good of 5; damaged: $(grep -c 'Book 4' "$work/table.txt" || true) row(s) in the table"
 grep "Book 4" "$work/table.txt" || true
 ls "$work/out2"
-read -r again status3 < <(run 2 "$work/out2")
+read -r again status3 _ < <(run 2 "$work/out2")
 echo "rerun: ${again} s (exit $status3)"
 cat "$work/table.txt"

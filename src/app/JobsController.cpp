@@ -111,7 +111,9 @@ void JobsController::launch(const QueueEntry& entry)
     auto running = std::make_shared<Running>();
     running->host = std::make_unique<Host>(*this, entry.id);
     running_[entry.id] = running;
-    pool_.start([this, running, id = entry.id, request = JoinRequest{entry.outputPath, entry.rows, entry.options},
+    JoinOptions options = entry.options;
+    options.besideOtherJoins = queue_.limit() > 1;
+    pool_.start([this, running, id = entry.id, request = JoinRequest{entry.outputPath, entry.rows, options},
                  paths = entry.paths]() mutable {
         const auto endAs = [&](JoinStatus status, std::string reason) {
             JoinOutcome outcome;

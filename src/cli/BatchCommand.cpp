@@ -245,6 +245,9 @@ int batchCommand(const std::vector<std::string>& arguments)
     BatchProgress progress(::isatty(STDERR_FILENO) != 0);
     std::vector<std::unique_ptr<BookHost>> hosts;
     size_t running = 0;
+    const auto toRun = std::ranges::count_if(runs, [](const BookRun& run) {
+        return run.skipReason.empty() && run.problem.empty();
+    });
     for (size_t i = 0; i < runs.size(); ++i) {
         BookRun& run = runs[i];
         if (!run.skipReason.empty()) {
@@ -259,6 +262,7 @@ int batchCommand(const std::vector<std::string>& arguments)
         options.quality = run.quality;
         options.copy = requests.copy;
         options.sound = requests.sound;
+        options.besideOtherJoins = jobs > 1 && toRun > 1;
         for (const std::string& note : applyAlbumRequest(requests.album, run.outputPath,
                                                          joinMedia(run.rows) == JoinMedia::video, options))
             std::fprintf(stderr, "velmora-cli: note: %s: %s\n", run.name.c_str(), note.c_str());

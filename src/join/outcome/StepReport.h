@@ -40,6 +40,11 @@ struct StreamReport {
     bool cancelled = false;
     // Some decoder gave several parts: a failure of it may not be theirs all.
     bool sharedDecoders = false;
+    // The whole join ran in one process (see wholeJoinCommand), which counts
+    // no part of its own: `encodedFrames` is what it says it encoded, -1
+    // when it did not say.
+    bool oneProcess = false;
+    long long encodedFrames = -1;
 };
 
 // How much of each command's error stream is kept for the report.

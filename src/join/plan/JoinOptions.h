@@ -35,6 +35,10 @@ struct JoinOptions {
     double segmentedFromSeconds = kSegmentedMinimumSeconds;
     // Loudness, the pause between parts, the silence trimmed at their edges.
     SoundOptions sound;
+    // Other joins share the machine's cores (a batch or a queue that runs
+    // several at once). A short book then joins in one process: less work
+    // than decoders beside the encoder, though a little slower alone.
+    bool besideOtherJoins = false;
 };
 
 // How an output format keeps chapter marks.

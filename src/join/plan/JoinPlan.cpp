@@ -147,6 +147,42 @@ std::vector<std::string> partsDecoderCommand(const std::vector<std::string>& pat
     return command;
 }
 
+std::vector<std::string> wholeJoinCommand(const JoinPlan& plan, const std::vector<FileRow>& rows,
+                                          const std::string& outputPath)
+{
+    // The encoder's arguments name the metadata file input 1 and the cover
+    // input 2: the first part comes before them, the others after. At the
+    // verbose level ffmpeg ends with the count of samples it encoded.
+    const size_t count = std::min(rows.size(), plan.partFilters.size());
+    std::vector<std::string> command{"-nostdin", "-v", "verbose"};
+    const auto addPart = [&](size_t k) {
+        append(command, {"-thread_queue_size", "1024", "-i", rows[k].filePath});
+    };
+    if (count > 0)
+        addPart(0);
+    append(command, {"-f", "ffmetadata", "-i", plan.metadataPath});
+    for (const std::string& input : plan.moreInputs)
+        append(command, {"-i", input});
+    for (size_t k = 1; k < count; ++k)
+        addPart(k);
+    std::string graph, parts;
+    for (size_t k = 0; k < count; ++k) {
+        const std::string input = std::to_string(k == 0 ? 0 : k + 1 + plan.moreInputs.size());
+        const std::string label = "[p" + std::to_string(k) + "]";
+        // Only each file's first sound stream: cover art never enters.
+        graph += "[" + input + ":a:0]" + plan.partFilters[k] + label + ";";
+        parts += label;
+    }
+    graph += parts + "concat=n=" + std::to_string(count) + ":v=0:a=1";
+    if (!plan.soundFilter.empty())
+        graph += "," + plan.soundFilter;
+    graph += "[sound]";
+    append(command, {"-filter_complex", graph, "-map", "[sound]"});
+    append(command, plan.encodeArguments);
+    append(command, {"-y", outputPath});
+    return command;
+}
+
 JoinPlan withPartEdits(JoinPlan plan, const std::vector<FileRow>& rows, const std::vector<PartEdit>& edits)
 {
     for (size_t i = 0; i < plan.decoders.size() && i < rows.size() && i < edits.size(); ++i) {
@@ -222,6 +258,14 @@ std::vector<std::string> videoNormalisationCommand(const FileRow& row, const std
     return command;
 }
 
+std::string soundOutputFilter(const OutputFormat& format, const AudioForm& form)
+{
+    // Lossless 16-bit output from finer samples: triangular dither, not rounding.
+    if (format.lossless && form.bits == 16 && form.sampleFormat != "s16")
+        return "aresample=osf=s16:dither_method=triangular";
+    return {};
+}
+
 std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, const AudioForm& form,
                                                const QualitySettings& quality)
 {
@@ -232,9 +276,8 @@ std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool 
             append(arguments, {"-c:v", "copy"});
     } else {
         append(arguments, {"-map", "0:a:0"});
-        // Lossless 16-bit output from finer samples: triangular dither, not rounding.
-        if (!video && format.lossless && form.bits == 16 && form.sampleFormat != "s16")
-            append(arguments, {"-af", "aresample=osf=s16:dither_method=triangular"});
+        if (const std::string filter = video ? std::string() : soundOutputFilter(format, form); !filter.empty())
+            append(arguments, {"-af", filter});
     }
     if (video) {
         append(arguments, audioEncoderArguments(format, 16, false, quality));
@@ -374,8 +417,14 @@ JoinPlan buildJoinPlan(const std::vector<FileRow>& rows, const std::string& outp
     }
     planTagsAndCover(plan, rows, format, options, workDir);
     std::vector<std::string>& kept = plan.outputArguments;
-    streams = concatStreamArguments(format, false, plan.form, options.quality);
-    append(streams, kept);
+    plan.soundFilter = soundOutputFilter(format, plan.form);
+    plan.encodeArguments = audioEncoderArguments(format, plan.form.bits, plan.form.floatingPoint, options.quality);
+    append(plan.encodeArguments, audioMuxerArguments(format, plan.form.sampleRate));
+    append(plan.encodeArguments, kept);
+    streams = {"-map", "0:a:0"};
+    if (!plan.soundFilter.empty())
+        append(streams, {"-af", plan.soundFilter});
+    append(streams, plan.encodeArguments);
     append(kept, audioMuxerArguments(format, plan.form.sampleRate));
     plan.encoder = streamEncoderCommand(plan.form, plan.metadataPath, plan.moreInputs, streams, outputPath);
     diagnostic(commandsListing(plan.decoders));

@@ -30,6 +30,12 @@ struct JoinPlan {
     // join of separately encoded segments needs too.
     std::vector<std::string> moreInputs;
     std::vector<std::string> outputArguments;
+    // The encoder's own arguments after its input (the encode, the muxer,
+    // tags, chapters and cover), without the sound's "-map" and "-af", and
+    // the filter it gives the sound (empty for none): what a join in one
+    // process gives its joined sound (see wholeJoinCommand).
+    std::vector<std::string> encodeArguments;
+    std::string soundFilter;
     // When the options change the sound: the parts' decoders as they are,
     // measuring on the way what the edits are made from (see withPartEdits).
     std::vector<std::vector<std::string>> measurers;
@@ -94,6 +100,13 @@ std::vector<std::string> partsDecoderCommand(const JoinPlan& plan, const std::ve
 // The same for any files, each through its filters (`chains[i]` for `paths[i]`).
 std::vector<std::string> partsDecoderCommand(const std::vector<std::string>& paths,
                                              const std::vector<std::string>& chains, const AudioForm& form);
+// The whole join in one process, for parts that would share a decoder:
+// each part decoded through its filters as partsDecoderCommand does, laid end
+// to end and encoded into `outputPath` as the plan's encoder would. It tells
+// how many samples it encoded (see encodedSamples). The parts' inputs come
+// around the metadata file and cover (inputs 1 and 2, as for the encoder).
+std::vector<std::string> wholeJoinCommand(const JoinPlan& plan, const std::vector<FileRow>& rows,
+                                          const std::string& outputPath);
 // The plan whose decoders make the edits, one per part.
 JoinPlan withPartEdits(JoinPlan plan, const std::vector<FileRow>& rows, const std::vector<PartEdit>& edits);
 // The encoder that reads the form on its standard input.
@@ -111,6 +124,9 @@ std::string letterboxFilter();
 // video list, the H.264 copied when the container takes it and the audio encoded.
 std::vector<std::string> concatStreamArguments(const OutputFormat& format, bool video, const AudioForm& form,
                                                const QualitySettings& quality);
+// The filter the joined sound goes through on its way into the encoder of an
+// audio output (dither for lossless 16-bit from finer samples); empty for none.
+std::string soundOutputFilter(const OutputFormat& format, const AudioForm& form);
 // The concat reads the list, then the metadata file, then any further inputs.
 std::vector<std::string> concatCommand(const std::string& listPath, const std::string& metadataPath,
                                        const std::vector<std::string>& moreInputs,

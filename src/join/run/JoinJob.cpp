@@ -313,7 +313,7 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
             });
         progress_->stepEnded(2);
     } else {
-        run = streamWhole(shaped.plan, ends, ahead.get());
+        run = streamWhole(shaped.plan, ends, ahead.get(), writtenPath);
     }
     std::vector<std::string> soundNotes = shaped.notes;
     if (ahead) {
@@ -323,6 +323,18 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
     }
     if (run.cancelled || cancellation_.isCancelled())
         return endedAs(JoinStatus::cancelled, outputPath);
+    if (run.oneProcess && run.encoder.started) {
+        if (run.encoder.waitStatus != 0 || run.encodedFrames != (ends.empty() ? 0 : ends.back())) {
+            // A part that would not decode, or gave another count than its
+            // header promised: the streamed join names it (after counting
+            // every part, for a count).
+            oneProcess_ = false;
+            return joinStreamed(plan, writtenPath, prepared, trustHeaders && run.encoder.waitStatus != 0);
+        }
+        // It gave every sample counted: each part gave its count.
+        for (size_t i = 0; i < counts.size(); ++i)
+            run.parts.push_back(PartCount{CommandRun{true, 0, {}, {}}, counts[i].frames, counts[i].promised});
+    }
     // A header that promised another length than its part gave (a file cut
     // short, or joined from pieces): every part is decoded and counted, and
     // the join made again on the true counts.
@@ -360,16 +372,39 @@ JoinOutcome JoinJob::joinStreamed(const JoinPlan& plan, const std::string& writt
 // Streams the parts, one after another, into the plan's one encoder. The
 // share done is what the encoder says it has written; the part being passed
 // on is told by the frames relayed.
-StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead)
+StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead,
+                                  const std::string& writtenPath)
 {
     size_t shownFile = 0;
+    const auto showFileAt = [&](long long frames) {
+        const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
+        const size_t file = std::min<size_t>(static_cast<size_t>(part - ends.begin()) + 1, ends.size());
+        if (file == shownFile)
+            return;
+        shownFile = file;
+        progress_->setCurrentFile(file);
+        postProgress();
+    };
+    const bool partsFit = plan.partFilters.size() == plan.decoders.size() && ends.size() == plan.decoders.size();
+    std::vector<long long> frames;
+    for (size_t i = 0; partsFit && i < ends.size(); ++i)
+        frames.push_back(ends[i] - (i ? ends[i - 1] : 0));
+    if (!ahead && groupDecoders_ && oneProcess_ && request_.options.besideOtherJoins && partsFit && !ends.empty() &&
+        decoderGroups(frames, plan.form.sampleRate).front() == ends.size()) {
+        // The encoder tells how far it has come, and so which part it is in.
+        return streamInOne(wholeJoinCommand(plan, request_.rows, writtenPath), cancellation_,
+                           [&](std::string_view said) {
+                               if (const std::optional<double> seconds = chunkSeconds(said))
+                                   showFileAt(std::llround(*seconds * plan.form.sampleRate));
+                               if (progress_->handleChunk(1, said))
+                                   postProgress();
+                           });
+    }
     DecoderSource decoders{plan.decoders.size(), [&](size_t i) { return plan.decoders[i]; },
                            [](size_t) { return true; }, {}, {}};
     std::vector<size_t> groups;
-    if (!ahead && groupDecoders_ && plan.partFilters.size() == plan.decoders.size() &&
-        ends.size() == plan.decoders.size()) {
-        for (size_t i = 0; i < ends.size(); ++i)
-            decoders.frames.push_back(ends[i] - (i ? ends[i - 1] : 0));
+    if (!ahead && groupDecoders_ && partsFit) {
+        decoders.frames = frames;
         groups = decoderGroups(decoders.frames, plan.form.sampleRate);
         decoders.span = [&](size_t i) { return groups[i]; };
         decoders.command = [&](size_t i) { return partsDecoderCommand(plan, request_.rows, i, groups[i]); };
@@ -392,15 +427,7 @@ StreamReport JoinJob::streamWhole(const JoinPlan& plan, const std::vector<long l
     }
     return streamFrom(
         decoders, plan.encoder, plan.form.frameBytes(), cancellation_,
-        [&](long long frames) {
-            const auto part = std::upper_bound(ends.begin(), ends.end(), frames);
-            const size_t file = std::min<size_t>(static_cast<size_t>(part - ends.begin()) + 1, ends.size());
-            if (file == shownFile)
-                return;
-            shownFile = file;
-            progress_->setCurrentFile(file);
-            postProgress();
-        },
+        showFileAt,
         [&](std::string_view said) {
             if (progress_->handleChunk(1, said))
                 postProgress();

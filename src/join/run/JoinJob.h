@@ -73,7 +73,10 @@ private:
     // With `ahead`, each part's decoder is made once the part is measured;
     // without, short parts share decoders (see decoderGroups) unless a shared
     // decoder failed before.
-    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead);
+    // Beside other joins, parts that would all share one decoder join in one
+    // process instead, unless that failed before.
+    StreamReport streamWhole(const JoinPlan& plan, const std::vector<long long>& ends, MeasureAhead* ahead,
+                             const std::string& writtenPath);
     JoinOutcome joinCopied(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     JoinOutcome joinNormalised(const JoinPlan& plan, const std::string& writtenPath, PreparedMetadata& prepared);
     // The progress model for the steps to come.
@@ -88,6 +91,9 @@ private:
     // Whether short parts may share a decoder: not once a shared one failed,
     // so that the part at fault is the one named.
     bool groupDecoders_ = true;
+    // Whether the join may run in one process: not once that failed, so
+    // that the streamed join names the part at fault.
+    bool oneProcess_ = true;
     mutable std::mutex mutex_;  // guards the fields below, and the moment the output is put in place
     Status status_ = Status::waiting;
     std::shared_ptr<JoinProgressModel> progress_;

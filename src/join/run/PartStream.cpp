@@ -176,4 +176,57 @@ StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::st
     return report;
 }
 
+std::optional<long long> encodedSamples(std::string_view line)
+{
+    constexpr std::string_view stream = "Output stream #", audio = " (audio): ", samples = " frames encoded (";
+    const size_t at = line.find(samples);
+    if (line.find(stream) == std::string_view::npos || line.find(audio) == std::string_view::npos ||
+        at == std::string_view::npos)
+        return std::nullopt;
+    long long count = 0;
+    size_t k = at + samples.size();
+    const size_t digits = k;
+    for (; k < line.size() && line[k] >= '0' && line[k] <= '9'; ++k)
+        count = count * 10 + (line[k] - '0');
+    if (k == digits || line.substr(k, 9) != " samples)")
+        return std::nullopt;
+    return count;
+}
+
+StreamReport streamInOne(const std::vector<std::string>& command, Cancellation& control,
+                         const std::function<void(std::string_view)>& said)
+{
+    StreamReport report;
+    report.oneProcess = true;
+    auto process = toolProcess(command);
+    process->setStandardError(ChildProcess::Output::pipe);
+    report.encoder.started = control.startUnlessCancelled(process, &report.encoder.failure);
+    if (!report.encoder.started) {
+        report.cancelled = control.isCancelled();
+        return report;
+    }
+    std::string line;
+    const auto lineEnded = [&] {
+        if (const std::optional<long long> count = encodedSamples(line))
+            report.encodedFrames = *count;
+        line.clear();
+    };
+    process->readStandardError([&](const char* data, size_t size) {
+        keepTail(report.encoder.stderrTail, data, size);
+        for (const char c : std::string_view(data, size)) {
+            if (c == '\n' || c == '\r')
+                lineEnded();
+            else if (line.size() < 4096)
+                line += c;
+        }
+        if (said)
+            said(std::string_view(data, size));
+    });
+    lineEnded();
+    report.encoder.waitStatus = process->waitForExit();
+    control.release(process);
+    report.cancelled = control.isCancelled();
+    return report;
+}
+
 }  // namespace velmora

@@ -7,6 +7,7 @@
 // chapters, the cue sheet and the final check are laid on those counts.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,5 +50,13 @@ struct DecoderSource {
 StreamReport streamFrom(const DecoderSource& decoders, const std::vector<std::string>& encoder, int frameBytes,
                         Cancellation& control, const std::function<void(long long framesSoFar)>& relayed = {},
                         const std::function<void(std::string_view)>& encoderSaid = {});
+
+// Runs a whole join in one process (see wholeJoinCommand) and reads what it
+// says: each chunk to `said`, and the samples it encoded into the report.
+StreamReport streamInOne(const std::vector<std::string>& command, Cancellation& control,
+                         const std::function<void(std::string_view)>& said = {});
+// The samples an ffmpeg line at the verbose level says its audio output
+// stream was given: "Output stream #0:0 (audio): 6891 frames encoded (7938000 samples); ...".
+std::optional<long long> encodedSamples(std::string_view line);
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // holds, and the parts' layout and depth kept where the output holds them.
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include <QCryptographicHash>
 
@@ -73,28 +74,34 @@ TEST_F(JoinTest, HeadersTellExactLengthsAndAreHeld)
                                      "' > '" + cut + "'"});
     const long long doubledSamples = decodedSamples(doubled);
     ASSERT_GT(doubledSamples, mp3HeaderSamples(doubled).value_or(0) + 44100);
-    JoinOptions options;
-    options.chapters = true;
-    {
-        RecordingHost watcher;
-        const std::string out = freshDir("promise-more") + "/book.m4b";
-        JoinJob job(JoinRequest{out, {analyzed(doubled).row.value(), analyzed(first).row.value()}, options}, watcher);
-        job.run();
-        ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << job.outcome()->reason;
-        const std::vector<double> starts = chapterStarts(out);
-        ASSERT_EQ(starts.size(), 2u);
-        EXPECT_NEAR(starts[1], static_cast<double>(doubledSamples) / 44100, 0.001);
-    }
-    // Also when the parts are measured for their loudness while they stream.
-    for (const LoudnessMode loudness : {LoudnessMode::keep, LoudnessMode::parts}) {
-        RecordingHost watcher;
-        const std::string out = freshDir("promise-less") + "/book.mp3";
-        options.sound.loudness = loudness;
-        JoinJob job(JoinRequest{out, {analyzed(first).row.value(), analyzed(cut).row.value()}, options}, watcher);
-        job.run();
-        EXPECT_EQ(job.outcome()->status, JoinStatus::failed);
-        EXPECT_NE(job.outcome()->reason.find("Part 2, cut.mp3, decodes"), std::string::npos) << job.outcome()->reason;
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    // Alone, and beside other joins (in one process).
+    for (const bool beside : {false, true}) {
+        JoinOptions options;
+        options.chapters = true;
+        options.besideOtherJoins = beside;
+        {
+            RecordingHost watcher;
+            const std::string out = freshDir("promise-more") + "/book.m4b";
+            JoinJob job(JoinRequest{out, {analyzed(doubled).row.value(), analyzed(first).row.value()}, options},
+                        watcher);
+            job.run();
+            ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << job.outcome()->reason;
+            const std::vector<double> starts = chapterStarts(out);
+            ASSERT_EQ(starts.size(), 2u);
+            EXPECT_NEAR(starts[1], static_cast<double>(doubledSamples) / 44100, 0.001) << beside;
+        }
+        // Also when the parts are measured for their loudness while they stream.
+        for (const LoudnessMode loudness : {LoudnessMode::keep, LoudnessMode::parts}) {
+            RecordingHost watcher;
+            const std::string out = freshDir("promise-less") + "/book.mp3";
+            options.sound.loudness = loudness;
+            JoinJob job(JoinRequest{out, {analyzed(first).row.value(), analyzed(cut).row.value()}, options}, watcher);
+            job.run();
+            EXPECT_EQ(job.outcome()->status, JoinStatus::failed);
+            EXPECT_NE(job.outcome()->reason.find("Part 2, cut.mp3, decodes"), std::string::npos)
+                << beside << job.outcome()->reason;
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+        }
     }
 }
 
@@ -151,6 +158,55 @@ TEST_F(JoinTest, ShortPartsShareADecoderAndGiveWhatTheirOwnWould)
         ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << failing << job.outcome()->reason;
         EXPECT_EQ(logLines(log).size(), 1u) << failing;
         EXPECT_EQ(samplesMd5({out}), samplesMd5(parts)) << failing;
+    }
+}
+
+TEST_F(JoinTest, BesideOtherJoinsAShortBookJoinsInOneProcessIntoTheSameFile)
+{
+    // MP3 parts, the first with a cover (read as a part and as the cover),
+    // into MP3 with chapters and into FLAC (16-bit from floats: dithered);
+    // 24-bit FLAC parts into FLAC.
+    const std::string covered =
+        makeMedia("one-covered.mp3", {"-f", "lavfi", "-i", "sine=frequency=700:duration=0.9", "-f", "lavfi", "-i",
+                                      "color=red:size=32x32:duration=1", "-frames:v", "1", "-map", "0:a", "-map", "1:v",
+                                      "-c:a", "libmp3lame", "-c:v", "mjpeg", "-id3v2_version", "3"});
+    const std::string plain = tonePart("one-plain.mp3", 500, 1.3, {"-c:a", "libmp3lame"});
+    const std::string deep = "sine=frequency=900:sample_rate=48000:duration=";
+    const std::string a24 = makeMedia("one-a.flac", {"-f", "lavfi", "-i", deep + "0.7", "-c:a", "flac", "-sample_fmt",
+                                                     "s32"});
+    const std::string b24 = makeMedia("one-b.flac", {"-f", "lavfi", "-i", deep + "0.4", "-c:a", "flac", "-sample_fmt",
+                                                     "s32"});
+    const std::string real = resourcesDir() + "/creator";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{{{covered, plain, covered}, "mp3"},
+                                                                              {{covered, plain}, "flac"},
+                                                                              {{a24, b24}, "flac"}};
+    for (const auto& [parts, format] : cases) {
+        std::vector<FileRow> rows;
+        for (const std::string& part : parts)
+            rows.push_back(analyzed(part).row.value());
+        std::map<std::string, std::string> bytes;
+        // Alone, beside other joins, and beside them with a one-process join
+        // that fails: made again streamed, into the same file.
+        for (const std::string way : {"alone", "beside", "fails"}) {
+            const std::string dir = freshDir("one-" + format + way + std::to_string(parts.size())), log = dir + "/log";
+            const std::string out = dir + "/joined." + format;
+            setToolsDirectory(creatorTools("one-" + way, "echo \"$*\" >> '" + log + "'\n" +
+                                                             (way == "fails" ? "case \"$*\" in *verbose*) exit 1;; esac\n"
+                                                                             : "") +
+                                                             "exec '" + real + "' \"$@\""));
+            JoinOptions options;
+            options.chapters = true;
+            options.besideOtherJoins = way != "alone";
+            RecordingHost watcher;
+            JoinJob job(JoinRequest{out, rows, options}, watcher);
+            job.run();
+            ASSERT_EQ(job.outcome()->status, JoinStatus::succeeded) << way << ": " << job.outcome()->reason;
+            bytes[way] = readFile(out);
+            const std::vector<std::string> starts = logLines(log);
+            EXPECT_EQ(starts.size(), way == "alone" ? 2u : way == "beside" ? 1u : 3u) << format << " " << way;
+        }
+        EXPECT_EQ(bytes["beside"], bytes["alone"]) << format;
+        EXPECT_EQ(bytes["fails"], bytes["alone"]) << format;
     }
 }
 
