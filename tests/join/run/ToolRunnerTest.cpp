@@ -164,6 +164,21 @@ TEST_F(JoinTest, CancelWhileTheEncoderRunsKeepsTheOlderOutput)
     EXPECT_EQ(readFile(out), "an older join");
     EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden), (QStringList{"joined.mp3", "log"}));
     EXPECT_FALSE(encoderLeft());
+
+    // Beside other joins the book joins in one process, which is stopped the same way.
+    setToolsDirectory(creatorTools("cancel-one", "case \"$*\" in *verbose*) echo $$ >> '" + log +
+                                                     "'; exec sleep 30;; esac\nexec '" + resourcesDir() +
+                                                     "/creator' \"$@\""));
+    JoinOptions beside;
+    beside.besideOtherJoins = true;
+    auto one = startJob(out, {analyzed(sineWav(1.0)).row.value(), analyzed(sineFlac(1.0)).row.value()}, beside);
+    ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == 2 && one->status() == JobStatus::running; }, 30s));
+    one->cancel();
+    ASSERT_TRUE(host.waitForOutcome(2, 10s));
+    EXPECT_EQ(host.outcomes[1].status, JoinStatus::cancelled);
+    EXPECT_EQ(readFile(out), "an older join");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden), (QStringList{"joined.mp3", "log"}));
+    EXPECT_FALSE(encoderLeft());
 }
 
 TEST_F(JoinTest, APartThatChangesWhileTheJoinRunsMakesItFail)
