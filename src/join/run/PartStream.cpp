@@ -186,7 +186,7 @@ std::optional<long long> encodedSamples(std::string_view line)
     long long count = 0;
     size_t k = at + samples.size();
     const size_t digits = k;
-    for (; k < line.size() && line[k] >= '0' && line[k] <= '9'; ++k)
+    for (; k < line.size() && line[k] >= '0' && line[k] <= '9' && k - digits < 18; ++k)
         count = count * 10 + (line[k] - '0');
     if (k == digits || line.substr(k, 9) != " samples)")
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "join/run/JobProgress.h"
+#include "join/run/PartStream.h"
 
 using namespace velmora;
 
@@ -24,6 +25,20 @@ TEST(Progress, TheTimeAChunkReports)
     for (const auto& [chunk, seconds] : cases)
         EXPECT_EQ(chunkSeconds(chunk), seconds) << chunk;
     EXPECT_EQ(timestampToSeconds("01:02:03.45"), 0.45 + 3 + 120 + 3600);
+}
+
+TEST(Progress, TheSamplesAJoinInOneProcessSaysItEncoded)
+{
+    const std::vector<std::pair<std::string, std::optional<long long>>> cases{
+        {"  Output stream #0:0 (audio): 6891 frames encoded (7938000 samples); 6892 packets muxed (717995 bytes); ",
+         7938000},
+        {"  Input stream #0:0 (audio): 2298 packets read (239592 bytes); 2298 frames decoded (2646000 samples); ",
+         std::nullopt},
+        {"  Output stream #0:1 (video): 1 packets muxed (1234 bytes); ", std::nullopt},
+        {"  Output stream #0:0 (audio): 12 frames encoded (", std::nullopt},  // cut off
+        {"  Output stream #0:0 (audio): 6891 frames encoded (99999999999999999999999 samples); ", std::nullopt}};
+    for (const auto& [line, samples] : cases)
+        EXPECT_EQ(encodedSamples(line), samples) << line;
 }
 
 TEST(Progress, EveryStepCountsAsMuchAsItsMaterialAndTheTimeLeftFollowsThePace)
