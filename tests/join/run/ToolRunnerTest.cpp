@@ -150,35 +150,27 @@ TEST_F(JoinTest, FailuresAreReportedAndLeaveTheOutputPathAsItWas)
 
 TEST_F(JoinTest, CancelWhileTheEncoderRunsKeepsTheOlderOutput)
 {
-    // The parts decode for real; the encoder takes nothing and sleeps.
+    // The parts decode for real; the encoder takes nothing and sleeps. Beside
+    // other joins, the book joins in one process, which is stopped the same way.
     const std::string dir = freshDir("cancel-encoder"), log = dir + "/log", out = dir + "/joined.mp3";
-    setToolsDirectory(creatorTools("cancel-encoder", "case \"$*\" in *pipe:0*) echo $$ >> '" + log +
-                                                         "'; exec sleep 30;; esac\nexec '" + resourcesDir() +
-                                                         "/creator' \"$@\""));
     writeFile(out, "an older join");
-    auto job = startJob(out, {analyzed(sineWav(1.0)).row.value(), analyzed(sineFlac(1.0)).row.value()});
-    ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == 1 && job->status() == JobStatus::running; }, 30s));
-    job->cancel();
-    ASSERT_TRUE(host.waitForOutcome(1, 10s));
-    EXPECT_EQ(host.outcomes[0].status, JoinStatus::cancelled);
-    EXPECT_EQ(readFile(out), "an older join");
-    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden), (QStringList{"joined.mp3", "log"}));
-    EXPECT_FALSE(encoderLeft());
-
-    // Beside other joins the book joins in one process, which is stopped the same way.
-    setToolsDirectory(creatorTools("cancel-one", "case \"$*\" in *verbose*) echo $$ >> '" + log +
-                                                     "'; exec sleep 30;; esac\nexec '" + resourcesDir() +
-                                                     "/creator' \"$@\""));
-    JoinOptions beside;
-    beside.besideOtherJoins = true;
-    auto one = startJob(out, {analyzed(sineWav(1.0)).row.value(), analyzed(sineFlac(1.0)).row.value()}, beside);
-    ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == 2 && one->status() == JobStatus::running; }, 30s));
-    one->cancel();
-    ASSERT_TRUE(host.waitForOutcome(2, 10s));
-    EXPECT_EQ(host.outcomes[1].status, JoinStatus::cancelled);
-    EXPECT_EQ(readFile(out), "an older join");
-    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden), (QStringList{"joined.mp3", "log"}));
-    EXPECT_FALSE(encoderLeft());
+    for (const bool beside : {false, true}) {
+        setToolsDirectory(creatorTools("cancel-encoder", "case \"$*\" in " + std::string(beside ? "*verbose*" : "*pipe:0*") +
+                                                             ") echo $$ >> '" + log + "'; exec sleep 30;; esac\nexec '" +
+                                                             resourcesDir() + "/creator' \"$@\""));
+        JoinOptions options;
+        options.besideOtherJoins = beside;
+        auto job = startJob(out, {analyzed(sineWav(1.0)).row.value(), analyzed(sineFlac(1.0)).row.value()}, options);
+        const size_t ran = beside ? 2 : 1;
+        ASSERT_TRUE(pollUntil([&] { return logLines(log).size() == ran && job->status() == JobStatus::running; }, 30s));
+        job->cancel();
+        ASSERT_TRUE(host.waitForOutcome(ran, 10s));
+        EXPECT_EQ(host.outcomes[ran - 1].status, JoinStatus::cancelled);
+        EXPECT_EQ(readFile(out), "an older join");
+        EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{"joined.mp3", "log"}));
+        EXPECT_FALSE(encoderLeft());
+    }
 }
 
 TEST_F(JoinTest, APartThatChangesWhileTheJoinRunsMakesItFail)
