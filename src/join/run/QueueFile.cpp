@@ -48,7 +48,13 @@ nlohmann::json optionsJson(const JoinOptions& o)
             {"title", optionalText(o.overrides.title)},
             {"artist", optionalText(o.overrides.artist)},
             {"album", optionalText(o.overrides.album)},
-            {"cover", optionalText(o.overrides.coverPath)}};
+            {"cover", optionalText(o.overrides.coverPath)},
+            {"sound",
+             {{"loudness", loudnessModeName(o.sound.loudness)},
+              {"targetLufs", o.sound.targetLufs},
+              {"gapSeconds", o.sound.gapSeconds},
+              {"trimSilence", o.sound.trimSilence},
+              {"trimThresholdDb", o.sound.trimThresholdDb}}}};
 }
 
 JoinOptions readOptions(const nlohmann::json& j)
@@ -72,6 +78,16 @@ JoinOptions readOptions(const nlohmann::json& j)
     o.overrides.artist = readOptionalText(j, "artist");
     o.overrides.album = readOptionalText(j, "album");
     o.overrides.coverPath = readOptionalText(j, "cover");
+    // A file from before the sound options were kept has none: the parts as they are.
+    const nlohmann::json sound = j.value("sound", nlohmann::json::object());
+    if (sound.is_object()) {
+        o.sound.loudness = loudnessModeNamed(sound.value("loudness", std::string("keep"))).value_or(LoudnessMode::keep);
+        o.sound.targetLufs = sound.value("targetLufs", o.sound.targetLufs);
+        o.sound.gapSeconds = sound.value("gapSeconds", o.sound.gapSeconds);
+        o.sound.trimSilence = sound.value("trimSilence", false);
+        o.sound.trimThresholdDb = sound.value("trimThresholdDb", o.sound.trimThresholdDb);
+        o.sound = sanitised(o.sound);
+    }
     return o;
 }
 

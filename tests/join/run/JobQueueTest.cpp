@@ -24,6 +24,10 @@ QueueEntry job(const std::string& name)
     e.options.quality.aacBitrate = 96;
     e.options.overrides.title = "Title of " + name;
     e.options.overrides.album = "";  // an empty album removes the tag
+    e.options.sound.loudness = LoudnessMode::parts;
+    e.options.sound.targetLufs = -20.5;
+    e.options.sound.gapSeconds = 1.5;
+    e.options.sound.trimSilence = true;
     return e;
 }
 
@@ -114,6 +118,7 @@ TEST(JobQueue, FileRoundTripAndDamagedFiles)
         EXPECT_EQ(read[i].options.overrides.title, entries[i].options.overrides.title);
         EXPECT_EQ(read[i].options.overrides.album, std::optional<std::string>(""));
         EXPECT_EQ(read[i].options.overrides.artist, std::nullopt);
+        EXPECT_EQ(read[i].options.sound, entries[i].options.sound);
         EXPECT_EQ(read[i].status, entries[i].status);
         EXPECT_EQ(read[i].reason, entries[i].reason);
     }
@@ -145,6 +150,17 @@ TEST(JobQueue, FileRoundTripAndDamagedFiles)
         EXPECT_EQ(entriesRead.size(), count) << text;
         EXPECT_NE(problem, "") << text;
     }
+    // Sound options beyond their limits are brought within them; a file from
+    // before they were kept joins the parts as they are.
+    writeFile(path, R"({"jobs": [{"name": "s", "output": "/o.mp3", "files": ["/a.mp3"],
+                                  "options": {"sound": {"loudness": "louder", "targetLufs": 99, "gapSeconds": -3}}},
+                                 {"name": "t", "output": "/o.mp3", "files": ["/a.mp3"], "options": {}}]})");
+    const auto bounded = loadQueueFile(path);
+    ASSERT_EQ(bounded.size(), 2u);
+    EXPECT_EQ(bounded[0].options.sound.loudness, LoudnessMode::keep);
+    EXPECT_EQ(bounded[0].options.sound.targetLufs, kMaxTargetLufs);
+    EXPECT_EQ(bounded[0].options.sound.gapSeconds, 0.0);
+    EXPECT_EQ(bounded[1].options.sound, SoundOptions{});
     problem.clear();
     EXPECT_TRUE(loadQueueFile(dir + "/missing.json", &problem).empty());
     EXPECT_EQ(problem, "");
