@@ -1,5 +1,6 @@
 #include "join/metadata/HeaderLength.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <vector>
@@ -107,6 +108,50 @@ std::optional<long long> flacHeaderSamples(const std::string& path)
     if (total <= 0)
         return std::nullopt;
     return total;
+}
+
+std::optional<long long> wavHeaderSamples(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    const auto littleEndian = [](const unsigned char* bytes, int count) {
+        std::uint64_t value = 0;
+        for (int i = count - 1; i >= 0; --i)
+            value = value << 8 | bytes[i];
+        return value;
+    };
+    const auto named = [](const Bytes& bytes, size_t at, const char* name) {
+        return bytes.size() >= at + 4 && std::equal(name, name + 4, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    const Bytes head = readAt(file, 0, 12);
+    if (!named(head, 0, "RIFF") || !named(head, 8, "WAVE"))
+        return std::nullopt;
+    file.clear();
+    file.seekg(0, std::ios::end);
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(std::max<std::streamoff>(file.tellg(), 0));
+    std::uint64_t blockAlign = 0;
+    // The chunks in turn: "fmt " before "data", others (tags, padding) passed over.
+    for (std::uint64_t at = 12; at + 8 <= fileSize;) {
+        const Bytes chunk = readAt(file, at, 8);
+        if (chunk.size() < 8)
+            return std::nullopt;
+        const std::uint64_t size = littleEndian(&chunk[4], 4);
+        if (named(chunk, 0, "fmt ")) {
+            const Bytes format = readAt(file, at + 8, 16);
+            if (format.size() < 16)
+                return std::nullopt;
+            blockAlign = littleEndian(&format[12], 2);
+        } else if (named(chunk, 0, "data")) {
+            // A file cut short, or one written as a stream (whose size says
+            // nothing), holds less than the chunk says: no promise then.
+            if (blockAlign == 0 || size > fileSize - at - 8 || size / blockAlign == 0)
+                return std::nullopt;
+            return static_cast<long long>(size / blockAlign);
+        }
+        at += 8 + size + (size & 1);
+    }
+    return std::nullopt;
 }
 
 }  // namespace velmora

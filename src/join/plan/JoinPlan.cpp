@@ -40,6 +40,8 @@ long long promisedSamples(const FileRow& row, long long mp4End)
         samples = mp3HeaderSamples(row.filePath);
     else if (row.audio.codec == "flac" && row.formatName == "flac")
         samples = flacHeaderSamples(row.filePath);
+    else if (row.audio.codec.rfind("pcm_", 0) == 0 && row.formatName == "wav")
+        samples = wavHeaderSamples(row.filePath);
     const double declared = playedLength(row);
     if (!samples || row.audio.sampleRate <= 0 ||
         std::abs(static_cast<double>(*samples) / row.audio.sampleRate - declared) > std::max(0.2, 0.01 * declared))

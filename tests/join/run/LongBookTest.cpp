@@ -61,6 +61,16 @@ TEST_F(JoinTest, HeadersTellExactLengthsAndAreHeld)
     const std::string flac = tonePart("told.flac", 300, 1.25, {"-c:a", "flac"});
     EXPECT_EQ(flacHeaderSamples(flac).value_or(-1), decodedSamples(flac));
     EXPECT_FALSE(mp3HeaderSamples(flac));
+    // WAV, 16-bit mono and 24-bit stereo behind a tag chunk; one cut short
+    // and one of another kind promise nothing.
+    const std::string wav = tonePart("told.wav", 300, 1.1, {"-c:a", "pcm_s16le"});
+    const std::string deep = tonePart("told-deep.wav", 400, 0.9, {"-c:a", "pcm_s24le", "-metadata", "title=Deep"}, true);
+    for (const std::string& told : {wav, deep})
+        EXPECT_EQ(wavHeaderSamples(told).value_or(-1), decodedSamples(told)) << told;
+    const std::string cutWav = freshDir("promises-wav") + "/cut.wav";
+    writeFile(cutWav, readFile(deep).substr(0, readFile(deep).size() / 2));
+    EXPECT_FALSE(wavHeaderSamples(cutWav));
+    EXPECT_FALSE(wavHeaderSamples(flac));
 
     // A header that promises less than its file holds (two files run
     // together: the probe sees through it, so the promise is not taken) or
