@@ -115,12 +115,6 @@ std::optional<long long> wavHeaderSamples(const std::string& path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return std::nullopt;
-    const auto littleEndian = [](const unsigned char* bytes, int count) {
-        std::uint64_t value = 0;
-        for (int i = count - 1; i >= 0; --i)
-            value = value << 8 | bytes[i];
-        return value;
-    };
     const auto named = [](const Bytes& bytes, size_t at, const char* name) {
         return bytes.size() >= at + 4 && std::equal(name, name + 4, bytes.begin() + static_cast<std::ptrdiff_t>(at));
     };

@@ -128,24 +128,49 @@ std::vector<std::string> partsDecoderCommand(const JoinPlan& plan, const std::ve
     return partsDecoderCommand(paths, chains, plan.form);
 }
 
+namespace {
+
+// A part's input. With more than one input, ffmpeg reads each on a thread of
+// its own and sleeps 10 ms whenever the one it needs has nothing queued:
+// long queues.
+void addPartInput(std::vector<std::string>& command, const std::string& path)
+{
+    append(command, {"-thread_queue_size", "1024", "-i", path});
+}
+
+// The graph that takes the first sound stream of input `inputs[k]` through
+// `chains[k]`, lays the parts end to end and, through `after` when given,
+// names the result "[sound]".
+std::string partsGraph(const std::vector<size_t>& inputs, const std::vector<std::string>& chains,
+                       const std::string& after = {})
+{
+    std::string graph, parts;
+    const size_t count = std::min(inputs.size(), chains.size());
+    for (size_t k = 0; k < count; ++k) {
+        const std::string label = "[p" + std::to_string(k) + "]";
+        // Only each file's first sound stream: cover art never enters.
+        graph += "[" + std::to_string(inputs[k]) + ":a:0]" + chains[k] + label + ";";
+        parts += label;
+    }
+    graph += parts + "concat=n=" + std::to_string(count) + ":v=0:a=1";
+    if (!after.empty())
+        graph += "," + after;
+    return graph + "[sound]";
+}
+
+}  // namespace
+
 std::vector<std::string> partsDecoderCommand(const std::vector<std::string>& paths,
                                              const std::vector<std::string>& chains, const AudioForm& form)
 {
-    // With more than one input, ffmpeg reads each on a thread of its own and
-    // sleeps 10 ms whenever the one it needs has nothing queued: long queues.
     std::vector<std::string> command{"-nostdin", "-v", "error"};
-    std::string graph;
-    std::string parts;
+    std::vector<size_t> inputs;
     for (size_t k = 0; k < paths.size() && k < chains.size(); ++k) {
-        const std::string n = std::to_string(k);
-        append(command, {"-thread_queue_size", "1024", "-i", paths[k]});
-        // Only each file's first sound stream: cover art never enters.
-        graph += "[" + n + ":a:0]" + chains[k] + "[p" + n + "];";
-        parts += "[p" + n + "]";
+        addPartInput(command, paths[k]);
+        inputs.push_back(k);
     }
-    graph += parts + "concat=n=" + std::to_string(std::min(paths.size(), chains.size())) + ":v=0:a=1[sound]";
-    append(command, {"-filter_complex", graph, "-map", "[sound]", "-map_metadata", "-1", "-f", form.rawFormat(),
-                     "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
+    append(command, {"-filter_complex", partsGraph(inputs, chains), "-map", "[sound]", "-map_metadata", "-1", "-f",
+                     form.rawFormat(), "-c:a", "pcm_" + form.rawFormat(), "pipe:1"});
     return command;
 }
 
@@ -157,29 +182,20 @@ std::vector<std::string> wholeJoinCommand(const JoinPlan& plan, const std::vecto
     // verbose level ffmpeg ends with the count of samples it encoded.
     const size_t count = std::min(rows.size(), plan.partFilters.size());
     std::vector<std::string> command{"-nostdin", "-v", "verbose"};
-    const auto addPart = [&](size_t k) {
-        append(command, {"-thread_queue_size", "1024", "-i", rows[k].filePath});
-    };
     if (count > 0)
-        addPart(0);
+        addPartInput(command, rows[0].filePath);
     append(command, {"-f", "ffmetadata", "-i", plan.metadataPath});
     for (const std::string& input : plan.moreInputs)
         append(command, {"-i", input});
-    for (size_t k = 1; k < count; ++k)
-        addPart(k);
-    std::string graph, parts;
-    for (size_t k = 0; k < count; ++k) {
-        const std::string input = std::to_string(k == 0 ? 0 : k + 1 + plan.moreInputs.size());
-        const std::string label = "[p" + std::to_string(k) + "]";
-        // Only each file's first sound stream: cover art never enters.
-        graph += "[" + input + ":a:0]" + plan.partFilters[k] + label + ";";
-        parts += label;
+    std::vector<size_t> inputs{0};
+    for (size_t k = 1; k < count; ++k) {
+        addPartInput(command, rows[k].filePath);
+        inputs.push_back(k + 1 + plan.moreInputs.size());
     }
-    graph += parts + "concat=n=" + std::to_string(count) + ":v=0:a=1";
-    if (!plan.soundFilter.empty())
-        graph += "," + plan.soundFilter;
-    graph += "[sound]";
-    append(command, {"-filter_complex", graph, "-map", "[sound]"});
+    inputs.resize(count);
+    const std::vector<std::string> chains(plan.partFilters.begin(),
+                                          plan.partFilters.begin() + static_cast<std::ptrdiff_t>(count));
+    append(command, {"-filter_complex", partsGraph(inputs, chains, plan.soundFilter), "-map", "[sound]"});
     append(command, plan.encodeArguments);
     append(command, {"-y", outputPath});
     return command;

@@ -91,12 +91,9 @@ StreamReport encodeInSegments(const SegmentedWork& work, Cancellation& control,
     std::vector<double> encodedBy(count, 0.0);
     std::vector<StreamReport> runs(count);
     runInParallel(count, count, [&](size_t k) {
-        std::vector<std::vector<std::string>> decoders;
         std::vector<long long> frames;
-        for (const PartSlice& slice : slices[k]) {
-            decoders.push_back(windowedDecoder(plan.decoders[slice.part], slice.from, slice.to));
+        for (const PartSlice& slice : slices[k])
             frames.push_back(slice.to - slice.from);
-        }
         const bool sharing = work.rows && plan.partFilters.size() == plan.decoders.size();
         const std::vector<size_t> groups =
             sharing ? decoderGroups(frames, plan.form.sampleRate) : std::vector<size_t>(frames.size(), 1);
@@ -105,11 +102,12 @@ StreamReport encodeInSegments(const SegmentedWork& work, Cancellation& control,
         // is encoded; its start is worth hiding only behind a short slice,
         // and with one encoder per core the memory counts.
         const long long shortSlice = static_cast<long long>(plan.form.sampleRate) * kAheadBelowSeconds;
+        // Each decoder is made when it starts: a slice that shares one needs none of its own.
         const DecoderSource source{
-            decoders.size(),
+            slices[k].size(),
             [&](size_t i) {
                 if (groups[i] <= 1)
-                    return decoders[i];
+                    return windowedDecoder(plan.decoders[slices[k][i].part], slices[k][i].from, slices[k][i].to);
                 std::vector<std::string> paths, chains;
                 for (size_t j = i; j < i + groups[i]; ++j) {
                     const PartSlice& slice = slices[k][j];
